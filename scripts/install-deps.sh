@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Installs everything the builds and tests need on a Debian 12 machine, then builds the
+# third-party libraries the Windows build links statically (jsoncpp from its Debian source
+# package, GoogleTest from the packaged sources). Safe to run again: finished steps are skipped.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+deps=${CORVANE_DEPS:-$root/build/deps}
+toolchain=$root/cmake/toolchain-mingw-i686.cmake
+
+packages=(build-essential pkg-config dpkg-dev cmake ninja-build g++-mingw-w64-i686 mingw-w64-tools
+          libz-mingw-w64-dev libjsoncpp-dev zlib1g-dev googletest libgtest-dev libgmock-dev
+          wine wine32:i386 xvfb xauth clang libclang-rt-14-dev)
+
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+
+missing_packages() {
+  local p
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || echo "$p"
+  done
+}
+
+if [ -n "$(missing_packages)" ]; then
+  echo "== installing packages"
+  export DEBIAN_FRONTEND=noninteractive
+  dpkg --print-foreign-architectures | grep -qx i386 || "${sudo_cmd[@]}" dpkg --add-architecture i386
+  "${sudo_cmd[@]}" apt-get update -q
+  "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${packages[@]}"
+fi
+
+mkdir -p "$deps"
+
+# jsoncpp for the cross build comes from Debian's source package of the same version the
+# native build uses. The deb-src entry is added only for the download and removed again.
+fetch_jsoncpp_source() {
+  local list=/etc/apt/sources.list.d/corvane-src.sources
+  local main=/etc/apt/sources.list.d/debian.sources
+  if [ -f "$main" ]; then
+    # The first stanza of the main entry, as a source entry.
+    awk 'BEGIN{RS=""; ORS="\n\n"} NR==1{sub(/Types:[^\n]*/, "Types: deb-src"); print}' "$main" \
+      | "${sudo_cmd[@]}" tee "$list" >/dev/null
+  else
+    grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' \
+      | "${sudo_cmd[@]}" tee "${list%.sources}.list" >/dev/null
+  fi
+  "${sudo_cmd[@]}" apt-get update -q
+  (cd "$deps/src" && apt-get source -q --download-only libjsoncpp && dpkg-source -x libjsoncpp_*.dsc jsoncpp)
+  "${sudo_cmd[@]}" rm -f "$list" "${list%.sources}.list"
+  "${sudo_cmd[@]}" apt-get update -q || true
+}
+
+if [ ! -f "$deps/win/lib/cmake/jsoncpp/jsoncppConfig.cmake" ]; then
+  echo "== building jsoncpp for Windows"
+  mkdir -p "$deps/src"
+  [ -d "$deps/src/jsoncpp" ] || fetch_jsoncpp_source
+  cmake -S "$deps/src/jsoncpp" -B "$deps/build-jsoncpp" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$deps/win" -DBUILD_SHARED_LIBS=OFF -DBUILD_STATIC_LIBS=ON \
+    -DBUILD_OBJECT_LIBS=OFF -DJSONCPP_WITH_TESTS=OFF -DJSONCPP_WITH_POST_BUILD_UNITTEST=OFF \
+    -DJSONCPP_WITH_PKGCONFIG_SUPPORT=OFF >/dev/null
+  cmake --build "$deps/build-jsoncpp" --target install >/dev/null
+fi
+
+if [ ! -f "$deps/win/lib/cmake/GTest/GTestConfig.cmake" ]; then
+  echo "== building GoogleTest for Windows"
+  cmake -S /usr/src/googletest -B "$deps/build-gtest" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$deps/win" -Dgtest_disable_pthreads=OFF >/dev/null
+  cmake --build "$deps/build-gtest" --target install >/dev/null
+fi

@@ -1,0 +1,97 @@
+// The logger's operating-system side on Win32 and the C runtime.
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "log/log_system.h"
+#include "webview2common/win_text.h"
+
+namespace LogUtils {
+namespace {
+
+class WinNamedMutex : public INamedMutex {
+ public:
+  explicit WinNamedMutex(HANDLE handle) : handle_(handle) {}
+  ~WinNamedMutex() override { CloseHandle(handle_); }
+  // An abandoned mutex (its owner died while writing) is ours all the same.
+  bool TryLock() override {
+    const DWORD r = WaitForSingleObject(handle_, 0);
+    return r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
+  }
+  void Lock() override { WaitForSingleObject(handle_, INFINITE); }
+  void Unlock() override { ReleaseMutex(handle_); }
+
+ private:
+  HANDLE handle_;
+};
+
+class WinLogSystem : public ILogSystem {
+ public:
+  LogTime LocalTime() override {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    return LogTime{st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+  }
+  uint32_t ProcessId() override { return GetCurrentProcessId(); }
+  uint32_t ThreadId() override { return GetCurrentThreadId(); }
+
+  bool FileExists(const std::u16string& path) override {
+    return GetFileAttributesW(as_wcstr(path)) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  std::unique_ptr<INamedMutex> CreateNamedMutex(const std::u16string& name,
+                                                bool* created) override {
+    HANDLE handle = CreateMutexW(nullptr, TRUE, as_wcstr(name));
+    *created = handle != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
+    if (handle == nullptr) return nullptr;
+    return std::make_unique<WinNamedMutex>(handle);
+  }
+
+  int OpenForAppend(const std::u16string& path, int* error) override {
+    const int fd = _wsopen(as_wcstr(path), _O_WRONLY | _O_APPEND | _O_CREAT | _O_BINARY,
+                           _SH_DENYNO, _S_IREAD | _S_IWRITE);
+    *error = fd == -1 ? errno : 0;
+    return fd;
+  }
+  int64_t EndPosition(int fd) override { return _lseeki64(fd, 0, SEEK_END); }
+  int WriteBytes(int fd, const char* data, size_t size) override {
+    return _write(fd, data, static_cast<unsigned>(size));
+  }
+  void CloseFile(int fd) override { _close(fd); }
+  bool RemoveFile(const std::u16string& path) override {
+    return DeleteFileW(as_wcstr(path)) != FALSE;
+  }
+
+  std::u16string LastErrorText() override {
+    const DWORD code = GetLastError();
+    std::u16string text = std::u16string(as_u16cstr(std::to_wstring(static_cast<int>(code)).c_str()));
+    wchar_t* message = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+    if (length != 0 && message != nullptr) {
+      std::u16string body(as_u16cstr(message), length);
+      for (size_t at; (at = body.find(u"\r\n")) != std::u16string::npos;) body.erase(at, 2);
+      text += u':';
+      text += body;
+    }
+    if (message != nullptr) LocalFree(message);
+    return text;
+  }
+
+  void DebugOutput(const std::u16string& text) override { OutputDebugStringW(as_wcstr(text)); }
+};
+
+}  // namespace
+
+ILogSystem& DefaultLogSystem() {
+  static WinLogSystem* const system = new WinLogSystem();
+  return *system;
+}
+
+}  // namespace LogUtils

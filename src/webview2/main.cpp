@@ -1,0 +1,65 @@
+// Entry point of the browser host process.
+#include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
+#include <shlwapi.h>
+
+#include <memory>
+
+#include "log/logger.h"
+#include "webview2/app_module.h"
+#include "webview2/dpi_awareness.h"
+#include "webview2/dpi_math.h"
+#include "webview2/user_data_directory.h"
+#include "webview2common/command_line.h"
+#include "webview2common/win_text.h"
+
+CAppModule _Module;
+
+namespace {
+
+constexpr int kLogSizeCap = 0x6400000;
+
+void OpenLog() {
+  const std::u16string data_directory = FindUserDataDirectory();
+  if (data_directory.empty()) return;
+  wchar_t path[MAX_PATH] = {};
+  if (PathCombineW(path, as_wcstr(data_directory), L"log\\Corvane.log") == nullptr) return;
+  LogUtils::InitLog(as_u16cstr(path), 0, 0, kLogSizeCap, u"");
+}
+
+void RunMessageLoop() {
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
+  try {
+    OleInitialize(nullptr);
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    _Module.Init(instance);
+
+    auto command_line = std::make_unique<CCommandLine>(to_u16(arguments));
+    if (command_line->HasKey(u"--enable_high_dpi")) {
+      dpi::EnableProcessDpiAwareness(dpi::kContextPerMonitorV2);
+    }
+    OpenLog();
+
+    RunMessageLoop();
+
+    LOG_INFO("quit process");
+    LogUtils::UninitLog();
+    _Module.Term();
+    command_line.reset();
+    OleUninitialize();
+  } catch (...) {
+    // Nothing may unwind out of the entry point; the exit code is the same either way.
+  }
+  return -1;
+}

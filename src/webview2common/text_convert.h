@@ -1,0 +1,22 @@
+#pragma once
+// Conversions between the process's UTF-16 text and the byte encodings used at its edges:
+// UTF-8 (JSON, digests, cipher input) and the system's ANSI code page (the log file).
+
+#include <string>
+#include <string_view>
+
+namespace text {
+
+// Invalid sequences (lone surrogates, malformed UTF-8) become U+FFFD; nothing is dropped silently.
+std::string Utf16ToUtf8(std::u16string_view text);
+std::u16string Utf8ToUtf16(std::string_view text);
+
+// The ANSI code page of the system. Characters it cannot represent become its default
+// character. On the native build the "ANSI" page is UTF-8.
+std::string Utf16ToAnsi(std::u16string_view text);
+std::u16string AnsiToUtf16(std::string_view text);
+
+// Widens text known to be ASCII (numbers, fixed texts).
+std::u16string AsciiToUtf16(std::string_view text);
+
+}  // namespace text

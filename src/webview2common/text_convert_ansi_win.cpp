@@ -1,0 +1,37 @@
+// The ANSI code page conversions of the Windows build.
+#include <windows.h>
+
+#include <climits>
+
+#include "webview2common/text_convert.h"
+#include "webview2common/win_text.h"
+
+namespace text {
+
+std::string Utf16ToAnsi(std::u16string_view text) {
+  if (text.empty() || text.size() > INT_MAX) return {};
+  const int in_len = static_cast<int>(text.size());
+  // Ask for the size first: a code page such as UTF-8 needs more than two bytes a character.
+  const int needed = WideCharToMultiByte(CP_ACP, 0, as_wcstr(text.data()), in_len, nullptr, 0,
+                                         nullptr, nullptr);
+  if (needed <= 0) return {};
+  std::string out(static_cast<size_t>(needed), '\0');
+  const int written = WideCharToMultiByte(CP_ACP, 0, as_wcstr(text.data()), in_len, out.data(),
+                                          needed, nullptr, nullptr);
+  out.resize(written > 0 ? static_cast<size_t>(written) : 0);
+  return out;
+}
+
+std::u16string AnsiToUtf16(std::string_view text) {
+  if (text.empty() || text.size() > INT_MAX) return {};
+  const int in_len = static_cast<int>(text.size());
+  const int needed = MultiByteToWideChar(CP_ACP, 0, text.data(), in_len, nullptr, 0);
+  if (needed <= 0) return {};
+  std::u16string out(static_cast<size_t>(needed), u'\0');
+  const int written =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), in_len, as_wcstr(out.data()), needed);
+  out.resize(written > 0 ? static_cast<size_t>(written) : 0);
+  return out;
+}
+
+}  // namespace text

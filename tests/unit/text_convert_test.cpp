@@ -1,0 +1,39 @@
+#include <gtest/gtest.h>
+
+#include "webview2common/text_convert.h"
+
+namespace {
+
+TEST(TextConvert, Utf8RoundTripIncludingSupplementaryPlanes) {
+  const std::u16string text = u"a\u00e9\u4e2d\U0001F600z";
+  const std::string utf8 = text::Utf16ToUtf8(text);
+  EXPECT_EQ(utf8, "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80z");
+  EXPECT_EQ(text::Utf8ToUtf16(utf8), text);
+}
+
+TEST(TextConvert, InvalidInputBecomesReplacementCharacters) {
+  struct Case {
+    std::string utf8;
+    std::u16string utf16;
+  };
+  const Case cases[] = {
+      {"\xC3", u"\uFFFD"},                        // truncated sequence
+      {"\xC0\xAF", u"\uFFFD\uFFFD"},              // overlong "/"
+      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},    // encoded surrogate
+      {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // above U+10FFFF
+      {"a\x80z", u"a\uFFFDz"},                    // stray continuation byte
+      {"\xFF", u"\uFFFD"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(text::Utf8ToUtf16(c.utf8), c.utf16);
+  EXPECT_EQ(text::Utf16ToUtf8(u"x\xD800y"), "x\xEF\xBF\xBDy");  // lone high surrogate
+  EXPECT_EQ(text::Utf16ToUtf8(u"\xDC00"), "\xEF\xBF\xBD");      // lone low surrogate
+  EXPECT_EQ(text::Utf16ToUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");  // at the end
+}
+
+TEST(TextConvert, AnsiKeepsAscii) {
+  EXPECT_EQ(text::Utf16ToAnsi(u"plain text 123"), "plain text 123");
+  EXPECT_EQ(text::AnsiToUtf16("plain text 123"), u"plain text 123");
+  EXPECT_EQ(text::Utf16ToAnsi(u""), "");
+}
+
+}  // namespace
