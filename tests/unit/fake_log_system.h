@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "crlf_lines.h"
 #include "log/log_system.h"
 
 namespace testing_log {
@@ -86,23 +87,10 @@ class FakeLogSystem : public LogUtils::ILogSystem {
   std::u16string LastErrorText() override { return u"32:The file is in use."; }
   void DebugOutput(const std::u16string& text) override { debug_output.push_back(text); }
 
-  // The lines of a file without their CR LF; every line must end in CR LF.
+  // The lines of a file without their CR LF.
   std::vector<std::string> Lines(const std::u16string& path) const {
-    std::vector<std::string> lines;
     auto it = files.find(path);
-    if (it == files.end()) return lines;
-    const std::string& body = it->second;
-    size_t start = 0;
-    while (start < body.size()) {
-      const size_t end = body.find("\r\n", start);
-      if (end == std::string::npos) {
-        lines.push_back("<unterminated>" + body.substr(start));
-        break;
-      }
-      lines.push_back(body.substr(start, end - start));
-      start = end + 2;
-    }
-    return lines;
+    return it == files.end() ? std::vector<std::string>() : SplitCrLfLines(it->second);
   }
 
   LogUtils::LogTime time{3, 14, 9, 26, 53, 58};

@@ -1,0 +1,141 @@
+#include "child_process.h"
+
+#include <shellapi.h>
+
+#include <cwctype>
+
+namespace testwin {
+
+ChildProcess::~ChildProcess() {
+  if (info_.hProcess != nullptr) {
+    if (Wait(0) == STILL_ACTIVE) Kill();
+    CloseHandle(info_.hProcess);
+    CloseHandle(info_.hThread);
+  }
+}
+
+namespace {
+
+bool SameName(const std::wstring& a, const std::wstring& b) {
+  return _wcsicmp(a.c_str(), b.c_str()) == 0;
+}
+
+std::wstring BuildEnvironment(const ChildProcess::Environment& overrides) {
+  std::wstring block;
+  wchar_t* current = GetEnvironmentStringsW();
+  for (const wchar_t* entry = current; *entry != L'\0'; entry += wcslen(entry) + 1) {
+    const std::wstring text(entry);
+    const size_t eq = text.find(L'=', 1);
+    const std::wstring name = text.substr(0, eq);
+    bool replaced = false;
+    for (const auto& o : overrides) replaced = replaced || SameName(o.first, name);
+    if (!replaced) block += text + L'\0';
+  }
+  FreeEnvironmentStringsW(current);
+  for (const auto& o : overrides) block += o.first + L'=' + o.second + L'\0';
+  block += L'\0';
+  return block;
+}
+
+}  // namespace
+
+bool ChildProcess::Start(const std::wstring& program, const std::wstring& arguments,
+                         const Environment& overrides) {
+  std::wstring command = L"\"" + program + L"\" " + arguments;
+  std::wstring environment = BuildEnvironment(overrides);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  return CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE,
+                        CREATE_UNICODE_ENVIRONMENT, environment.data(), nullptr, &startup,
+                        &info_) != FALSE;
+}
+
+DWORD ChildProcess::Wait(DWORD timeout_ms) {
+  if (info_.hProcess == nullptr) return STILL_ACTIVE;
+  if (WaitForSingleObject(info_.hProcess, timeout_ms) != WAIT_OBJECT_0) return STILL_ACTIVE;
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(info_.hProcess, &code);
+  return code;
+}
+
+bool ChildProcess::PostToMainThread(UINT message, DWORD timeout_ms) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < timeout_ms) {
+    if (PostThreadMessageW(info_.dwThreadId, message, 0, 0)) return true;
+    Sleep(20);
+  }
+  return false;
+}
+
+void ChildProcess::Kill() {
+  if (info_.hProcess == nullptr) return;
+  TerminateProcess(info_.hProcess, 99);
+  WaitForSingleObject(info_.hProcess, 5000);
+}
+
+std::wstring ProgramFolder() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path);
+  return folder.substr(0, folder.find_last_of(L"\\/"));
+}
+
+std::wstring MakeTempFolder(const std::wstring& prefix) {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  static LONG counter = 0;
+  const std::wstring folder = std::wstring(temp) + prefix + L"-" +
+                              std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(InterlockedIncrement(&counter));
+  RemoveTree(folder);
+  CreateDirectoryW(folder.c_str(), nullptr);
+  return folder;
+}
+
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring path = folder + L"\\" + name;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        DeleteFileW(path.c_str());
+      }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::string bytes;
+  char buffer[65536];
+  DWORD read = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+  CloseHandle(file);
+  return bytes;
+}
+
+bool FileExists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace testwin

@@ -1,0 +1,47 @@
+#pragma once
+// Starting, watching and cleaning up a second process from a Windows test.
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace testwin {
+
+class ChildProcess {
+ public:
+  using Environment = std::vector<std::pair<std::wstring, std::wstring>>;
+
+  ChildProcess() = default;
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  // Starts program with the given arguments; overrides replace or add environment variables.
+  bool Start(const std::wstring& program, const std::wstring& arguments,
+             const Environment& overrides = {});
+  // The exit code, or STILL_ACTIVE when the process is still running after timeout_ms.
+  DWORD Wait(DWORD timeout_ms);
+  // Posts a thread message to the main thread, retrying until its queue exists.
+  bool PostToMainThread(UINT message, DWORD timeout_ms);
+  void Kill();
+
+  DWORD pid() const { return info_.dwProcessId; }
+  DWORD tid() const { return info_.dwThreadId; }
+  HANDLE handle() const { return info_.hProcess; }
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
+// The folder of the running test program (where the programs under test are built).
+std::wstring ProgramFolder();
+// A new empty folder under the temporary folder.
+std::wstring MakeTempFolder(const std::wstring& prefix);
+void RemoveTree(const std::wstring& folder);
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+std::string ReadFileBytes(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+
+}  // namespace testwin
