@@ -261,12 +261,11 @@ TEST_F(LoggerTest, OpenFailureIsReportedOnceAndRetriedOnlyAfterReset) {
   EXPECT_EQ(FileLines(), (std::vector<std::string>{Marker("-------log reset"), InfoLine("c")}));
 }
 
-TEST_F(LoggerTest, WithoutMutexNothingIsWrittenAndTheQueueIsBounded) {
+TEST_F(LoggerTest, WithoutMutexNothingIsWritten) {
   SwitchOn();
   system_.fail_mutex = true;
   logger_.Init(kPath.c_str(), u"", 0, 0, LogUtils::kDefaultSizeCap);
-  const std::string big(64 * 1024, 'x');
-  for (int i = 0; i < 400; ++i) Info(big);  // ~25 MiB offered
+  for (int i = 0; i < 10; ++i) Info("line");
   logger_.Uninit();
   EXPECT_TRUE(system_.files[kPath].empty());
   EXPECT_EQ(system_.write_calls, 0);
