@@ -11,6 +11,7 @@
 #include "webview2/dpi_awareness.h"
 #include "webview2/dpi_math.h"
 #include "webview2/user_data_directory.h"
+#include "webview2/webview2ipc.h"
 #include "webview2common/command_line.h"
 #include "webview2common/win_text.h"
 
@@ -20,8 +21,7 @@ namespace {
 
 constexpr int kLogSizeCap = 0x6400000;
 
-void OpenLog() {
-  const std::u16string data_directory = FindUserDataDirectory();
+void OpenLog(const std::u16string& data_directory) {
   if (data_directory.empty()) return;
   wchar_t path[MAX_PATH] = {};
   if (PathCombineW(path, as_wcstr(data_directory), L"log\\Corvane.log") == nullptr) return;
@@ -49,13 +49,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
     if (command_line->HasKey(u"--enable_high_dpi")) {
       dpi::EnableProcessDpiAwareness(dpi::kContextPerMonitorV2);
     }
-    OpenLog();
+    const std::u16string data_directory = FindUserDataDirectory();
+    OpenLog(data_directory);
+
+    auto dispatcher = std::make_unique<CWebView2IPC>(data_directory);
+    dispatcher->Init(to_u16(GetCommandLineW()));
 
     RunMessageLoop();
 
     LOG_INFO("quit process");
     LogUtils::UninitLog();
     _Module.Term();
+    dispatcher.reset();
     command_line.reset();
     OleUninitialize();
   } catch (...) {

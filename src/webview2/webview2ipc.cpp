@@ -1,0 +1,247 @@
+#include "webview2/webview2ipc.h"
+
+#include <windows.h>
+
+#include "log/logger.h"
+#include "webview2/ui_thread_window.h"
+#include "webview2common/message/ipc_protocol.h"
+
+using namespace IPC;
+
+CWebView2IPC::CWebView2IPC(std::u16string data_directory)
+    : data_directory_(std::move(data_directory)) {}
+
+CWebView2IPC::~CWebView2IPC() {
+  windows_.clear();
+  channel_.RemoveListener(this);
+  channel_.Uninit();
+}
+
+bool CWebView2IPC::Init(const std::u16string& command_line) {
+  if (command_line.empty()) return false;
+  CUIThreadWindow::Instance().Init(true);
+  CreateWindowFromText(command_line, true);
+  return true;
+}
+
+void CWebView2IPC::CreateWindowFromText(const std::u16string& text, bool main) {
+  const WindowSettings settings = ParseWindowSettings(text, data_directory_);
+  if (main) channel_.Init(settings.ChannelName());
+  channel_.AddListener(this);
+  auto window = std::make_shared<CWebView2Impl>(settings, this, text, main);
+  windows_[settings.web_view_id] = window;
+  window->Init(this);
+  window->CreateBrowserWindow();
+  if (main) {
+    main_window_id_ = settings.web_view_id;
+    WatchParent(settings.parent_wnd);
+  }
+}
+
+void CWebView2IPC::WatchParent(uint32_t parent_wnd) {
+  if (parent_wnd == 0) return;
+  HWND parent = reinterpret_cast<HWND>(static_cast<uintptr_t>(parent_wnd));
+  DWORD pid = 0;
+  GetWindowThreadProcessId(parent, &pid);
+  if (pid == 0 || !IsWindow(parent)) {
+    OnPeerProcessExit(false);
+    return;
+  }
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  if (process != nullptr) channel_.WatchPeerProcess(process);
+}
+
+CWebView2Impl* CWebView2IPC::LookupWindow(uint32_t id) const {
+  auto it = windows_.find(static_cast<int32_t>(id));
+  return it != windows_.end() ? it->second.get() : nullptr;
+}
+
+void CWebView2IPC::OnReceiveMessage(const IPC::Message& message) {
+  const uint32_t code = CodeOf(message.type());
+  const uint32_t id = WindowIdOf(message.type());
+  LOG_INFO("OnReceiveMessage, msg.type=", code);
+  PickleIterator body(message);
+  CWebView2Impl* window = LookupWindow(id);
+  switch (code) {
+    case kCmdNavigate: {
+      const std::u16string url = ReadText(body);
+      const std::u16string cookie = ReadText(body);
+      if (window != nullptr) window->LoadUrl(url, cookie);
+      break;
+    }
+    case kCmdSetCookie: {
+      LOG_INFO("recevice set cookie");
+      const std::u16string url = ReadText(body);
+      const std::u16string cookie = ReadText(body);
+      if (window != nullptr) window->SetCookie(url, cookie);
+      break;
+    }
+    case kCmdSetBounds: {
+      const int32_t x = ReadInt32(body);
+      const int32_t y = ReadInt32(body);
+      const int32_t width = ReadInt32(body);
+      const int32_t height = ReadInt32(body);
+      auto add = [](int32_t a, int32_t b) {
+        return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+      };
+      if (window != nullptr) window->SetBounds(WindowRect{x, y, add(x, width), add(y, height)});
+      break;
+    }
+    case kCmdShow: {
+      const int32_t visible = ReadInt32(body);
+      if (window != nullptr) window->Show(visible != 0);
+      break;
+    }
+    case kCmdClose:
+      if (window != nullptr) {
+        // Keep the window alive through its own Close, then let it go.
+        std::shared_ptr<CWebView2Impl> keep = windows_[static_cast<int32_t>(id)];
+        keep->Close();
+        windows_.erase(static_cast<int32_t>(id));
+      }
+      break;
+    case kCmdMute: {
+      const bool muted = ReadFlag(body);
+      if (window != nullptr) window->SetMute(muted);
+      break;
+    }
+    case kCmdCallPageFunction:
+      OnCallPageFunction(id, body);
+      break;
+    case kCmdGetCookies: {
+      const std::u16string url = ReadText(body);
+      const int32_t http_only = ReadInt32(body);
+      if (window != nullptr) window->GetCookies(url, http_only != 0);
+      break;
+    }
+    case kCmdRegisterParentFunction: {
+      const std::u16string name = ReadText(body);
+      if (window != nullptr && !name.empty()) window->RegisterParentFunction(name);
+      break;
+    }
+    case kCmdCreateBrowser:
+      OnCreateCommand(id, ReadText(body));
+      break;
+    case kCmdDeleteCookie: {
+      const std::u16string url = ReadText(body);
+      const std::u16string name = ReadText(body);
+      if (window != nullptr) window->DeleteCookie(name, url);
+      break;
+    }
+    case kCmdGoBack:
+      if (window != nullptr) window->GoBack();
+      break;
+    case kCmdGoForward:
+      if (window != nullptr) window->GoForward();
+      break;
+    case kCmdReload:
+      if (window != nullptr) window->Reload();
+      break;
+    case kCmdStop:
+      if (window != nullptr) window->Stop();
+      break;
+    case kCmdSetReferrer: {
+      LOG_INFO("set referer");
+      const std::u16string referrer = ReadText(body);
+      if (window != nullptr) window->SetReferrer(referrer);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void CWebView2IPC::OnCreateCommand(uint32_t id, const std::u16string& text) {
+  if (LookupWindow(id) != nullptr) {
+    LOG_INFO("webview exist");
+    return;
+  }
+  const std::u16string placed = u" --programe-placement " + text;
+  LOG_INFO("receive create webview cmd:", placed);
+  CreateWindowFromText(placed, false);
+}
+
+void CWebView2IPC::OnCallPageFunction(uint32_t id, PickleIterator& body) {
+  const int64_t call_id = ReadInt64(body);
+  const std::u16string name = ReadText(body);
+  const std::vector<std::u16string> arguments = ReadRemainingTexts(body);
+  int32_t status = kCallNotCalled;
+  std::u16string result;
+  bool queue = false;
+  CWebView2Impl* window = LookupWindow(id);
+  if (window != nullptr) {
+    window->CallPageFunction(name, arguments, result, status, queue);
+  } else {
+    status = kCallNoWindow;
+  }
+  if (queue) {
+    window->EnqueuePageCall(name, arguments, call_id);
+    return;
+  }
+  IPC::Message reply = MakeHostMessage(id, kEvtPageCallResult);
+  reply.WriteInt64(call_id);
+  reply.WriteInt(status);
+  reply.WriteString16(result);
+  channel_.Send(reply, true, false);
+}
+
+void CWebView2IPC::OnPeerProcessExit(bool) {
+  // Closing the main window ends the message loop; the registry may change meanwhile.
+  const auto windows = windows_;
+  for (const auto& entry : windows) {
+    if (entry.second->primary()) entry.second->Close();
+  }
+  channel_.RemoveListener(this);
+  channel_.Uninit();
+  windows_.clear();
+}
+
+uint32_t CWebView2IPC::IdOf(OrmWebView::IWebView* view) const {
+  for (const auto& entry : windows_) {
+    if (entry.second.get() == view) return static_cast<uint32_t>(entry.first);
+  }
+  return static_cast<uint32_t>(main_window_id_);
+}
+
+void CWebView2IPC::SendEvent(OrmWebView::IWebView* view, uint32_t code, const std::u16string* text) {
+  IPC::Message message = MakeHostMessage(IdOf(view), code);
+  if (text != nullptr) message.WriteString16(*text);
+  channel_.Send(message, true, false);
+}
+
+void CWebView2IPC::OnCreated(OrmWebView::IWebView* view) {
+  const uint32_t id = IdOf(view);
+  const CWebView2Impl* window = LookupWindow(id);
+  const uint32_t handle = window != nullptr ? static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window->m_hWnd)) : 0;
+  IPC::Message message = MakeHostMessage(id, kEvtCreated);
+  message.WriteInt64(static_cast<int64_t>(handle));
+  channel_.Send(message, false, true);
+}
+
+void CWebView2IPC::OnClosed(OrmWebView::IWebView* view) { SendEvent(view, kEvtClosed); }
+void CWebView2IPC::OnSlot4(OrmWebView::IWebView* view) { SendEvent(view, kEvtListenerSlot4); }
+void CWebView2IPC::OnPageLoaded(OrmWebView::IWebView* view) { SendEvent(view, kEvtPageLoaded); }
+
+void CWebView2IPC::OnCreateFailed(OrmWebView::IWebView* view, const std::u16string& url,
+                                  const std::u16string& reason) {
+  IPC::Message message = MakeHostMessage(IdOf(view), kEvtLoadFailed);
+  message.WriteString16(url);
+  message.WriteString16(reason);
+  channel_.Send(message, true, false);
+}
+
+void CWebView2IPC::OnSourceChanged(OrmWebView::IWebView* view, const std::u16string& uri) {
+  SendEvent(view, kEvtSourceChanged, &uri);
+}
+
+void CWebView2IPC::OnTitleChanged(OrmWebView::IWebView* view, const std::u16string& title) {
+  SendEvent(view, kEvtTitleChanged, &title);
+}
+
+void CWebView2IPC::OnNewWindow(OrmWebView::IWebView* view, const std::u16string& uri) {
+  SendEvent(view, kEvtNewWindow, &uri);
+}
+
+bool CWebView2IPC::Send(const IPC::Message& message, bool queued, bool immediate_dispatch) {
+  return channel_.Send(message, queued, immediate_dispatch);
+}

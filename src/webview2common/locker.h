@@ -1,0 +1,43 @@
+#pragma once
+// Locks shared between the UI thread and the channel's sender and wait threads.
+
+#include <windows.h>
+
+namespace _BaseModule {
+
+class ILocker {
+ public:
+  virtual void Lock() = 0;
+  virtual void Unlock() = 0;
+  virtual ~ILocker() = default;
+};
+
+class CCriticalSection : public ILocker {
+ public:
+  CCriticalSection() { InitializeCriticalSection(&section_); }
+  ~CCriticalSection() override { DeleteCriticalSection(&section_); }
+  CCriticalSection(const CCriticalSection&) = delete;
+  CCriticalSection& operator=(const CCriticalSection&) = delete;
+  void Lock() override { EnterCriticalSection(&section_); }
+  void Unlock() override { LeaveCriticalSection(&section_); }
+
+ private:
+  CRITICAL_SECTION section_;
+};
+
+class CAutoLocker {
+ public:
+  explicit CAutoLocker(ILocker& locker) : locker_(&locker) { locker_->Lock(); }
+  ~CAutoLocker() { Unlock(); }
+  CAutoLocker(const CAutoLocker&) = delete;
+  CAutoLocker& operator=(const CAutoLocker&) = delete;
+  void Unlock() {
+    if (locker_ != nullptr) locker_->Unlock();
+    locker_ = nullptr;
+  }
+
+ private:
+  ILocker* locker_;
+};
+
+}  // namespace _BaseModule

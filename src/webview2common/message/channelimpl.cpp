@@ -1,0 +1,272 @@
+#include "webview2common/message/channelimpl.h"
+
+#include <new>
+#include <vector>
+
+#include "log/logger.h"
+
+using _BaseModule::CAutoLocker;
+
+CChannelImpl::CChannelImpl(std::wstring own_name) : own_name_(std::move(own_name)) {}
+
+CChannelImpl::~CChannelImpl() { Uninit(); }
+
+bool CChannelImpl::Connect(const std::wstring& peer_name) {
+  if (IsWindow()) return true;
+  peer_name_ = peer_name;
+  peer_ = FindWindowW(peer_name_.c_str(), peer_name_.c_str());
+  const RECT empty{0, 0, 0, 0};
+  CreateBoundWindow(own_name_.c_str(), CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, nullptr, empty,
+                    own_name_.c_str(), WS_POPUP, 0);
+  if (IsWindow()) SetWindowTextW(m_hWnd, own_name_.c_str());
+  return IsWindow();
+}
+
+void CChannelImpl::AddListener(IChannelListener* listener) {
+  if (listener == nullptr) return;
+  CAutoLocker lock(listener_lock_);
+  listeners_[listener] = 1;
+}
+
+void CChannelImpl::RemoveListener(IChannelListener* listener) {
+  CAutoLocker lock(listener_lock_);
+  listeners_.erase(listener);
+}
+
+HWND CChannelImpl::PeerWindow() {
+  if (!::IsWindow(peer_)) peer_ = FindWindowW(peer_name_.c_str(), peer_name_.c_str());
+  return ::IsWindow(peer_) ? peer_ : nullptr;
+}
+
+bool CChannelImpl::DirectSend(const IPC::Message& message, bool immediate_dispatch) {
+  HWND peer = PeerWindow();
+  if (peer == nullptr) return false;
+  COPYDATASTRUCT record{};
+  record.dwData = immediate_dispatch ? kImmediateTag : kDeferredTag;
+  record.cbData = static_cast<DWORD>(message.size());
+  record.lpData = const_cast<uint8_t*>(message.data());
+  DWORD_PTR answer = 0;
+  auto send = [&](HWND target) {
+    if (!SendMessageTimeoutW(target, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd),
+                             reinterpret_cast<LPARAM>(&record), SMTO_NOTIMEOUTIFNOTHUNG,
+                             kSendTimeoutMs, &answer)) {
+      LOG_INFO("ipc channel SendMessageTimeout failed, error=", GetLastError());
+    }
+  };
+  send(peer);
+  // Routing 0 addresses every listener, this side's own included.
+  if (message.routing_id() == 0 && IsWindow()) send(m_hWnd);
+  return true;
+}
+
+bool CChannelImpl::Send(const IPC::Message& message, bool queued, bool immediate_dispatch) {
+  if (shut_down_ != 0) {
+    LOG_INFO("quit so send fail");
+    return false;
+  }
+  if (!queued) return DirectSend(message, immediate_dispatch);
+  if (!StartSender()) return false;
+  try {
+    CAutoLocker lock(queue_lock_);
+    queue_.push_back(message);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  SetEvent(work_event_);
+  return true;
+}
+
+bool CChannelImpl::StartSender() {
+  CAutoLocker lock(queue_lock_);
+  if (stop_event_ == nullptr) stop_event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (work_event_ == nullptr) work_event_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  if (sender_ == nullptr && stop_event_ != nullptr && work_event_ != nullptr) {
+    sender_ = CreateThread(nullptr, 0, &CChannelImpl::SenderThread, this, 0, nullptr);
+  }
+  return sender_ != nullptr && stop_event_ != nullptr && work_event_ != nullptr;
+}
+
+DWORD WINAPI CChannelImpl::SenderThread(void* self) {
+  try {
+    static_cast<CChannelImpl*>(self)->SenderLoop();
+  } catch (...) {
+    LOG_INFO("ipc channel sender stopped by an error");
+  }
+  return 0;
+}
+
+void CChannelImpl::SenderLoop() {
+  const HANDLE events[2] = {stop_event_, work_event_};
+  for (;;) {
+    const DWORD signalled = WaitForMultipleObjects(2, events, FALSE, INFINITE);
+    if (signalled != WAIT_OBJECT_0 + 1) return;
+    IPC::Message message;
+    {
+      CAutoLocker lock(queue_lock_);
+      if (queue_.empty()) continue;
+      message = queue_.front();
+      queue_.pop_front();
+      if (!queue_.empty()) SetEvent(work_event_);
+    }
+    if (message.type() == 0) continue;
+    if (!DirectSend(message, false)) {
+      // The peer's window is not there (yet): the message goes out after a later send.
+      CAutoLocker lock(queue_lock_);
+      queue_.push_back(message);
+    }
+  }
+}
+
+void CChannelImpl::Deliver(const void* data, size_t length) {
+  std::map<IChannelListener*, int> listeners;
+  {
+    CAutoLocker lock(listener_lock_);
+    listeners = listeners_;
+  }
+  const IPC::Message message(data, length > INT_MAX ? 0 : static_cast<int>(length));
+  const int32_t routing = message.routing_id();
+  for (const auto& entry : listeners) {
+    if (routing == 0 || entry.first->ListenerRoute() == routing) {
+      entry.first->OnReceiveMessage(message);
+    }
+  }
+}
+
+LRESULT CChannelImpl::OnCopyData(const COPYDATASTRUCT* data) {
+  if (data == nullptr) return TRUE;
+  if (data->dwData == kImmediateTag) {
+    Deliver(data->lpData, data->lpData != nullptr ? data->cbData : 0);
+  } else if (data->dwData == kDeferredTag) {
+    Delivery* delivery = nullptr;
+    try {
+      delivery = new Delivery{data->dwData, std::string()};
+      if (data->lpData != nullptr) {
+        delivery->bytes.assign(static_cast<const char*>(data->lpData), data->cbData);
+      }
+    } catch (const std::bad_alloc&) {
+      LOG_INFO("ipc channel dropped a message of ", data->cbData, " bytes: out of memory");
+      delete delivery;
+      return TRUE;
+    }
+    if (!PostMessageW(m_hWnd, kDeferredDelivery, 0, reinterpret_cast<LPARAM>(delivery))) {
+      delete delivery;
+    }
+  }
+  return TRUE;
+}
+
+void CChannelImpl::RegisterProcessWaitExit(HANDLE process) {
+  auto* record = new WaitRecord{process, nullptr, m_hWnd};
+  wait_record_ = record;
+  if (!RegisterWaitForSingleObject(&record->wait, process, &CChannelImpl::OnProcessSignalled,
+                                   record, INFINITE,
+                                   WT_EXECUTEONLYONCE | WT_EXECUTELONGFUNCTION)) {
+    record->wait = nullptr;
+    LOG_INFO("RegisterProcessWaitExit Failed");
+  }
+}
+
+void CALLBACK CChannelImpl::OnProcessSignalled(void* context, BOOLEAN timed_out) {
+  auto* record = static_cast<WaitRecord*>(context);
+  if (!timed_out) {
+    LOG_INFO("browser process quit");
+    PostMessageW(record->window, kPeerProcessExited, reinterpret_cast<WPARAM>(record), 0);
+  }
+  LOG_INFO("RegisterProcessWaitExit");
+}
+
+void CChannelImpl::StopWatching() {
+  // Called under the wait lock. Waits for a running callback so the record outlives it.
+  if (wait_record_ == nullptr) return;
+  if (wait_record_->wait != nullptr) UnregisterWaitEx(wait_record_->wait, INVALID_HANDLE_VALUE);
+  CloseHandle(wait_record_->process);
+  delete wait_record_;
+  wait_record_ = nullptr;
+}
+
+void CChannelImpl::WatchPeerProcess(HANDLE process) {
+  CAutoLocker lock(wait_lock_);
+  StopWatching();
+  if (process != nullptr) RegisterProcessWaitExit(process);
+}
+
+void CChannelImpl::OnPeerProcessExited(WaitRecord* record) {
+  {
+    CAutoLocker lock(wait_lock_);
+    // A record that was already replaced or cancelled is stale: it must not be touched.
+    if (record == nullptr || record != wait_record_) return;
+    StopWatching();
+  }
+  std::map<IChannelListener*, int> listeners;
+  {
+    CAutoLocker lock(listener_lock_);
+    listeners = listeners_;
+  }
+  for (const auto& entry : listeners) {
+    if (auto* listener2 = dynamic_cast<IChannelListener2*>(entry.first)) {
+      listener2->OnPeerProcessExit(session_ending_);
+    }
+  }
+}
+
+bool CChannelImpl::ProcessWindowMessage(HWND, UINT message, WPARAM wparam, LPARAM lparam,
+                                        LRESULT& result) {
+  switch (message) {
+    case WM_COPYDATA:
+      result = OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lparam));
+      return true;
+    case kDeferredDelivery: {
+      auto* delivery = reinterpret_cast<Delivery*>(lparam);
+      if (delivery != nullptr) {
+        struct Free {
+          Delivery* d;
+          ~Free() { delete d; }
+        } free_on_exit{delivery};
+        Deliver(delivery->bytes.data(), delivery->bytes.size());
+      }
+      result = 0;
+      return true;
+    }
+    case kDestroy:
+      DestroyWindow(m_hWnd);
+      result = 0;
+      return true;
+    case kPeerProcessExited:
+      OnPeerProcessExited(reinterpret_cast<WaitRecord*>(wparam));
+      result = 0;
+      return true;
+    case WM_QUERYENDSESSION:
+      session_ending_ = true;
+      result = TRUE;
+      return true;
+    case WM_TIMER:
+    case WM_CREATE:
+      result = 0;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CChannelImpl::Uninit() {
+  if (InterlockedExchange(&shut_down_, 1) != 0) return;
+  if (sender_ != nullptr) {
+    SetEvent(stop_event_);
+    WaitForSingleObject(sender_, kSenderStopTimeoutMs);
+    CloseHandle(sender_);
+    sender_ = nullptr;
+  }
+  if (work_event_ != nullptr) CloseHandle(work_event_);
+  if (stop_event_ != nullptr) CloseHandle(stop_event_);
+  work_event_ = stop_event_ = nullptr;
+  {
+    CAutoLocker lock(wait_lock_);
+    StopWatching();
+  }
+  {
+    CAutoLocker lock(queue_lock_);
+    queue_.clear();
+  }
+  if (IsWindow()) SendMessageW(m_hWnd, kDestroy, 0, 0);
+  LOG_INFO("ipc channel uninit end");
+}

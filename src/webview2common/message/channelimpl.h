@@ -1,0 +1,85 @@
+#pragma once
+// One side of the window-message channel: a hidden window that receives WM_COPYDATA from the
+// peer's window, a sender thread for queued messages, and a watch on the peer's process.
+
+#include <windows.h>
+
+#include <deque>
+#include <map>
+#include <string>
+
+#include "webview2common/locker.h"
+#include "webview2common/message/channel_listener.h"
+#include "webview2common/message/ipc_message.h"
+#include "webview2common/window_base.h"
+
+class CChannelImpl : public CWindowBase {
+ public:
+  // WM_COPYDATA tags: deferred (the receiver copies and returns at once) and immediate (the
+  // receiver's listeners run before the sender's call returns).
+  static constexpr ULONG_PTR kDeferredTag = 0x8888;
+  static constexpr ULONG_PTR kImmediateTag = 0x8889;
+  static constexpr UINT kDeferredDelivery = WM_USER + 100;
+  static constexpr UINT kDestroy = WM_USER + 101;
+  static constexpr UINT kPeerProcessExited = WM_USER + 102;
+  static constexpr DWORD kSendTimeoutMs = 5000;
+  static constexpr DWORD kSenderStopTimeoutMs = 10000;
+
+  explicit CChannelImpl(std::wstring own_name);
+  ~CChannelImpl() override;
+
+  // Creates the own window and remembers the peer's name; true when the window exists.
+  bool Connect(const std::wstring& peer_name);
+
+  void AddListener(IChannelListener* listener);
+  void RemoveListener(IChannelListener* listener);
+  bool Send(const IPC::Message& message, bool queued, bool immediate_dispatch);
+  // A process handle to watch (owned from now on), or null to stop watching.
+  void WatchPeerProcess(HANDLE process);
+  void Uninit();
+
+ protected:
+  bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
+                            LRESULT& result) override;
+
+ private:
+  struct WaitRecord {
+    HANDLE process;
+    HANDLE wait;
+    HWND window;
+  };
+  struct Delivery {
+    ULONG_PTR tag;
+    std::string bytes;
+  };
+
+  bool DirectSend(const IPC::Message& message, bool immediate_dispatch);
+  HWND PeerWindow();
+  bool StartSender();
+  static DWORD WINAPI SenderThread(void* self);
+  void SenderLoop();
+  void Deliver(const void* data, size_t length);
+  void RegisterProcessWaitExit(HANDLE process);
+  void StopWatching();
+  static void CALLBACK OnProcessSignalled(void* context, BOOLEAN timed_out);
+  void OnPeerProcessExited(WaitRecord* record);
+  LRESULT OnCopyData(const COPYDATASTRUCT* data);
+
+  std::wstring peer_name_;
+  std::wstring own_name_;
+  HWND peer_ = nullptr;
+  volatile LONG shut_down_ = 0;
+  bool session_ending_ = false;
+
+  _BaseModule::CCriticalSection listener_lock_;
+  std::map<IChannelListener*, int> listeners_;
+
+  _BaseModule::CCriticalSection queue_lock_;
+  std::deque<IPC::Message> queue_;
+  HANDLE sender_ = nullptr;
+  HANDLE stop_event_ = nullptr;
+  HANDLE work_event_ = nullptr;
+
+  _BaseModule::CCriticalSection wait_lock_;
+  WaitRecord* wait_record_ = nullptr;
+};
