@@ -1,76 +1,199 @@
-// The demo parent: starts the host beside it, shows that it runs and logs, then stops it.
+// The demo parent: starts the host, drives a second browser window through the parent library
+// and prints every event it receives.
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
+#include "corvane_parent.h"
+#include "webview2common/text_convert.h"
+#include "webview2common/win_text.h"
+
 namespace {
 
-std::wstring Folder(const std::wstring& path) { return path.substr(0, path.find_last_of(L"\\/")); }
+std::string Utf8(const std::u16string& text) { return text::Utf16ToUtf8(text); }
+std::string Utf8(const std::wstring& text) { return Utf8(to_u16(text.c_str())); }
+
+void Say(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::vprintf(format, args);
+  va_end(args);
+  std::printf("\n");
+  std::fflush(stdout);
+}
+
+class PrintingEvents : public corvane::HostEvents {
+ public:
+  void OnWindowReady(int32_t id, uint32_t handle) override {
+    Say("event 1  window %d ready, handle 0x%X", id, handle);
+  }
+  void OnWindowClosed(int32_t id) override {
+    Say("event 2  window %d closed", id);
+    ++closed;
+  }
+  void OnLoadFailed(int32_t id, const std::u16string& url, const std::u16string& reason) override {
+    Say("event 4  window %d failed to load %s: %s", id, Utf8(url).c_str(), Utf8(reason).c_str());
+  }
+  void OnPageLoaded(int32_t id, const std::u16string& url) override {
+    Say("event 5  window %d loaded %s", id, Utf8(url).c_str());
+  }
+  void OnSourceChanged(int32_t id, const std::u16string& uri) override {
+    Say("event 6  window %d source %s", id, Utf8(uri).c_str());
+  }
+  void OnTitleChanged(int32_t id, const std::u16string& title) override {
+    Say("event 7  window %d title %s", id, Utf8(title).c_str());
+  }
+  void OnNewWindowRequested(int32_t id, const std::u16string& uri) override {
+    Say("event 8  window %d asks for a new window: %s", id, Utf8(uri).c_str());
+  }
+  void OnPageCall(int32_t id, const corvane::PageCall& call) override {
+    Say("event 10 window %d page calls %s (call %lld)", id, Utf8(call.function).c_str(),
+        static_cast<long long>(call.call_id));
+  }
+  void OnPageCallResult(int32_t id, int64_t call_id, int32_t status,
+                        const std::u16string& result) override {
+    Say("event 11 window %d call %lld: status %d, result \"%s\"", id,
+        static_cast<long long>(call_id), status, Utf8(result).c_str());
+    ++results;
+  }
+  void OnCookies(int32_t id, const std::u16string& url, const std::u16string& listing) override {
+    Say("event 13 window %d cookies of %s: %s", id, Utf8(url).c_str(), Utf8(listing).c_str());
+  }
+  void OnFrameLoaded(int32_t id, const std::u16string& url) override {
+    Say("event 18 window %d frame loaded %s", id, Utf8(url).c_str());
+  }
+  void OnOtherEvent(int32_t id, const IPC::Message& message) override {
+    Say("event %u window %d", IPC::CodeOf(message.type()), id);
+  }
+  void OnHostExited(uint32_t code) override {
+    Say("host exited with code %d", static_cast<int>(code));
+    exited = true;
+  }
+
+  int closed = 0;
+  int results = 0;
+  bool exited = false;
+};
 
 std::wstring ProgramFolder() {
   wchar_t path[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return Folder(path);
+  std::wstring folder(path);
+  return folder.substr(0, folder.find_last_of(L"\\/"));
 }
 
-void Print(const std::wstring& text) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string bytes(n > 0 ? n - 1 : 0, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes.data(), n, nullptr, nullptr);
-  std::printf("%s\n", bytes.c_str());
-  std::fflush(stdout);
+void Describe(HWND parent, const wchar_t* title) {
+  HWND window = FindWindowExW(parent, nullptr, nullptr, title);
+  if (window == nullptr) {
+    Say("         \"%s\": no such window", Utf8(std::wstring(title)).c_str());
+    return;
+  }
+  RECT r{};
+  GetWindowRect(window, &r);
+  MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+  const bool shown = (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0;
+  Say("         \"%s\": at (%ld, %ld), %ld x %ld, %s", Utf8(std::wstring(title)).c_str(), r.left,
+      r.top, r.right - r.left, r.bottom - r.top, shown ? "shown" : "hidden");
 }
 
-std::string ReadAll(const std::wstring& path) {
+std::wstring PrepareLog() {
+  // Logging is on only while the switch file beside the log exists.
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + L"Tandrel";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  CreateDirectoryW((folder + L"\\log").c_str(), nullptr);
+  const std::wstring log = folder + L"\\log\\Corvane.log";
+  CloseHandle(CreateFileW((log + L".on").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
+  DeleteFileW(log.c_str());
+  return log;
+}
+
+void PrintLog(const std::wstring& path) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
+  if (file == INVALID_HANDLE_VALUE) return;
   std::string bytes;
   char buffer[4096];
   DWORD read = 0;
   while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
   CloseHandle(file);
-  return bytes;
+  Say("host log %s:", Utf8(path).c_str());
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
 }
 
 }  // namespace
 
 int wmain() {
-  // Logging is on only while the switch file beside the log exists.
-  wchar_t temp[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring log_folder = std::wstring(temp) + L"Tandrel\\log";
-  CreateDirectoryW((std::wstring(temp) + L"Tandrel").c_str(), nullptr);
-  CreateDirectoryW(log_folder.c_str(), nullptr);
-  const std::wstring log_path = log_folder + L"\\Corvane.log";
-  CloseHandle(CreateFileW((log_path + L".on").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
-  DeleteFileW(log_path.c_str());
+  const std::wstring log = PrepareLog();
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"CorvaneDemoParent";
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  RegisterClassExW(&wc);
+  HWND parent = CreateWindowExW(0, wc.lpszClassName, L"Corvane demo", WS_OVERLAPPEDWINDOW, 0, 0,
+                                1024, 768, nullptr, nullptr, wc.hInstance, nullptr);
 
-  const std::wstring host = ProgramFolder() + L"\\Corvane.exe";
-  std::wstring command = L"\"" + host + L"\"";
-  STARTUPINFOW startup{sizeof(startup)};
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(host.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    Print(L"could not start " + host);
+  PrintingEvents events;
+  corvane::ParentLink link(&events);
+  const std::u16string channel = u"demo-" + to_u16(std::to_wstring(GetCurrentProcessId()).c_str());
+  if (!link.Open(channel)) {
+    Say("could not open channel %s", Utf8(channel).c_str());
     return 1;
   }
-  Print(L"started Corvane.exe, process " + std::to_wstring(process.dwProcessId));
-  Sleep(1000);
-  const DWORD still = WaitForSingleObject(process.hProcess, 0);
-  Print(still == WAIT_TIMEOUT ? L"host is running its message loop" : L"host ended early");
+  corvane::HostWindowSettings main;
+  main.window_id = 256;
+  main.parent_window = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(parent));
+  main.rect = corvane::HostRect{0, 0, 800, 600};
+  main.title = u"main";
+  main.url = u"about:blank";
+  if (!link.StartHost(ProgramFolder() + L"\\Corvane.exe", main)) {
+    Say("could not start Corvane.exe");
+    return 1;
+  }
+  Say("started Corvane.exe (process %lu) on channel %s", link.host_process_id(), Utf8(channel).c_str());
+  const std::wstring host_window = CChannel::BrowserWindowName(channel);
+  link.PumpUntil([&] { return FindWindowW(host_window.c_str(), host_window.c_str()) != nullptr; }, 10000);
+  link.PumpUntil([&] {
+    HWND window = FindWindowExW(parent, nullptr, nullptr, L"main");
+    return window != nullptr && (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0;
+  }, 5000);
+  Describe(parent, L"main");
 
-  // Until the channel exists, the host is told to quit through its main thread's queue.
-  for (int i = 0; i < 100 && !PostThreadMessageW(process.dwThreadId, WM_QUIT, 0, 0); ++i) Sleep(20);
-  WaitForSingleObject(process.hProcess, 10000);
-  DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
-  Print(L"host exited with code " + std::to_wstring(static_cast<int>(code)));
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-
-  Print(L"log file " + log_path + L":");
-  std::printf("%s", ReadAll(log_path).c_str());
-  return code == 0xFFFFFFFFu ? 0 : 1;
+  // Immediate delivery: each call returns after the host has carried it out.
+  link.set_delivery(corvane::ParentLink::Delivery::kImmediate);
+  corvane::HostWindowSettings second;
+  second.window_id = 512;
+  second.parent_window = main.parent_window;
+  second.rect = corvane::HostRect{100, 100, 320, 240};
+  second.title = u"second";
+  Say("command 13: create window 512");
+  link.CreateBrowser(second);
+  Describe(parent, L"second");
+  Say("command 3: move window 512 to (40, 50), 400 x 300");
+  link.SetBounds(512, 40, 50, 400, 300);
+  Describe(parent, L"second");
+  Say("command 4: hide window 512");
+  link.Show(512, false);
+  Describe(parent, L"second");
+  Say("command 4: show window 512 (it returns to the parent's origin)");
+  link.Show(512, true);
+  Describe(parent, L"second");
+  Say("command 7: call page function \"hello\" in window 1024, which does not exist");
+  link.CallPageFunction(1024, 1, u"hello", {u"a"});
+  link.PumpUntil([&] { return events.results == 1; }, 5000);
+  Say("command 5: close window 512");
+  link.Close(512);
+  link.PumpUntil([&] { return events.closed == 1; }, 5000);
+  Describe(parent, L"second");
+  Say("command 5: close the main window");
+  link.set_delivery(corvane::ParentLink::Delivery::kDeferred);
+  link.Close(256);
+  link.PumpUntil([&] { return events.exited; }, 10000);
+  PrintLog(log);
+  DestroyWindow(parent);
+  return events.exited ? 0 : 1;
 }

@@ -1,0 +1,72 @@
+#include "host_settings.h"
+
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+#include "webview2common/command_line.h"
+#include "webview2common/text_convert.h"
+
+namespace corvane {
+namespace {
+
+std::u16string Number(long long value) { return text::AsciiToUtf16(std::to_string(value)); }
+
+std::u16string Hex(uint32_t value) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%X", static_cast<unsigned>(value));
+  return text::AsciiToUtf16(buffer);
+}
+
+std::u16string Quoted(const std::u16string& value) {
+  const bool needs_quotes = value.empty() || value.find_first_of(u" \"") != std::u16string::npos ||
+                            value.front() == u'"';
+  return needs_quotes ? u"\"" + value + u"\"" : value;
+}
+
+}  // namespace
+
+bool BuildSettingsText(const HostWindowSettings& s, std::u16string* out) {
+  std::vector<std::pair<std::u16string, std::u16string>> values;
+  std::vector<std::u16string> flags;
+  values.emplace_back(u"web_view_id", Number(s.window_id));
+  if (s.parent_window != 0) values.emplace_back(u"parent_wnd", Hex(s.parent_window));
+  if (s.rect) {
+    values.emplace_back(u"tab_rect", Number(s.rect->x) + u"," + Number(s.rect->y) + u"," +
+                                         Number(s.rect->width) + u"," + Number(s.rect->height));
+  }
+  if (!s.title.empty()) values.emplace_back(u"class_name", s.title);
+  if (!s.channel.empty()) values.emplace_back(u"tab_group_ids", s.channel);
+  if (!s.window_list.empty()) values.emplace_back(u"tab_ids", s.window_list);
+  if (!s.referrer.empty()) values.emplace_back(u"referrer", s.referrer);
+  if (!s.command.empty()) values.emplace_back(u"cmd", s.command);
+  if (!s.cache_path.empty()) values.emplace_back(u"cache_path", s.cache_path);
+  if (!s.browser_arguments.empty()) values.emplace_back(u"edge_cmd", s.browser_arguments);
+  if (s.url) values.emplace_back(u"url", *s.url);
+  if (s.start_hidden) flags.push_back(u"sc_init_hide");
+  if (s.follow_display_scale) flags.push_back(u"self_adaption_dpi");
+
+  std::u16string text;
+  for (const auto& [key, value] : values) {
+    if (!text.empty()) text += u' ';
+    text += u"--" + key + u"=" + Quoted(value);
+  }
+  for (const std::u16string& flag : flags) text += u" --" + flag;
+
+  // The host's parser has no escapes: prove that it reads every value back unchanged.
+  const CCommandLine parsed(text);
+  for (const auto& [key, value] : values) {
+    std::u16string read;
+    if (!parsed.GetValue(key, read) || read != value) return false;
+  }
+  for (const std::u16string& flag : flags) {
+    if (!parsed.HasKey(flag)) return false;
+  }
+  if (parsed.switches().size() != values.size() + flags.size() || !parsed.arguments().empty()) {
+    return false;
+  }
+  *out = std::move(text);
+  return true;
+}
+
+}  // namespace corvane

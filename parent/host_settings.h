@@ -1,0 +1,39 @@
+#pragma once
+// The settings text of a browser window, as the host reads it from its command line and from
+// the create command. Portable: no Windows header.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace corvane {
+
+struct HostRect {
+  int32_t x = 0;
+  int32_t y = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+};
+
+struct HostWindowSettings {
+  int32_t window_id = 0;                 // web_view_id: a multiple of 256 below 65536
+  std::optional<std::u16string> url;     // url: first page; an empty value loads about:blank
+  uint32_t parent_window = 0;            // parent_wnd: the window that hosts the browser window
+  std::optional<HostRect> rect;          // tab_rect
+  std::u16string title;                  // class_name: the browser window's title
+  std::u16string channel;                // tab_group_ids: the channel name
+  std::u16string window_list;            // tab_ids: channel name when tab_group_ids is empty
+  bool start_hidden = false;             // sc_init_hide
+  std::u16string referrer;               // referrer
+  bool follow_display_scale = false;     // self_adaption_dpi
+  std::u16string command;                // cmd
+  std::u16string cache_path;             // cache_path: the browser's user-data folder
+  std::u16string browser_arguments;      // edge_cmd: extra arguments for the browser runtime
+};
+
+// Builds "--key=value ..." for every key that is set. Values with blanks or quotes are quoted.
+// Returns false (and leaves out empty) when a value cannot be written so that the host reads it
+// back unchanged, such as a value with an unbalanced double quote.
+bool BuildSettingsText(const HostWindowSettings& settings, std::u16string* out);
+
+}  // namespace corvane

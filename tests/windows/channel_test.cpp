@@ -1,0 +1,206 @@
+// Both ends of a channel inside this test process: the browser side on this thread, the
+// parent side on a thread of its own where cross-thread timing matters.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "child_process.h"
+#include "corvane_parent.h"
+#include "webview2common/message/channel.h"
+#include "webview2common/message/ipc_protocol.h"
+#include "webview2common/win_text.h"
+
+namespace {
+
+void Pump(DWORD ms) { corvane::ParentLink::PumpUntil([] { return false; }, ms); }
+bool PumpUntil(const std::function<bool()>& f) { return corvane::ParentLink::PumpUntil(f, 5000); }
+
+std::u16string UniqueName() {
+  static int n = 0;
+  return u"channel-test-" + to_u16(std::to_wstring(GetCurrentProcessId()).c_str()) + u"-" +
+         to_u16(std::to_wstring(++n).c_str());
+}
+
+class Recorder : public IChannelListener2 {
+ public:
+  explicit Recorder(int32_t route) : route_(route) {}
+  void OnReceiveMessage(const IPC::Message& message) override {
+    types.push_back(message.type());
+    ++received;
+  }
+  int32_t ListenerRoute() override { return route_; }
+  void OnPeerProcessExit(bool session_ending) override {
+    exits.push_back(session_ending);
+  }
+  std::vector<uint32_t> types;
+  std::atomic<int> received{0};
+  std::vector<bool> exits;
+
+ private:
+  int32_t route_;
+};
+
+IPC::Message Msg(int32_t routing, uint32_t type) { return IPC::Message(routing, type, 2); }
+
+TEST(Channel, EmptyNameCreatesNothingAndSendFails) {
+  CChannel channel;
+  channel.Init(u"");
+  EXPECT_EQ(channel.window(), nullptr);
+  Recorder r(1);
+  channel.AddListener(&r);
+  EXPECT_FALSE(channel.Send(Msg(1, 5), false, false));
+  EXPECT_FALSE(channel.Send(Msg(1, 5), true, false));
+  channel.Uninit();
+}
+
+TEST(Channel, WindowNames) {
+  EXPECT_EQ(CChannel::BrowserWindowName(u"7"), L"Webview2-BrowserMain-7");
+  EXPECT_EQ(CChannel::ProxyWindowName(u"7"), L"Webview2-BrowserProxy-7");
+  EXPECT_EQ(CChannel::ProxyWindowName(std::u16string(400, u'x')).size(), 259u);
+}
+
+TEST(Channel, RoutingSelectsListenersAndZeroReachesOwnSide) {
+  const std::u16string name = UniqueName();
+  CChannel browser, parent;
+  browser.Init(name);
+  parent.Init(name, CChannel::Side::kParent);
+  Recorder dispatcher(1), other(2), own(3);
+  browser.AddListener(&dispatcher);
+  browser.AddListener(&other);
+  parent.AddListener(&own);
+
+  ASSERT_TRUE(parent.Send(Msg(1, 0x101), false, false));
+  ASSERT_TRUE(parent.Send(Msg(2, 0x102), false, false));
+  ASSERT_TRUE(parent.Send(Msg(0, 0x103), false, false));
+  ASSERT_TRUE(PumpUntil([&] { return dispatcher.received == 2 && other.received == 2 && own.received == 1; }));
+  EXPECT_EQ(dispatcher.types, (std::vector<uint32_t>{0x101, 0x103}));
+  EXPECT_EQ(other.types, (std::vector<uint32_t>{0x102, 0x103}));
+  EXPECT_EQ(own.types, (std::vector<uint32_t>{0x103}));
+}
+
+TEST(Channel, ImmediateReturnsAfterPeerListenersDeferredBefore) {
+  const std::u16string name = UniqueName();
+  CChannel browser;
+  browser.Init(name);
+  Recorder peer_listener(1);
+  std::atomic<bool> peer_ready{false}, stop{false};
+  HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  struct Blocking : Recorder {
+    using Recorder::Recorder;
+    HANDLE release = nullptr;
+    void OnReceiveMessage(const IPC::Message& m) override {
+      if (IPC::CodeOf(m.type()) == 9) WaitForSingleObject(release, 10000);
+      Recorder::OnReceiveMessage(m);
+    }
+  } blocking(2);
+  blocking.release = release;
+  std::thread peer([&] {
+    CChannel parent;
+    parent.Init(name, CChannel::Side::kParent);
+    parent.AddListener(&peer_listener);
+    parent.AddListener(&blocking);
+    peer_ready = true;
+    corvane::ParentLink::PumpUntil([&] { return stop.load(); }, 30000);
+    parent.Uninit();
+  });
+  ASSERT_TRUE(PumpUntil([&] { return peer_ready.load(); }));
+
+  ASSERT_TRUE(browser.Send(Msg(1, 0x105), false, true));
+  EXPECT_EQ(peer_listener.received.load(), 1) << "immediate: the listener ran before Send returned";
+
+  // Deferred: returns while the peer's listener is still blocked on our event.
+  const DWORD before = GetTickCount();
+  ASSERT_TRUE(browser.Send(Msg(2, 0x109), false, false));
+  EXPECT_LT(GetTickCount() - before, 2000u);
+  EXPECT_EQ(blocking.received.load(), 0);
+  SetEvent(release);
+  ASSERT_TRUE(PumpUntil([&] { return blocking.received.load() == 1; }));
+  stop = true;
+  peer.join();
+  CloseHandle(release);
+}
+
+TEST(Channel, PeerFoundLazilyAndQueuedMessagesWaitForIt) {
+  const std::u16string name = UniqueName();
+  CChannel browser;
+  browser.Init(name);
+  ASSERT_NE(browser.window(), nullptr) << "connects without the peer";
+  EXPECT_FALSE(browser.Send(Msg(2, 0x101), false, false)) << "direct send needs the peer";
+  ASSERT_TRUE(browser.Send(Msg(2, 0x102), true, false)) << "queued send keeps the message";
+  Pump(200);
+
+  CChannel parent;
+  parent.Init(name, CChannel::Side::kParent);
+  Recorder r(2);
+  parent.AddListener(&r);
+  ASSERT_TRUE(browser.Send(Msg(2, 0x103), false, false));
+  ASSERT_TRUE(PumpUntil([&] { return r.received == 1; }));
+  // The kept message goes out after the next queued send.
+  ASSERT_TRUE(browser.Send(Msg(2, 0x104), true, false));
+  ASSERT_TRUE(PumpUntil([&] { return r.received == 3; }));
+  EXPECT_EQ(r.types, (std::vector<uint32_t>{0x103, 0x102, 0x104}));
+}
+
+TEST(Channel, UninitTwiceIsHarmlessAndSendThenFails) {
+  const std::u16string name = UniqueName();
+  CChannel browser, parent;
+  browser.Init(name);
+  parent.Init(name, CChannel::Side::kParent);
+  ASSERT_TRUE(browser.Send(Msg(2, 0x101), true, false));
+  browser.Uninit();
+  browser.Uninit();
+  EXPECT_FALSE(browser.Send(Msg(2, 0x101), false, false));
+  EXPECT_EQ(browser.window(), nullptr);
+  const std::wstring own = CChannel::BrowserWindowName(name);
+  EXPECT_EQ(FindWindowW(own.c_str(), own.c_str()), nullptr) << "the window is destroyed";
+}
+
+TEST(Channel, PeerProcessExitIsReportedOnce) {
+  const std::wstring folder = testwin::MakeTempFolder(L"peer-exit");
+  for (bool session_ending : {false, true}) {
+    CChannel channel;
+    channel.Init(UniqueName());
+    Recorder r(1);
+    channel.AddListener(&r);
+    testwin::ChildProcess child;
+    // A writer that waits for a file that never comes: a process to kill.
+    ASSERT_TRUE(child.Start(testwin::ProgramFolder() + L"\\log_writer.exe",
+                            L"\"" + folder + L"\\x.log\" 2 0 0 \"" + folder + L"\\never\""));
+    HANDLE watched = nullptr;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), child.handle(), GetCurrentProcess(), &watched,
+                                SYNCHRONIZE, FALSE, 0));
+    channel.WatchPeerProcess(watched);
+    if (session_ending) SendMessageW(channel.window(), WM_QUERYENDSESSION, 0, 0);
+    Pump(100);
+    EXPECT_TRUE(r.exits.empty());
+    child.Kill();
+    ASSERT_TRUE(PumpUntil([&] { return !r.exits.empty(); }));
+    Pump(200);
+    EXPECT_EQ(r.exits, std::vector<bool>{session_ending});
+  }
+  testwin::RemoveTree(folder);
+}
+
+TEST(Channel, CancelledWatchReportsNothing) {
+  CChannel channel;
+  channel.Init(UniqueName());
+  Recorder r(1);
+  channel.AddListener(&r);
+  const std::wstring folder = testwin::MakeTempFolder(L"peer-cancel");
+  testwin::ChildProcess child;
+  ASSERT_TRUE(child.Start(testwin::ProgramFolder() + L"\\log_writer.exe",
+                          L"\"" + folder + L"\\x.log\" 2 0 0 \"" + folder + L"\\never\""));
+  HANDLE watched = nullptr;
+  ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), child.handle(), GetCurrentProcess(), &watched,
+                              SYNCHRONIZE, FALSE, 0));
+  channel.WatchPeerProcess(watched);
+  channel.WatchPeerProcess(nullptr);
+  child.Kill();
+  Pump(300);
+  EXPECT_TRUE(r.exits.empty());
+  testwin::RemoveTree(folder);
+}
+
+}  // namespace

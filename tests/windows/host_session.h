@@ -1,0 +1,100 @@
+#pragma once
+// A test parent built on the parent library: its own top-level window, its end of a uniquely
+// named channel, the real Corvane.exe started beside the tests, and every event recorded.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+#include "corvane_parent.h"
+
+namespace testwin {
+
+struct RecordedEvent {
+  int32_t window_id = 0;
+  uint32_t code = 0;
+  std::vector<std::u16string> texts;
+  int64_t number = 0;  // call id, window handle
+  int32_t status = 0;
+};
+
+class EventRecorder : public corvane::HostEvents {
+ public:
+  void OnWindowReady(int32_t id, uint32_t handle) override { Add(id, 1, {}, handle); }
+  void OnWindowClosed(int32_t id) override { Add(id, 2, {}); }
+  void OnLoadFailed(int32_t id, const std::u16string& url, const std::u16string& reason) override {
+    Add(id, 4, {url, reason});
+  }
+  void OnPageLoaded(int32_t id, const std::u16string& url) override { Add(id, 5, {url}); }
+  void OnSourceChanged(int32_t id, const std::u16string& uri) override { Add(id, 6, {uri}); }
+  void OnTitleChanged(int32_t id, const std::u16string& title) override { Add(id, 7, {title}); }
+  void OnNewWindowRequested(int32_t id, const std::u16string& uri) override { Add(id, 8, {uri}); }
+  void OnPageCall(int32_t id, const corvane::PageCall& call) override {
+    std::vector<std::u16string> texts{call.function, call.key};
+    texts.insert(texts.end(), call.arguments.begin(), call.arguments.end());
+    Add(id, 10, texts, call.call_id);
+  }
+  void OnPageCallResult(int32_t id, int64_t call_id, int32_t status,
+                        const std::u16string& result) override {
+    Add(id, 11, {result}, call_id, status);
+  }
+  void OnCookies(int32_t id, const std::u16string& url, const std::u16string& listing) override {
+    Add(id, 13, {url, listing});
+  }
+  void OnFrameLoaded(int32_t id, const std::u16string& url) override { Add(id, 18, {url}); }
+  void OnOtherEvent(int32_t id, const IPC::Message& message) override {
+    Add(id, IPC::CodeOf(message.type()), {}, message.routing_id());
+  }
+  void OnHostExited(uint32_t exit_code) override {
+    ++host_exits;
+    exit_code_ = exit_code;
+  }
+
+  size_t Count(uint32_t code) const;
+  std::vector<RecordedEvent> events;
+  int host_exits = 0;
+  uint32_t exit_code_ = 0;
+
+ private:
+  void Add(int32_t id, uint32_t code, std::vector<std::u16string> texts, int64_t number = 0,
+           int32_t status = 0) {
+    events.push_back(RecordedEvent{id, code, std::move(texts), number, status});
+  }
+};
+
+class HostSession {
+ public:
+  HostSession();
+  ~HostSession();
+
+  // Opens the parent's end and starts the host with a main window of this id. With
+  // open_first false the host starts before the parent's channel window exists.
+  bool Start(int32_t main_id = 256, bool open_first = true, const std::u16string& extra = u"");
+  bool OpenLink();
+  corvane::HostWindowSettings MainSettings(int32_t id) const;
+
+  bool WaitFor(const std::function<bool()>& done, DWORD timeout_ms = 10000) {
+    return corvane::ParentLink::PumpUntil(done, timeout_ms);
+  }
+  // The host's exit code, or STILL_ACTIVE after the timeout.
+  DWORD WaitForHostExit(DWORD timeout_ms = 10000);
+  // The browser window with this title among the parent window's children, or null.
+  HWND FindBrowserWindow(const std::wstring& title) const;
+  std::vector<std::string> LogLines() const;
+  size_t CountLogLinesEndingWith(const std::string& text) const;
+  // Whether the window itself is shown (its parent is not).
+  static bool Shown(HWND window) { return (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+  // The host's own channel window.
+  HWND HostChannelWindow() const;
+
+  EventRecorder events;
+  corvane::ParentLink link{&events};
+  HWND parent_window = nullptr;
+  std::u16string channel;
+  std::wstring temp_folder;
+  std::wstring log_path;
+};
+
+}  // namespace testwin

@@ -1,0 +1,40 @@
+// A parent in a process of its own, for the test that kills the parent:
+//   parent_helper.exe <file to write the host's process id into>
+#include <windows.h>
+
+#include <string>
+
+#include "corvane_parent.h"
+#include "webview2common/win_text.h"
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) return 2;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"CorvaneHelperParent";
+  RegisterClassExW(&wc);
+  HWND window = CreateWindowExW(0, wc.lpszClassName, L"helper parent", WS_OVERLAPPEDWINDOW, 0, 0,
+                                640, 480, nullptr, nullptr, wc.hInstance, nullptr);
+  corvane::HostEvents events;
+  corvane::ParentLink link(&events);
+  const std::u16string channel = u"helper-" + to_u16(std::to_wstring(GetCurrentProcessId()).c_str());
+  if (!link.Open(channel)) return 3;
+  corvane::HostWindowSettings main;
+  main.window_id = 256;
+  main.parent_window = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window));
+  main.rect = corvane::HostRect{0, 0, 320, 240};
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring folder(self);
+  folder = folder.substr(0, folder.find_last_of(L'\\'));
+  if (!link.StartHost(folder + L"\\Corvane.exe", main)) return 4;
+  const std::string pid = std::to_string(link.host_process_id());
+  HANDLE file = CreateFileW(argv[1], GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(file, pid.data(), static_cast<DWORD>(pid.size()), &written, nullptr);
+  CloseHandle(file);
+  corvane::ParentLink::PumpUntil([] { return false; }, 60000);
+  return 0;
+}
