@@ -3,7 +3,13 @@
 #include <functional>
 
 #include "log/logger.h"
+#include "webview2/document_script.h"
+#include "webview2/environment_options.h"
+#include "webview2/webview2_loader.h"
 #include "webview2common/message/ipc_protocol.h"
+#include "webview2common/text_cipher.h"
+#include "webview2common/text_convert.h"
+#include "webview2common/url_parts.h"
 #include "webview2common/win_text.h"
 
 namespace {
@@ -19,9 +25,29 @@ CWebView2Impl::CWebView2Impl(const WindowSettings& settings, ISendRequest* sende
       tag_(static_cast<uint32_t>(settings.web_view_id)),
       primary_(primary) {
   mime_overrides_[u".svg"] = u"image/svg+xml";
+  LoadDocumentScript();
 }
 
-CWebView2Impl::~CWebView2Impl() = default;
+CWebView2Impl::~CWebView2Impl() {
+  if (host_object_ != nullptr) host_object_->Release();
+}
+
+void CWebView2Impl::LoadDocumentScript() {
+  HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(kDocumentScriptResourceId), L"FILE");
+  HGLOBAL loaded = resource != nullptr ? LoadResource(nullptr, resource) : nullptr;
+  const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+  if (bytes == nullptr) {
+    LOG_INFO("document script resource missing");
+    return;
+  }
+  const std::string_view text(static_cast<const char*>(bytes), SizeofResource(nullptr, resource));
+  const std::optional<std::string> plain = DecipherText(text, kDocumentScriptKey);
+  if (!plain) {
+    LOG_INFO("document script cannot be deciphered");
+    return;
+  }
+  document_script_ = text::Utf8ToUtf16(*plain);
+}
 
 bool CWebView2Impl::Init(OrmWebView::IWebViewListener* listener) {
   listener_ = listener;
@@ -51,22 +77,149 @@ RECT CWebView2Impl::ClientRect() const {
   return rect;
 }
 
-bool CWebView2Impl::SetCookie(const std::u16string&, const std::u16string&) {
-  // Cookies live in the web view's cookie manager; before it exists nothing can be stored.
-  return false;
+void CWebView2Impl::SendToParent(uint32_t code, std::initializer_list<std::u16string> texts) {
+  if (sender_ == nullptr) return;
+  IPC::Message message = IPC::MakeHostMessage(tag_, code);
+  for (const std::u16string& text : texts) message.WriteString16(text);
+  sender_->Send(message, true, false);
+}
+
+void CWebView2Impl::OnCreate(HWND hwnd) {
+  settings_.window = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hwnd));
+  std::wstring version;
+  if (CWebView2Loader::Instance().GetInstalledVersion(&version)) {
+    LOG_INFO("Webview2 runtime is installed ver:", version);
+    if (!current_url_.empty() && current_url_ != u"about:blank") LoadUrl(current_url_, u"");
+    return;
+  }
+  if (!primary_) {
+    SendToParent(IPC::kEvtLoadFailed, {current_url_});
+    return;
+  }
+  PostMessageW(hwnd, WM_CLOSE, 0, 0);
+  LOG_INFO("need install webview2 runtime");
 }
 
 bool CWebView2Impl::LoadUrl(const std::u16string& url, const std::u16string& cookies) {
   LOG_INFO("load url=", url);
   if (url.empty()) return false;
   if (!cookies.empty()) SetCookie(url, cookies);
-  const WindowRect& r = settings_.tab_rect;
-  if (IsWindow()) {
-    SetWindowPos(m_hWnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                 SWP_NOZORDER);
+  if (!webview_) {
+    const WindowRect& r = settings_.tab_rect;
+    if (IsWindow()) {
+      SetWindowPos(m_hWnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER);
+    }
+    current_url_ = url;
+    if (!primary_ && environment_) {
+      RequestController();
+    } else {
+      InitializeWebView();
+    }
+    return true;
   }
   current_url_ = url;
-  return true;
+  return SUCCEEDED(webview_->Navigate(as_wcstr(url)));
+}
+
+void CWebView2Impl::InitializeWebView() {
+  LOG_INFO("InitializeWebView");
+  CEnvironmentOptions* options = CEnvironmentOptions::Create();
+  if (options == nullptr) return;
+  auto held = ComPtr<ICoreWebView2EnvironmentOptions>::Attach(options);
+  if (FAILED(options->put_AdditionalBrowserArguments(as_wcstr(settings_.edge_cmd)))) {
+    LOG_INFO("put_AdditionalBrowserArguments fail");
+  }
+  if (FAILED(options->put_Language(L"zh-cn"))) LOG_INFO("put_Language fail");
+  if (FAILED(options->put_AllowSingleSignOnUsingOSPrimaryAccount(TRUE))) {
+    LOG_INFO("put_AllowSingleSignOnUsingOSPrimaryAccount");
+  }
+  const std::u16string user_data =
+      settings_.cache_path + u"\\webview_cache\\" + ProfileFolderDigest(current_url_);
+  std::weak_ptr<CWebView2Impl> weak = weak_from_this();
+  auto handler = MakeCallback<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler, HRESULT,
+                              ICoreWebView2Environment*>(
+      [weak](HRESULT result, ICoreWebView2Environment* environment) -> HRESULT {
+        auto self = weak.lock();
+        return self ? self->OnCreateEnvironmentCompleted(result, environment) : S_OK;
+      });
+  const HRESULT hr = CWebView2Loader::Instance().CreateEnvironment(
+      nullptr, as_wcstr(user_data), held.get(), handler.get());
+  LOG_INFO("CreateCoreWebView2EnvironmentWithOptions hr=", static_cast<long>(hr));
+  if (hr >= 0) return;
+  if (listener_ != nullptr) {
+    listener_->OnCreateFailed(this, current_url_, u"CreateCoreWebView2EnvironmentWithOptions fail");
+  } else if (IsWindow()) {
+    PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
+  }
+}
+
+HRESULT CWebView2Impl::OnCreateEnvironmentCompleted(HRESULT result,
+                                                    ICoreWebView2Environment* environment) {
+  LOG_INFO("OnCreateEnvironmentCompleted result=", static_cast<long>(result));
+  if (result != S_OK || environment == nullptr) return S_OK;
+  environment_ = ComPtr<ICoreWebView2Environment>(environment);
+  RequestController();
+  return S_OK;
+}
+
+void CWebView2Impl::RequestController() {
+  std::weak_ptr<CWebView2Impl> weak = weak_from_this();
+  auto handler = MakeCallback<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler, HRESULT,
+                              ICoreWebView2Controller*>(
+      [weak](HRESULT result, ICoreWebView2Controller* controller) -> HRESULT {
+        auto self = weak.lock();
+        return self ? self->OnCreateCoreWebView2ControllerCompleted(result, controller) : S_OK;
+      });
+  environment_->CreateCoreWebView2Controller(m_hWnd, handler.get());
+}
+
+HRESULT CWebView2Impl::OnCreateCoreWebView2ControllerCompleted(HRESULT result,
+                                                               ICoreWebView2Controller* controller) {
+  LOG_INFO("OnCreateCoreWebView2ControllerCompleted result=", static_cast<long>(result));
+  if (result != S_OK) {
+    if (listener_ != nullptr) {
+      listener_->OnCreateFailed(this, current_url_,
+                                u"CreateCoreWebView2Controller fail, error: " +
+                                    text::AsciiToUtf16(std::to_string(static_cast<long>(result))));
+    }
+    return S_OK;
+  }
+  if (listener_ != nullptr) listener_->OnCreated(this);
+  controller_ = ComPtr<ICoreWebView2Controller>(controller);
+  if (controller_) controller_->get_CoreWebView2(webview_.Put());
+  if (!webview_) {
+    LOG_INFO("OnCreateCoreWebView2ControllerCompleted fail");
+    return S_OK;
+  }
+  ApplyPageSettings();
+  webview_->get_BrowserProcessId(&browser_process_id_);
+  if (auto webview2 = webview_.As<ICoreWebView2_2>()) webview2->get_CookieManager(cookie_manager_.Put());
+  webview_->AddScriptToExecuteOnDocumentCreated(as_wcstr(document_script_), nullptr);
+  if (FAILED(webview_->Navigate(as_wcstr(current_url_)))) {
+    if (listener_ != nullptr) listener_->OnCreateFailed(this, current_url_, u"");
+    return S_OK;
+  }
+  RegisterPageEvents();
+  const RECT client = ClientRect();
+  SetBounds(WindowRect{client.left, client.top, client.right, client.bottom});
+  return S_OK;
+}
+
+void CWebView2Impl::ApplyPageSettings() {
+  ComPtr<ICoreWebView2Settings> settings;
+  if (FAILED(webview_->get_Settings(settings.Put())) || !settings) return;
+  settings->put_AreDevToolsEnabled(FALSE);
+  settings->put_AreDefaultContextMenusEnabled(FALSE);
+  settings->put_AreDefaultScriptDialogsEnabled(FALSE);
+  settings->put_IsBuiltInErrorPageEnabled(FALSE);
+  settings->put_IsStatusBarEnabled(FALSE);
+  settings->put_AreHostObjectsAllowed(TRUE);
+  settings->put_IsWebMessageEnabled(TRUE);
+  settings->put_IsZoomControlEnabled(FALSE);
+  if (auto settings3 = settings.As<ICoreWebView2Settings3>()) {
+    settings3->put_AreBrowserAcceleratorKeysEnabled(FALSE);
+  }
+  if (auto settings2 = settings.As<ICoreWebView2Settings2>()) settings2->put_UserAgent(kUserAgent);
 }
 
 void CWebView2Impl::SetBounds(const WindowRect& rect) {
@@ -75,6 +228,7 @@ void CWebView2Impl::SetBounds(const WindowRect& rect) {
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
   LOG_INFO("SetBounds x=", x, " y=", y, " width=", width, " height=", height);
+  if (controller_ && webview_) controller_->put_Bounds(RECT{x, y, x + width, y + height});
   if (IsWindow()) {
     SetWindowPos(m_hWnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   }
@@ -84,17 +238,33 @@ bool CWebView2Impl::Show(bool visible) {
   const RECT client = ClientRect();
   SetBounds(WindowRect{client.left, client.top, client.right, client.bottom});
   if (IsWindow()) ShowWindow(m_hWnd, visible ? SW_SHOW : SW_HIDE);
+  if (controller_ && webview_) controller_->put_IsVisible(visible ? TRUE : FALSE);
   return true;
 }
 
-void CWebView2Impl::SetMute(bool) {
-  // Muting is a web view setting; without a web view there is nothing to mute.
+void CWebView2Impl::SetMute(bool muted) {
+  if (!webview_) return;
+  if (auto webview8 = webview_.As<ICoreWebView2_8>()) webview8->put_IsMuted(muted ? TRUE : FALSE);
 }
 
 void CWebView2Impl::Close() {
+  if (webview_) {
+    webview_->remove_DocumentTitleChanged(title_changed_);
+    webview_->remove_SourceChanged(source_changed_);
+    webview_->remove_NavigationCompleted(navigation_completed_);
+    webview_->remove_NavigationStarting(navigation_starting_);
+    webview_->remove_FrameNavigationCompleted(frame_navigation_completed_);
+    webview_->remove_WebResourceRequested(web_resource_requested_);
+  }
+  if (host_object_ != nullptr) host_object_->ClearTables();
   if (IsWindow()) DestroyWindow(m_hWnd);
   if (primary_) PostQuitMessage(0);
   if (listener_ != nullptr) listener_->OnClosed(this);
+}
+
+bool CWebView2Impl::SetCookie(const std::u16string&, const std::u16string&) {
+  // Cookies live in the web view's cookie manager; before it exists nothing can be stored.
+  return false;
 }
 
 void CWebView2Impl::GetCookies(const std::u16string&, bool) {}
@@ -104,15 +274,17 @@ void CWebView2Impl::SetReferrer(const std::u16string& referrer) { referrer_ = re
 
 bool CWebView2Impl::RegisterParentFunction(const std::u16string& name) {
   LOG_INFO("register funname:", name);
-  // Page script reaches parent functions through the host object, which this window does not
-  // have yet.
+  // Page script reaches parent functions through the host object's methods, which this
+  // window's host object does not offer yet.
   return false;
 }
 
 long CWebView2Impl::CallPageFunction(const std::u16string&, const std::vector<std::u16string>&,
                                      std::u16string&, int32_t&, bool& queue) {
   queue = false;
-  return kPointerError;  // no web view: no page to call
+  if (!webview_) return kPointerError;
+  // Page functions are registered through the host object; none can be registered yet.
+  return kPointerError;
 }
 
 void CWebView2Impl::EnqueuePageCall(const std::u16string& name,
@@ -121,16 +293,24 @@ void CWebView2Impl::EnqueuePageCall(const std::u16string& name,
   pending_calls_.push_back(PageCall{name, arguments, request_id});
 }
 
-void CWebView2Impl::GoBack() {}
-void CWebView2Impl::GoForward() {}
-void CWebView2Impl::Reload() {}
-void CWebView2Impl::Stop() {}
+void CWebView2Impl::GoBack() {
+  if (webview_) webview_->GoBack();
+}
+void CWebView2Impl::GoForward() {
+  if (webview_) webview_->GoForward();
+}
+void CWebView2Impl::Reload() {
+  if (webview_) webview_->Reload();
+}
+void CWebView2Impl::Stop() {
+  if (webview_) webview_->Stop();
+}
 
 bool CWebView2Impl::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM,
                                          LRESULT& result) {
   switch (message) {
     case WM_CREATE:
-      settings_.window = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hwnd));
+      OnCreate(hwnd);
       result = 0;
       return true;
     case WM_CLOSE:

@@ -1,22 +1,32 @@
 #pragma once
-// One browser window: a Win32 window that hosts one web view, driven by the dispatcher.
+// One browser window: a Win32 window that hosts one WebView2 controller, driven by the
+// dispatcher through IWebView and reporting back through IWebViewListener and ISendRequest.
 
 #include <windows.h>
 
 #include <atomic>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "webview2/hostobjectimpl.h"
+#include "webview2/webview2_abi.h"
 #include "webview2/webview_interfaces.h"
 #include "webview2/window_settings.h"
+#include "webview2common/com_ptr.h"
 #include "webview2common/window_base.h"
 
-class CWebView2Impl : public OrmWebView::IWebView, public CWindowBase {
+class CWebView2Impl : public OrmWebView::IWebView,
+                      public CWindowBase,
+                      public std::enable_shared_from_this<CWebView2Impl> {
  public:
   static constexpr UINT kDrainPageCalls = WM_USER + 100;
   static constexpr UINT kRunCallable = WM_USER + 101;
   static constexpr UINT kShowWindow = WM_USER + 102;
+  static constexpr const wchar_t* kUserAgent =
+      L"Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
+      L"Chrome/130.0.0.0 Safari/537.36 Edg/130.0.0.0/69.0.3497.100 KRV";
 
   struct PageCall {
     std::u16string name;
@@ -40,6 +50,9 @@ class CWebView2Impl : public OrmWebView::IWebView, public CWindowBase {
 
   // Creates the window with the settings' parent, rectangle and title and shows it.
   bool CreateBrowserWindow();
+  // A later window shares the main window's browser environment.
+  void SetEnvironment(const ComPtr<ICoreWebView2Environment>& environment) { environment_ = environment; }
+  const ComPtr<ICoreWebView2Environment>& environment() const { return environment_; }
 
   void GetCookies(const std::u16string& url, bool http_only);
   void DeleteCookie(const std::u16string& name, const std::u16string& url);
@@ -59,7 +72,7 @@ class CWebView2Impl : public OrmWebView::IWebView, public CWindowBase {
 
   const WindowSettings& settings() const { return settings_; }
   const std::u16string& current_url() const { return current_url_; }
-  const std::u16string& referrer() const { return referrer_; }
+  const std::u16string& document_script() const { return document_script_; }
   bool primary() const { return primary_; }
 
  protected:
@@ -67,7 +80,25 @@ class CWebView2Impl : public OrmWebView::IWebView, public CWindowBase {
                             LRESULT& result) override;
 
  private:
+  void OnCreate(HWND hwnd);
+  void InitializeWebView();
+  void RequestController();
+  HRESULT OnCreateEnvironmentCompleted(HRESULT result, ICoreWebView2Environment* environment);
+  HRESULT OnCreateCoreWebView2ControllerCompleted(HRESULT result, ICoreWebView2Controller* controller);
+  void ApplyPageSettings();
+  void RegisterPageEvents();
+  void LoadDocumentScript();
   RECT ClientRect() const;
+  // Sends a message of this window with the given texts, queued, deferred.
+  void SendToParent(uint32_t code, std::initializer_list<std::u16string> texts);
+
+  // Page events (webview2impl_events.cpp).
+  HRESULT OnNavigationStarting(ICoreWebView2NavigationStartingEventArgs* args);
+  HRESULT OnSourceChanged(ICoreWebView2SourceChangedEventArgs* args);
+  HRESULT OnDocumentTitleChanged();
+  HRESULT OnNavigationCompleted(ICoreWebView2NavigationCompletedEventArgs* args, bool frame);
+  HRESULT OnNewWindowRequested(ICoreWebView2NewWindowRequestedEventArgs* args);
+  HRESULT OnWebResourceRequested(ICoreWebView2WebResourceRequestedEventArgs* args);
 
   OrmWebView::IWebViewListener* listener_ = nullptr;
   WindowSettings settings_;
@@ -76,6 +107,23 @@ class CWebView2Impl : public OrmWebView::IWebView, public CWindowBase {
   std::u16string raw_text_;
   uint32_t tag_;
   bool primary_;
+
+  ComPtr<ICoreWebView2Environment> environment_;
+  ComPtr<ICoreWebView2Controller> controller_;
+  ComPtr<ICoreWebView2> webview_;
+  ComPtr<ICoreWebView2CookieManager> cookie_manager_;
+  EventRegistrationToken navigation_starting_{};
+  EventRegistrationToken content_loading_{};
+  EventRegistrationToken source_changed_{};
+  EventRegistrationToken navigation_completed_{};
+  EventRegistrationToken frame_navigation_completed_{};
+  EventRegistrationToken title_changed_{};
+  EventRegistrationToken new_window_requested_{};
+  EventRegistrationToken web_resource_requested_{};
+  UINT32 browser_process_id_ = 0;
+  HostObjectImp* host_object_ = nullptr;  // one reference owned
+  std::u16string document_script_;
+
   std::map<std::u16string, std::u16string> mime_overrides_;
   std::vector<PageCall> pending_calls_;
   std::atomic<bool> drained_{false};

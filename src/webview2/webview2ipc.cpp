@@ -29,6 +29,12 @@ void CWebView2IPC::CreateWindowFromText(const std::u16string& text, bool main) {
   if (main) channel_.Init(settings.ChannelName());
   channel_.AddListener(this);
   auto window = std::make_shared<CWebView2Impl>(settings, this, text, main);
+  if (!main) {
+    // Later windows share the main window's browser runtime.
+    if (CWebView2Impl* main_window = LookupWindow(static_cast<uint32_t>(main_window_id_))) {
+      window->SetEnvironment(main_window->environment());
+    }
+  }
   windows_[settings.web_view_id] = window;
   window->Init(this);
   window->CreateBrowserWindow();

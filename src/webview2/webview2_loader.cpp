@@ -1,0 +1,41 @@
+#include "webview2/webview2_loader.h"
+
+#include "log/logger.h"
+#include "webview2/user_data_directory.h"
+#include "webview2common/win_text.h"
+
+CWebView2Loader& CWebView2Loader::Instance() {
+  static CWebView2Loader loader;
+  return loader;
+}
+
+CWebView2Loader::CWebView2Loader() {
+  const std::u16string beside = ProgramFolder() + u"\\WebView2Loader.dll";
+  module_ = LoadLibraryW(as_wcstr(beside));
+  if (module_ == nullptr) module_ = LoadLibraryW(L"WebView2Loader.dll");
+  if (module_ == nullptr) {
+    LOG_INFO("WebView2Loader.dll not found, error=", GetLastError());
+    return;
+  }
+  get_version_ = reinterpret_cast<GetAvailableCoreWebView2BrowserVersionStringFn>(
+      reinterpret_cast<void*>(GetProcAddress(module_, "GetAvailableCoreWebView2BrowserVersionString")));
+  create_environment_ = reinterpret_cast<CreateCoreWebView2EnvironmentWithOptionsFn>(
+      reinterpret_cast<void*>(GetProcAddress(module_, "CreateCoreWebView2EnvironmentWithOptions")));
+}
+
+bool CWebView2Loader::GetInstalledVersion(std::wstring* version) {
+  if (get_version_ == nullptr) return false;
+  LPWSTR text = nullptr;
+  const HRESULT hr = get_version_(nullptr, &text);
+  const bool found = hr == S_OK && text != nullptr;
+  if (found) *version = text;
+  if (text != nullptr) CoTaskMemFree(text);
+  return found;
+}
+
+HRESULT CWebView2Loader::CreateEnvironment(
+    PCWSTR browser_folder, PCWSTR user_data_folder, ICoreWebView2EnvironmentOptions* options,
+    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler) {
+  if (create_environment_ == nullptr) return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+  return create_environment_(browser_folder, user_data_folder, options, handler);
+}

@@ -1,0 +1,165 @@
+// The page events of a browser window: navigation, source and title changes, new-window
+// requests, and keeping `external` attached to every page.
+#include <cstdio>
+
+#include "log/logger.h"
+#include "webview2/webview2impl.h"
+#include "webview2common/message/ipc_protocol.h"
+#include "webview2common/win_text.h"
+
+namespace {
+
+// Takes a string the callee allocated with CoTaskMemAlloc.
+std::u16string TakeString(LPWSTR text) {
+  std::u16string value = text != nullptr ? std::u16string(as_u16cstr(text)) : std::u16string();
+  if (text != nullptr) CoTaskMemFree(text);
+  return value;
+}
+
+}  // namespace
+
+void CWebView2Impl::RegisterPageEvents() {
+  std::weak_ptr<CWebView2Impl> weak = weak_from_this();
+  // Each handler holds the window weakly: a page event that arrives after the window was
+  // released finds nothing to do.
+  auto bind = [weak](auto method) {
+    return [weak, method](auto... args) -> HRESULT {
+      auto self = weak.lock();
+      return self ? method(self.get(), args...) : S_OK;
+    };
+  };
+  if (!current_url_.empty()) {
+    if (host_object_ == nullptr) host_object_ = HostObjectImp::Create(sender_, m_hWnd, settings_);
+    webview_->add_NavigationStarting(
+        MakeCallback<ICoreWebView2NavigationStartingEventHandler, ICoreWebView2*,
+                     ICoreWebView2NavigationStartingEventArgs*>(
+            bind([](CWebView2Impl* self, ICoreWebView2*, ICoreWebView2NavigationStartingEventArgs* a) {
+              return self->OnNavigationStarting(a);
+            }))
+            .get(),
+        &navigation_starting_);
+  }
+  webview_->add_DocumentTitleChanged(
+      MakeCallback<ICoreWebView2DocumentTitleChangedEventHandler, ICoreWebView2*, IUnknown*>(
+          bind([](CWebView2Impl* self, ICoreWebView2*, IUnknown*) { return self->OnDocumentTitleChanged(); }))
+          .get(),
+      &title_changed_);
+  webview_->add_SourceChanged(
+      MakeCallback<ICoreWebView2SourceChangedEventHandler, ICoreWebView2*,
+                   ICoreWebView2SourceChangedEventArgs*>(
+          bind([](CWebView2Impl* self, ICoreWebView2*, ICoreWebView2SourceChangedEventArgs* a) {
+            return self->OnSourceChanged(a);
+          }))
+          .get(),
+      &source_changed_);
+  webview_->add_ContentLoading(
+      MakeCallback<ICoreWebView2ContentLoadingEventHandler, ICoreWebView2*,
+                   ICoreWebView2ContentLoadingEventArgs*>(
+          [](ICoreWebView2*, ICoreWebView2ContentLoadingEventArgs*) -> HRESULT { return S_OK; })
+          .get(),
+      &content_loading_);
+  webview_->add_NavigationCompleted(
+      MakeCallback<ICoreWebView2NavigationCompletedEventHandler, ICoreWebView2*,
+                   ICoreWebView2NavigationCompletedEventArgs*>(
+          bind([](CWebView2Impl* self, ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs* a) {
+            return self->OnNavigationCompleted(a, false);
+          }))
+          .get(),
+      &navigation_completed_);
+  webview_->add_FrameNavigationCompleted(
+      MakeCallback<ICoreWebView2NavigationCompletedEventHandler, ICoreWebView2*,
+                   ICoreWebView2NavigationCompletedEventArgs*>(
+          bind([](CWebView2Impl* self, ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs* a) {
+            return self->OnNavigationCompleted(a, true);
+          }))
+          .get(),
+      &frame_navigation_completed_);
+  webview_->AddWebResourceRequestedFilter(L"*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
+  webview_->add_WebResourceRequested(
+      MakeCallback<ICoreWebView2WebResourceRequestedEventHandler, ICoreWebView2*,
+                   ICoreWebView2WebResourceRequestedEventArgs*>(
+          bind([](CWebView2Impl* self, ICoreWebView2*, ICoreWebView2WebResourceRequestedEventArgs* a) {
+            return self->OnWebResourceRequested(a);
+          }))
+          .get(),
+      &web_resource_requested_);
+  webview_->add_NewWindowRequested(
+      MakeCallback<ICoreWebView2NewWindowRequestedEventHandler, ICoreWebView2*,
+                   ICoreWebView2NewWindowRequestedEventArgs*>(
+          bind([](CWebView2Impl* self, ICoreWebView2*, ICoreWebView2NewWindowRequestedEventArgs* a) {
+            return self->OnNewWindowRequested(a);
+          }))
+          .get(),
+      &new_window_requested_);
+}
+
+HRESULT CWebView2Impl::OnNavigationStarting(ICoreWebView2NavigationStartingEventArgs* args) {
+  if (args == nullptr || !webview_) return S_FALSE;
+  LPWSTR uri = nullptr;
+  args->get_Uri(&uri);
+  if (TakeString(uri).empty()) {
+    webview_->RemoveHostObjectFromScript(L"external");
+    return S_OK;
+  }
+  if (host_object_ == nullptr) return S_OK;
+  VARIANT object;
+  VariantInit(&object);
+  object.vt = VT_DISPATCH;
+  object.pdispVal = host_object_;
+  webview_->AddHostObjectToScript(L"external", &object);
+  return S_OK;
+}
+
+HRESULT CWebView2Impl::OnSourceChanged(ICoreWebView2SourceChangedEventArgs* args) {
+  BOOL new_document = FALSE;
+  if (args != nullptr) args->get_IsNewDocument(&new_document);
+  if (listener_ == nullptr || !webview_) return S_OK;
+  LPWSTR source = nullptr;
+  webview_->get_Source(&source);
+  const std::u16string uri = TakeString(source);
+  listener_->OnSourceChanged(this, uri);
+  LOG_INFO("is NewDocument:", new_document ? 1 : 0, ", uri:", uri);
+  return S_OK;
+}
+
+HRESULT CWebView2Impl::OnDocumentTitleChanged() {
+  if (listener_ == nullptr || !webview_) return S_OK;
+  LPWSTR title = nullptr;
+  webview_->get_DocumentTitle(&title);
+  listener_->OnTitleChanged(this, TakeString(title));
+  return S_OK;
+}
+
+HRESULT CWebView2Impl::OnNavigationCompleted(ICoreWebView2NavigationCompletedEventArgs* args,
+                                             bool frame) {
+  if (args == nullptr || sender_ == nullptr) return S_FALSE;
+  BOOL success = FALSE;
+  COREWEBVIEW2_WEB_ERROR_STATUS status = COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN;
+  args->get_IsSuccess(&success);
+  args->get_WebErrorStatus(&status);
+  if (success) {
+    LOG_INFO(frame ? "FrameNavigationCompleted success" : "NavigationCompleted success");
+    SendToParent(frame ? IPC::kEvtFrameLoaded : IPC::kEvtPageLoaded, {current_url_});
+    return S_OK;
+  }
+  wchar_t text[64];
+  std::swprintf(text, 64, L"@StatusCode=%d", static_cast<int>(status));
+  LOG_INFO(frame ? "FrameNavigationCompleted fail:" : "NavigationCompleted fail:", text);
+  SendToParent(IPC::kEvtLoadFailed, {current_url_, std::u16string(as_u16cstr(text))});
+  return S_OK;
+}
+
+HRESULT CWebView2Impl::OnNewWindowRequested(ICoreWebView2NewWindowRequestedEventArgs* args) {
+  if (args == nullptr) return S_FALSE;
+  // No browser window is ever opened for a page; the parent decides what to do.
+  args->put_Handled(TRUE);
+  LPWSTR uri = nullptr;
+  args->get_Uri(&uri);
+  SendToParent(IPC::kEvtNewWindow, {TakeString(uri)});
+  return S_OK;
+}
+
+HRESULT CWebView2Impl::OnWebResourceRequested(ICoreWebView2WebResourceRequestedEventArgs* args) {
+  // Requests go on unchanged: this window serves no local archive and adds no referrer yet.
+  return args == nullptr ? S_FALSE : S_OK;
+}
