@@ -6,6 +6,14 @@
 
 namespace testwin {
 
+std::vector<RecordedEvent> EventRecorder::Of(uint32_t code) const {
+  std::vector<RecordedEvent> out;
+  for (const RecordedEvent& e : events) {
+    if (e.code == code) out.push_back(e);
+  }
+  return out;
+}
+
 size_t EventRecorder::Count(uint32_t code) const {
   size_t n = 0;
   for (const RecordedEvent& e : events) n += e.code == code ? 1 : 0;
@@ -69,15 +77,68 @@ bool HostSession::OpenLink() { return link.Open(channel); }
 
 bool HostSession::Start(int32_t main_id, bool open_first, const std::u16string& extra) {
   if (open_first && !OpenLink()) return false;
-  wchar_t saved_tmp[MAX_PATH] = {};
-  GetEnvironmentVariableW(L"TMP", saved_tmp, MAX_PATH);
-  SetEnvironmentVariableW(L"TMP", (temp_folder + L"\\").c_str());
-  const bool started =
-      link.StartHost(ProgramFolder() + L"\\Corvane.exe", MainSettings(main_id), extra);
-  SetEnvironmentVariableW(L"TMP", saved_tmp[0] != 0 ? saved_tmp : nullptr);
-  if (!started) return false;
+  if (!Launch(MainSettings(main_id), {}, extra)) return false;
   // The host is up once its channel window exists.
   return WaitFor([this] { return HostChannelWindow() != nullptr; });
+}
+
+bool HostSession::StartWith(const corvane::HostWindowSettings& main,
+                            const ChildProcess::Environment& env) {
+  if (!OpenLink() || !Launch(main, env, u"")) return false;
+  // Up once its channel window exists, unless it has already ended.
+  return WaitFor([this] {
+    return HostChannelWindow() != nullptr ||
+           WaitForSingleObject(link.host_process(), 0) == WAIT_OBJECT_0;
+  });
+}
+
+bool HostSession::Launch(const corvane::HostWindowSettings& main,
+                         const ChildProcess::Environment& env, const std::u16string& extra) {
+  // The host inherits our environment: the temporary folder points at this session's folder.
+  ChildProcess::Environment all = env;
+  all.emplace_back(L"TMP", temp_folder + L"\\");
+  std::vector<std::pair<std::wstring, std::wstring>> saved;
+  for (const auto& [name, value] : all) {
+    wchar_t old[1024] = {};
+    const DWORD n = GetEnvironmentVariableW(name.c_str(), old, 1024);
+    saved.emplace_back(name, n > 0 && n < 1024 ? old : L"\x01");
+    SetEnvironmentVariableW(name.c_str(), value.c_str());
+  }
+  const bool started = link.StartHost(ProgramFolder() + L"\\Corvane.exe", main, extra);
+  for (const auto& [name, value] : saved) {
+    SetEnvironmentVariableW(name.c_str(), value == L"\x01" ? nullptr : value.c_str());
+  }
+  return started;
+}
+
+std::string HostSession::Engine(const std::string& request) const {
+  const std::wstring pipe =
+      L"\\\\.\\pipe\\corvane-test-engine-" + std::to_wstring(link.host_process_id());
+  std::string answer(1 << 20, '\0');
+  DWORD read = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (CallNamedPipeW(pipe.c_str(), const_cast<char*>(request.data()),
+                       static_cast<DWORD>(request.size()), answer.data(),
+                       static_cast<DWORD>(answer.size()), &read, 5000)) {
+      answer.resize(read);
+      return answer;
+    }
+    Sleep(20);
+  }
+  return "error: no engine pipe";
+}
+
+std::vector<std::string> HostSession::EngineCalls() const {
+  std::vector<std::string> lines;
+  const std::string text = Engine("calls");
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = text.find('\n', start);
+    if (end == std::string::npos) break;
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
 }
 
 HWND HostSession::HostChannelWindow() const {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,10 @@ struct RecordedEvent {
 
 class EventRecorder : public corvane::HostEvents {
  public:
-  void OnWindowReady(int32_t id, uint32_t handle) override { Add(id, 1, {}, handle); }
+  void OnWindowReady(int32_t id, uint32_t handle) override {
+    Add(id, 1, {}, handle);
+    if (on_ready) on_ready(id, handle);
+  }
   void OnWindowClosed(int32_t id) override { Add(id, 2, {}); }
   void OnLoadFailed(int32_t id, const std::u16string& url, const std::u16string& reason) override {
     Add(id, 4, {url, reason});
@@ -53,6 +57,9 @@ class EventRecorder : public corvane::HostEvents {
   }
 
   size_t Count(uint32_t code) const;
+  // The events of one code, in order.
+  std::vector<RecordedEvent> Of(uint32_t code) const;
+  std::function<void(int32_t, uint32_t)> on_ready;  // runs inside event 1, while the host waits
   std::vector<RecordedEvent> events;
   int host_exits = 0;
   uint32_t exit_code_ = 0;
@@ -72,6 +79,8 @@ class HostSession {
   // Opens the parent's end and starts the host with a main window of this id. With
   // open_first false the host starts before the parent's channel window exists.
   bool Start(int32_t main_id = 256, bool open_first = true, const std::u16string& extra = u"");
+  // Starts the host with these main-window settings and extra environment variables.
+  bool StartWith(const corvane::HostWindowSettings& main, const ChildProcess::Environment& env = {});
   bool OpenLink();
   corvane::HostWindowSettings MainSettings(int32_t id) const;
 
@@ -86,11 +95,20 @@ class HostSession {
   size_t CountLogLinesEndingWith(const std::string& text) const;
   // Whether the window itself is shown (its parent is not).
   static bool Shown(HWND window) { return (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+  // A request to the test engine inside the host (see tests/engine/README.md).
+  std::string Engine(const std::string& request) const;
+  std::vector<std::string> EngineCalls() const;
   // The host's own channel window.
   HWND HostChannelWindow() const;
 
   EventRecorder events;
   corvane::ParentLink link{&events};
+
+ private:
+  bool Launch(const corvane::HostWindowSettings& main, const ChildProcess::Environment& env,
+              const std::u16string& extra);
+
+ public:
   HWND parent_window = nullptr;
   std::u16string channel;
   std::wstring temp_folder;

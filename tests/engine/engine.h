@@ -1,0 +1,46 @@
+#pragma once
+// Test engine state shared by its COM objects, its exports and its control pipe.
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "webview2/webview2_abi.h"
+
+class EngineWebView;
+
+class Engine {
+ public:
+  static Engine& Get();
+
+  // Creates the engine's window on the calling (UI) thread and starts the control pipe.
+  void Start();
+  void Record(const std::string& line);
+  // Runs work on the UI thread after the current call has returned.
+  void Post(std::function<void()> work);
+
+  std::string Execute(const std::string& request);  // on the UI thread
+
+  bool runtime_missing = false;
+  HRESULT environment_result = S_OK;
+  HRESULT controller_result = S_OK;
+  HRESULT navigate_result = S_OK;
+  std::map<HWND, EngineWebView*> views;
+
+ private:
+  Engine();
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  static DWORD WINAPI PipeThread(void*);
+
+  HWND window_ = nullptr;
+  std::mutex lock_;
+  std::vector<std::string> calls_;
+};
+
+std::string Utf8(const wchar_t* text);
+std::wstring Wide(const std::string& text);
+LPWSTR CoTaskString(const std::wstring& text);

@@ -1,0 +1,376 @@
+#include "engine_objects.h"
+
+#include <cstdio>
+
+namespace {
+
+// Event arguments carry fixed values chosen by the control pipe.
+class NavigationStartingArgs : public EngineObject<DefaultICoreWebView2NavigationStartingEventArgs> {
+ public:
+  explicit NavigationStartingArgs(std::wstring uri) : uri_(std::move(uri)) {}
+  HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override {
+    if (uri == nullptr) return E_POINTER;
+    *uri = CoTaskString(uri_);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_Cancel(BOOL* cancel) override {
+    if (cancel == nullptr) return E_POINTER;
+    *cancel = cancel_;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE put_Cancel(BOOL cancel) override {
+    cancel_ = cancel;
+    return S_OK;
+  }
+  BOOL cancel_ = FALSE;
+
+ private:
+  std::wstring uri_;
+};
+
+class SourceChangedArgs : public EngineObject<DefaultICoreWebView2SourceChangedEventArgs> {
+ public:
+  explicit SourceChangedArgs(bool new_document) : new_document_(new_document) {}
+  HRESULT STDMETHODCALLTYPE get_IsNewDocument(BOOL* value) override {
+    if (value == nullptr) return E_POINTER;
+    *value = new_document_ ? TRUE : FALSE;
+    return S_OK;
+  }
+
+ private:
+  bool new_document_;
+};
+
+class NavigationCompletedArgs : public EngineObject<DefaultICoreWebView2NavigationCompletedEventArgs> {
+ public:
+  NavigationCompletedArgs(bool success, int status) : success_(success), status_(status) {}
+  HRESULT STDMETHODCALLTYPE get_IsSuccess(BOOL* value) override {
+    if (value == nullptr) return E_POINTER;
+    *value = success_ ? TRUE : FALSE;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_WebErrorStatus(COREWEBVIEW2_WEB_ERROR_STATUS* value) override {
+    if (value == nullptr) return E_POINTER;
+    *value = static_cast<COREWEBVIEW2_WEB_ERROR_STATUS>(status_);
+    return S_OK;
+  }
+
+ private:
+  bool success_;
+  int status_;
+};
+
+class NewWindowArgs : public EngineObject<DefaultICoreWebView2NewWindowRequestedEventArgs> {
+ public:
+  explicit NewWindowArgs(std::wstring uri) : uri_(std::move(uri)) {}
+  HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override {
+    if (uri == nullptr) return E_POINTER;
+    *uri = CoTaskString(uri_);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE put_Handled(BOOL handled) override {
+    handled_ = handled;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_Handled(BOOL* handled) override {
+    if (handled == nullptr) return E_POINTER;
+    *handled = handled_;
+    return S_OK;
+  }
+  BOOL handled_ = FALSE;
+
+ private:
+  std::wstring uri_;
+};
+
+template <typename Map, typename... Args>
+void RaiseAll(Map& handlers, Args... args) {
+  // A handler may remove itself or others while running.
+  Map copy = handlers;
+  for (auto& entry : copy) entry.second->Invoke(args...);
+}
+
+}  // namespace
+
+// ---- settings
+
+HRESULT EngineSettings::Put(const char* name, BOOL value) {
+  Engine::Get().Record(view_ + " Settings." + name + "=" + std::to_string(value));
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EngineSettings::put_UserAgent(LPCWSTR value) {
+  Engine::Get().Record(view_ + " Settings.UserAgent=" + Utf8(value));
+  return S_OK;
+}
+
+// ---- web view
+
+EngineWebView::EngineWebView(HWND window, ICoreWebView2Environment* environment)
+    : window_(window),
+      name_(std::to_string(reinterpret_cast<uintptr_t>(window))),
+      environment_(environment),
+      settings_(new EngineSettings(name_)) {
+  Engine::Get().views[window_] = this;
+}
+
+EngineWebView::~EngineWebView() {
+  settings_->Release();
+  auto& views = Engine::Get().views;
+  auto it = views.find(window_);
+  if (it != views.end() && it->second == this) views.erase(it);
+}
+
+void EngineWebView::Log(const std::string& text) { Engine::Get().Record(name_ + " " + text); }
+
+template <typename Handler>
+HRESULT EngineWebView::Add(std::map<INT64, ComPtr<Handler>>& handlers, const char* event,
+                           Handler* handler, EventRegistrationToken* token) {
+  if (handler == nullptr || token == nullptr) return E_POINTER;
+  token->value = next_token_++;
+  handlers[token->value] = ComPtr<Handler>(handler);
+  Log(std::string("add_") + event + " token=" + std::to_string(token->value));
+  return S_OK;
+}
+
+template <typename Handler>
+HRESULT EngineWebView::Remove(std::map<INT64, ComPtr<Handler>>& handlers, const char* event,
+                              EventRegistrationToken token) {
+  const bool found = handlers.erase(token.value) != 0;
+  Log(std::string("remove_") + event + " token=" + std::to_string(token.value) +
+      (found ? "" : " (unknown)"));
+  return S_OK;
+}
+
+#define ENGINE_EVENT(Event, Handler, map)                                                          \
+  HRESULT STDMETHODCALLTYPE EngineWebView::add_##Event(Handler* h, EventRegistrationToken* t) {   \
+    return Add(map, #Event, h, t);                                                                 \
+  }                                                                                                \
+  HRESULT STDMETHODCALLTYPE EngineWebView::remove_##Event(EventRegistrationToken t) {             \
+    return Remove(map, #Event, t);                                                                 \
+  }
+ENGINE_EVENT(NavigationStarting, ICoreWebView2NavigationStartingEventHandler, navigation_starting_)
+ENGINE_EVENT(ContentLoading, ICoreWebView2ContentLoadingEventHandler, content_loading_)
+ENGINE_EVENT(SourceChanged, ICoreWebView2SourceChangedEventHandler, source_changed_)
+ENGINE_EVENT(NavigationCompleted, ICoreWebView2NavigationCompletedEventHandler, navigation_completed_)
+ENGINE_EVENT(FrameNavigationCompleted, ICoreWebView2NavigationCompletedEventHandler, frame_navigation_completed_)
+ENGINE_EVENT(NewWindowRequested, ICoreWebView2NewWindowRequestedEventHandler, new_window_requested_)
+ENGINE_EVENT(DocumentTitleChanged, ICoreWebView2DocumentTitleChangedEventHandler, title_changed_)
+ENGINE_EVENT(WebResourceRequested, ICoreWebView2WebResourceRequestedEventHandler, web_resource_requested_)
+#undef ENGINE_EVENT
+
+HRESULT STDMETHODCALLTYPE EngineWebView::get_Settings(ICoreWebView2Settings** settings) {
+  if (settings == nullptr) return E_POINTER;
+  settings_->AddRef();
+  *settings = settings_;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EngineWebView::get_Source(LPWSTR* uri) {
+  if (uri == nullptr) return E_POINTER;
+  *uri = CoTaskString(source_);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EngineWebView::Navigate(LPCWSTR uri) {
+  Log("Navigate " + Utf8(uri));
+  const HRESULT result = Engine::Get().navigate_result;
+  if (SUCCEEDED(result) && uri != nullptr) source_ = uri;
+  return result;
+}
+
+HRESULT STDMETHODCALLTYPE EngineWebView::AddWebResourceRequestedFilter(
+    const LPCWSTR uri, const COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) {
+  Log("AddWebResourceRequestedFilter " + Utf8(uri) + " " + std::to_string(context));
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EngineWebView::AddScriptToExecuteOnDocumentCreated(
+    LPCWSTR script, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) {
+  std::string text = Utf8(script);
+  for (char& c : text) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  Log("AddScriptToExecuteOnDocumentCreated handler=" + std::string(handler ? "1" : "0") + " " + text);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EngineWebView::get_BrowserProcessId(UINT32* value) {
+  if (value == nullptr) return E_POINTER;
+  *value = 4242;
+  Log("get_BrowserProcessId");
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EngineWebView::GoBack() { Log("GoBack"); return S_OK; }
+HRESULT STDMETHODCALLTYPE EngineWebView::GoForward() { Log("GoForward"); return S_OK; }
+HRESULT STDMETHODCALLTYPE EngineWebView::Reload() { Log("Reload"); return S_OK; }
+HRESULT STDMETHODCALLTYPE EngineWebView::Stop() { Log("Stop"); return S_OK; }
+HRESULT STDMETHODCALLTYPE EngineWebView::OpenDevToolsWindow() { Log("OpenDevToolsWindow"); return S_OK; }
+
+HRESULT STDMETHODCALLTYPE EngineWebView::get_DocumentTitle(LPWSTR* title) {
+  if (title == nullptr) return E_POINTER;
+  *title = CoTaskString(title_);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EngineWebView::AddHostObjectToScript(LPCWSTR name, VARIANT* object) {
+  if (name == nullptr || object == nullptr) return E_INVALIDARG;
+  Log("AddHostObjectToScript " + Utf8(name) + " vt=" + std::to_string(object->vt));
+  if (object->vt == VT_DISPATCH) host_objects_[name] = ComPtr<IDispatch>(object->pdispVal);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EngineWebView::RemoveHostObjectFromScript(LPCWSTR name) {
+  Log("RemoveHostObjectFromScript " + Utf8(name));
+  if (name != nullptr) host_objects_.erase(name);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EngineWebView::get_CookieManager(ICoreWebView2CookieManager** manager) {
+  if (manager == nullptr) return E_POINTER;
+  *manager = nullptr;
+  Log("get_CookieManager");
+  return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE EngineWebView::get_Environment(ICoreWebView2Environment** environment) {
+  if (environment == nullptr) return E_POINTER;
+  *environment = environment_.get();
+  if (*environment != nullptr) (*environment)->AddRef();
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EngineWebView::get_IsMuted(BOOL* value) {
+  if (value == nullptr) return E_POINTER;
+  *value = muted_;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EngineWebView::put_IsMuted(BOOL value) {
+  muted_ = value;
+  Log("put_IsMuted " + std::to_string(value));
+  return S_OK;
+}
+
+std::string EngineWebView::RaiseNavigationStarting(const std::wstring& uri) {
+  auto args = ComPtr<ICoreWebView2NavigationStartingEventArgs>::Attach(new NavigationStartingArgs(uri));
+  RaiseAll(navigation_starting_, static_cast<ICoreWebView2*>(this), args.get());
+  return "ok";
+}
+
+std::string EngineWebView::RaiseNavigationCompleted(bool frame, bool success, int status) {
+  auto args = ComPtr<ICoreWebView2NavigationCompletedEventArgs>::Attach(
+      new NavigationCompletedArgs(success, status));
+  if (success && !frame) RaiseAll(content_loading_, static_cast<ICoreWebView2*>(this),
+                                  static_cast<ICoreWebView2ContentLoadingEventArgs*>(nullptr));
+  RaiseAll(frame ? frame_navigation_completed_ : navigation_completed_,
+           static_cast<ICoreWebView2*>(this), args.get());
+  return "ok";
+}
+
+std::string EngineWebView::RaiseSourceChanged(const std::wstring& uri, bool new_document) {
+  source_ = uri;
+  auto args = ComPtr<ICoreWebView2SourceChangedEventArgs>::Attach(new SourceChangedArgs(new_document));
+  RaiseAll(source_changed_, static_cast<ICoreWebView2*>(this), args.get());
+  return "ok";
+}
+
+std::string EngineWebView::RaiseTitleChanged(const std::wstring& title) {
+  title_ = title;
+  RaiseAll(title_changed_, static_cast<ICoreWebView2*>(this), static_cast<IUnknown*>(nullptr));
+  return "ok";
+}
+
+std::string EngineWebView::RaiseNewWindow(const std::wstring& uri) {
+  auto* raw = new NewWindowArgs(uri);
+  auto args = ComPtr<ICoreWebView2NewWindowRequestedEventArgs>::Attach(raw);
+  RaiseAll(new_window_requested_, static_cast<ICoreWebView2*>(this), args.get());
+  return "handled=" + std::to_string(raw->handled_);
+}
+
+// ---- controller
+
+EngineController::EngineController(HWND window, EngineWebView* webview)
+    : window_(window), webview_(webview) {
+  webview_->AddRef();
+}
+
+EngineController::~EngineController() { webview_->Release(); }
+
+HRESULT STDMETHODCALLTYPE EngineController::get_IsVisible(BOOL* visible) {
+  if (visible == nullptr) return E_POINTER;
+  *visible = visible_;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EngineController::put_IsVisible(BOOL visible) {
+  visible_ = visible;
+  Engine::Get().Record(webview_->name() + " put_IsVisible " + std::to_string(visible));
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EngineController::get_Bounds(RECT* bounds) {
+  if (bounds == nullptr) return E_POINTER;
+  *bounds = bounds_;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EngineController::put_Bounds(RECT bounds) {
+  bounds_ = bounds;
+  Engine::Get().Record(webview_->name() + " put_Bounds " + std::to_string(bounds.left) + "," +
+                       std::to_string(bounds.top) + "," + std::to_string(bounds.right) + "," +
+                       std::to_string(bounds.bottom));
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EngineController::get_ParentWindow(HWND* window) {
+  if (window == nullptr) return E_POINTER;
+  *window = window_;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EngineController::Close() {
+  Engine::Get().Record(webview_->name() + " Controller.Close");
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EngineController::get_CoreWebView2(ICoreWebView2** webview) {
+  if (webview == nullptr) return E_POINTER;
+  webview_->AddRef();
+  *webview = webview_;
+  return S_OK;
+}
+
+// ---- environment
+
+EngineEnvironment::EngineEnvironment(std::wstring user_data_folder)
+    : user_data_folder_(std::move(user_data_folder)) {}
+
+HRESULT STDMETHODCALLTYPE EngineEnvironment::CreateCoreWebView2Controller(
+    HWND parent, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
+  if (handler == nullptr) return E_POINTER;
+  Engine::Get().Record("CreateCoreWebView2Controller window=" +
+                       std::to_string(reinterpret_cast<uintptr_t>(parent)) +
+                       " userDataFolder=" + Utf8(user_data_folder_.c_str()));
+  ComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> keep(handler);
+  ComPtr<ICoreWebView2Environment> self(this);
+  // Completion comes later, on the UI thread, as the real runtime does it.
+  Engine::Get().Post([keep, self, parent] {
+    const HRESULT result = Engine::Get().controller_result;
+    if (FAILED(result)) {
+      keep->Invoke(result, nullptr);
+      return;
+    }
+    auto webview = ComPtr<EngineWebView>::Attach(new EngineWebView(parent, self.get()));
+    auto controller = ComPtr<ICoreWebView2Controller>::Attach(new EngineController(parent, webview.get()));
+    keep->Invoke(S_OK, controller.get());
+  });
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EngineEnvironment::get_BrowserVersionString(LPWSTR* version) {
+  if (version == nullptr) return E_POINTER;
+  *version = CoTaskString(L"131.0.2903.40");
+  return S_OK;
+}

@@ -1,0 +1,172 @@
+#pragma once
+// The engine's COM objects: environment, controller, web view, settings and event arguments.
+
+#include <map>
+#include <string>
+
+#include "engine.h"
+#include "engine_defaults.h"
+#include "webview2common/com_ptr.h"
+
+// Reference counting and QueryInterface over the chain of interfaces a default base lists.
+template <typename Default>
+class EngineObject : public Default {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    bool known = IsEqualIID(riid, IID_IUnknown);
+    for (const IID* iid : Default::kIids) known = known || IsEqualIID(riid, *iid);
+    if (!known) return E_NOINTERFACE;
+    *out = static_cast<Default*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const LONG left = InterlockedDecrement(&refs_);
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+  }
+
+ protected:
+  virtual ~EngineObject() = default;
+
+ private:
+  LONG refs_ = 1;
+};
+
+class EngineSettings : public EngineObject<DefaultICoreWebView2Settings3> {
+ public:
+  explicit EngineSettings(std::string view) : view_(std::move(view)) {}
+#define ENGINE_BOOL_PUT(Name) \
+  HRESULT STDMETHODCALLTYPE put_##Name(BOOL value) override { return Put(#Name, value); }
+  ENGINE_BOOL_PUT(IsScriptEnabled)
+  ENGINE_BOOL_PUT(IsWebMessageEnabled)
+  ENGINE_BOOL_PUT(AreDefaultScriptDialogsEnabled)
+  ENGINE_BOOL_PUT(IsStatusBarEnabled)
+  ENGINE_BOOL_PUT(AreDevToolsEnabled)
+  ENGINE_BOOL_PUT(AreDefaultContextMenusEnabled)
+  ENGINE_BOOL_PUT(AreHostObjectsAllowed)
+  ENGINE_BOOL_PUT(IsZoomControlEnabled)
+  ENGINE_BOOL_PUT(IsBuiltInErrorPageEnabled)
+  ENGINE_BOOL_PUT(AreBrowserAcceleratorKeysEnabled)
+#undef ENGINE_BOOL_PUT
+  HRESULT STDMETHODCALLTYPE put_UserAgent(LPCWSTR value) override;
+
+ private:
+  HRESULT Put(const char* name, BOOL value);
+  std::string view_;
+};
+
+class EngineWebView : public EngineObject<DefaultICoreWebView2_8> {
+ public:
+  EngineWebView(HWND window, ICoreWebView2Environment* environment);
+
+  // ICoreWebView2 and its successors, as far as the host uses them.
+  HRESULT STDMETHODCALLTYPE get_Settings(ICoreWebView2Settings** settings) override;
+  HRESULT STDMETHODCALLTYPE get_Source(LPWSTR* uri) override;
+  HRESULT STDMETHODCALLTYPE Navigate(LPCWSTR uri) override;
+  HRESULT STDMETHODCALLTYPE add_NavigationStarting(ICoreWebView2NavigationStartingEventHandler* h, EventRegistrationToken* t) override;
+  HRESULT STDMETHODCALLTYPE remove_NavigationStarting(EventRegistrationToken t) override;
+  HRESULT STDMETHODCALLTYPE add_ContentLoading(ICoreWebView2ContentLoadingEventHandler* h, EventRegistrationToken* t) override;
+  HRESULT STDMETHODCALLTYPE remove_ContentLoading(EventRegistrationToken t) override;
+  HRESULT STDMETHODCALLTYPE add_SourceChanged(ICoreWebView2SourceChangedEventHandler* h, EventRegistrationToken* t) override;
+  HRESULT STDMETHODCALLTYPE remove_SourceChanged(EventRegistrationToken t) override;
+  HRESULT STDMETHODCALLTYPE add_NavigationCompleted(ICoreWebView2NavigationCompletedEventHandler* h, EventRegistrationToken* t) override;
+  HRESULT STDMETHODCALLTYPE remove_NavigationCompleted(EventRegistrationToken t) override;
+  HRESULT STDMETHODCALLTYPE add_FrameNavigationCompleted(ICoreWebView2NavigationCompletedEventHandler* h, EventRegistrationToken* t) override;
+  HRESULT STDMETHODCALLTYPE remove_FrameNavigationCompleted(EventRegistrationToken t) override;
+  HRESULT STDMETHODCALLTYPE add_NewWindowRequested(ICoreWebView2NewWindowRequestedEventHandler* h, EventRegistrationToken* t) override;
+  HRESULT STDMETHODCALLTYPE remove_NewWindowRequested(EventRegistrationToken t) override;
+  HRESULT STDMETHODCALLTYPE add_DocumentTitleChanged(ICoreWebView2DocumentTitleChangedEventHandler* h, EventRegistrationToken* t) override;
+  HRESULT STDMETHODCALLTYPE remove_DocumentTitleChanged(EventRegistrationToken t) override;
+  HRESULT STDMETHODCALLTYPE add_WebResourceRequested(ICoreWebView2WebResourceRequestedEventHandler* h, EventRegistrationToken* t) override;
+  HRESULT STDMETHODCALLTYPE remove_WebResourceRequested(EventRegistrationToken t) override;
+  HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilter(const LPCWSTR uri, const COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) override;
+  HRESULT STDMETHODCALLTYPE AddScriptToExecuteOnDocumentCreated(LPCWSTR script, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) override;
+  HRESULT STDMETHODCALLTYPE get_BrowserProcessId(UINT32* value) override;
+  HRESULT STDMETHODCALLTYPE GoBack() override;
+  HRESULT STDMETHODCALLTYPE GoForward() override;
+  HRESULT STDMETHODCALLTYPE Reload() override;
+  HRESULT STDMETHODCALLTYPE Stop() override;
+  HRESULT STDMETHODCALLTYPE get_DocumentTitle(LPWSTR* title) override;
+  HRESULT STDMETHODCALLTYPE AddHostObjectToScript(LPCWSTR name, VARIANT* object) override;
+  HRESULT STDMETHODCALLTYPE RemoveHostObjectFromScript(LPCWSTR name) override;
+  HRESULT STDMETHODCALLTYPE OpenDevToolsWindow() override;
+  HRESULT STDMETHODCALLTYPE get_CookieManager(ICoreWebView2CookieManager** manager) override;
+  HRESULT STDMETHODCALLTYPE get_Environment(ICoreWebView2Environment** environment) override;
+  HRESULT STDMETHODCALLTYPE get_IsMuted(BOOL* value) override;
+  HRESULT STDMETHODCALLTYPE put_IsMuted(BOOL value) override;
+
+  // Raising events, from the control pipe.
+  std::string RaiseNavigationStarting(const std::wstring& uri);
+  std::string RaiseNavigationCompleted(bool frame, bool success, int status);
+  std::string RaiseSourceChanged(const std::wstring& uri, bool new_document);
+  std::string RaiseTitleChanged(const std::wstring& title);
+  std::string RaiseNewWindow(const std::wstring& uri);
+
+  const std::string& name() const { return name_; }
+
+ protected:
+  ~EngineWebView() override;
+
+ private:
+  template <typename Handler>
+  HRESULT Add(std::map<INT64, ComPtr<Handler>>& handlers, const char* event, Handler* handler,
+              EventRegistrationToken* token);
+  template <typename Handler>
+  HRESULT Remove(std::map<INT64, ComPtr<Handler>>& handlers, const char* event,
+                 EventRegistrationToken token);
+  void Log(const std::string& text);
+
+  HWND window_;
+  std::string name_;
+  ComPtr<ICoreWebView2Environment> environment_;
+  EngineSettings* settings_;
+  std::wstring source_;
+  std::wstring title_;
+  BOOL muted_ = FALSE;
+  INT64 next_token_ = 1;
+  std::map<std::wstring, ComPtr<IDispatch>> host_objects_;
+  std::map<INT64, ComPtr<ICoreWebView2NavigationStartingEventHandler>> navigation_starting_;
+  std::map<INT64, ComPtr<ICoreWebView2ContentLoadingEventHandler>> content_loading_;
+  std::map<INT64, ComPtr<ICoreWebView2SourceChangedEventHandler>> source_changed_;
+  std::map<INT64, ComPtr<ICoreWebView2NavigationCompletedEventHandler>> navigation_completed_;
+  std::map<INT64, ComPtr<ICoreWebView2NavigationCompletedEventHandler>> frame_navigation_completed_;
+  std::map<INT64, ComPtr<ICoreWebView2NewWindowRequestedEventHandler>> new_window_requested_;
+  std::map<INT64, ComPtr<ICoreWebView2DocumentTitleChangedEventHandler>> title_changed_;
+  std::map<INT64, ComPtr<ICoreWebView2WebResourceRequestedEventHandler>> web_resource_requested_;
+};
+
+class EngineController : public EngineObject<DefaultICoreWebView2Controller> {
+ public:
+  EngineController(HWND window, EngineWebView* webview);
+  HRESULT STDMETHODCALLTYPE get_IsVisible(BOOL* visible) override;
+  HRESULT STDMETHODCALLTYPE put_IsVisible(BOOL visible) override;
+  HRESULT STDMETHODCALLTYPE get_Bounds(RECT* bounds) override;
+  HRESULT STDMETHODCALLTYPE put_Bounds(RECT bounds) override;
+  HRESULT STDMETHODCALLTYPE get_ParentWindow(HWND* window) override;
+  HRESULT STDMETHODCALLTYPE Close() override;
+  HRESULT STDMETHODCALLTYPE get_CoreWebView2(ICoreWebView2** webview) override;
+
+ protected:
+  ~EngineController() override;
+
+ private:
+  HWND window_;
+  EngineWebView* webview_;
+  RECT bounds_{};
+  BOOL visible_ = TRUE;
+};
+
+class EngineEnvironment : public EngineObject<DefaultICoreWebView2Environment> {
+ public:
+  explicit EngineEnvironment(std::wstring user_data_folder);
+  HRESULT STDMETHODCALLTYPE CreateCoreWebView2Controller(
+      HWND parent, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) override;
+  HRESULT STDMETHODCALLTYPE get_BrowserVersionString(LPWSTR* version) override;
+
+ private:
+  std::wstring user_data_folder_;
+};
