@@ -17,7 +17,8 @@ build_native() {
 build_windows() {
   cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" \
-    -DCORVANE_DEPS_PREFIX="$deps/win" >/dev/null &&
+    -DCORVANE_DEPS_PREFIX="$deps/win" \
+    -DCORVANE_WINE_IDL="$deps/wine-idl/usr/include/wine/wine/windows" >/dev/null &&
     cmake --build "$build/win"
 }
 

@@ -63,6 +63,14 @@ if [ ! -f "$deps/win/lib/cmake/jsoncpp/jsoncppConfig.cmake" ]; then
   cmake --build "$deps/build-jsoncpp" --target install >/dev/null
 fi
 
+# Wine's IDL files, for compiling the type library; taken from the package without installing it.
+if [ ! -f "$deps/wine-idl/usr/include/wine/wine/windows/oaidl.idl" ]; then
+  echo "== unpacking Wine's IDL files"
+  mkdir -p "$deps/download"
+  (cd "$deps/download" && rm -f libwine-dev_*.deb && apt-get download -q libwine-dev:i386 &&
+    dpkg -x libwine-dev_*.deb "$deps/wine-idl")
+fi
+
 if [ ! -f "$deps/win/lib/cmake/GTest/GTestConfig.cmake" ]; then
   echo "== building GoogleTest for Windows"
   cmake -S /usr/src/googletest -B "$deps/build-gtest" -G Ninja \
