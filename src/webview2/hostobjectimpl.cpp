@@ -1,22 +1,72 @@
 #include "webview2/hostobjectimpl.h"
 
-HostObjectImp* HostObjectImp::Create(ISendRequest* sender, HWND window,
-                                     const WindowSettings& settings) {
+#include <cstdio>
+#include <exception>
+
+#include "log/logger.h"
+#include "webview2common/message/ipc_protocol.h"
+#include "webview2common/text_convert.h"
+#include "webview2common/win_text.h"
+
+namespace {
+
+constexpr char16_t kObjectArgument[] = u"注意：参数不能是对象.";
+constexpr char16_t kUnknownArgument[] = u"注意：未知参数类型，转换到字符串失败.";
+constexpr char16_t kUnknownFunction[] = u"函数名不正确或函数未注册.";
+constexpr char16_t kNotImplemented[] = u"注意：函数暂未实现.";
+
+const char16_t* const kMethods[] = {u"Execute",          u"ExecuteDirect",         u"RegisterFunction",
+                                    u"UnregisterAllFunction", u"UnregisterAllFunctionEx", u"Call",
+                                    u"CallBuiltinSync",  u"CallBuiltinAsync"};
+
+// Script argument i (DISPPARAMS holds them last first).
+const VARIANT& Arg(const DISPPARAMS& params, UINT i) { return params.rgvarg[params.cArgs - 1 - i]; }
+
+std::u16string BstrText(const VARIANT& value) {
+  return value.bstrVal != nullptr ? std::u16string(as_u16cstr(value.bstrVal), SysStringLen(value.bstrVal))
+                                  : std::u16string();
+}
+
+void SetText(VARIANT* result, const std::u16string& text) {
+  if (result == nullptr) return;
+  VariantClear(result);
+  result->vt = VT_BSTR;
+  result->bstrVal = SysAllocStringLen(as_wcstr(text.data()), static_cast<UINT>(text.size()));
+}
+
+void SetTrue(VARIANT* result) {
+  if (result == nullptr) return;
+  VariantClear(result);
+  result->vt = VT_BOOL;
+  result->boolVal = VARIANT_TRUE;
+}
+
+}  // namespace
+
+HostObjectImp* HostObjectImp::Create(ISendRequest* sender, HWND window, const WindowSettings& settings) {
   return new HostObjectImp(sender, window, settings);
 }
 
 HostObjectImp::HostObjectImp(ISendRequest* sender, HWND window, const WindowSettings& settings)
-    : sender_(sender), window_(window), settings_(settings) {}
+    : sender_(sender),
+      window_(window),
+      settings_(settings),
+      builtins_(std::make_shared<InternalFun>(window, settings)) {
+  for (const char16_t* name : kMethods) RegisterLocalFunction(name, 1);
+}
 
 HRESULT STDMETHODCALLTYPE HostObjectImp::QueryInterface(REFIID riid, void** out) {
   if (out == nullptr) return E_POINTER;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)) {
-    *out = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-  }
   *out = nullptr;
-  return E_NOINTERFACE;
+  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IHostObjectImp)) {
+    *out = static_cast<IHostObjectImp*>(this);
+  } else if (IsEqualIID(riid, IID_IDispatch)) {
+    *out = static_cast<IDispatch*>(this);
+  } else {
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
 }
 
 ULONG STDMETHODCALLTYPE HostObjectImp::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
@@ -27,26 +77,250 @@ ULONG STDMETHODCALLTYPE HostObjectImp::Release() {
   return static_cast<ULONG>(left);
 }
 
-HRESULT STDMETHODCALLTYPE HostObjectImp::GetTypeInfoCount(UINT* count) {
-  if (count == nullptr) return E_POINTER;
-  *count = 0;
+HRESULT STDMETHODCALLTYPE HostObjectImp::UnregisterAllFunction() {
+  callbacks_.clear();
   return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE HostObjectImp::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-  if (info != nullptr) *info = nullptr;
-  return TYPE_E_ELEMENTNOTFOUND;
+void HostObjectImp::RegisterLocalFunction(const std::u16string& name, int kind) {
+  LOG_INFO("RegisterLocalFunction name=", name);
+  if (names_.count(name) != 0) return;
+  const int32_t dispid = kFirstDispid + static_cast<int32_t>(names_.size());
+  names_.emplace(name, std::make_pair(dispid, static_cast<int32_t>(kind)));
 }
 
-HRESULT STDMETHODCALLTYPE HostObjectImp::GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID,
+ComPtr<IDispatch> HostObjectImp::FindCallback(const std::u16string& key) const {
+  auto it = callbacks_.find(key);
+  return it != callbacks_.end() ? it->second : ComPtr<IDispatch>();
+}
+
+void HostObjectImp::ClearTables() {
+  callbacks_.clear();
+  // Pending asynchronous built-in calls hold the built-ins weakly and are dropped with them.
+  builtins_.reset();
+}
+
+HRESULT STDMETHODCALLTYPE HostObjectImp::GetTypeInfoCount(UINT* count) {
+  if (count == nullptr) return E_POINTER;
+  *count = 1;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostObjectImp::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+  if (info == nullptr) return E_POINTER;
+  *info = nullptr;
+  if (index != 0) return TYPE_E_ELEMENTNOTFOUND;
+  if (!type_library_) {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, type_library_.Put());
+    if (FAILED(hr)) {
+      LOG_INFO("load webview2.tlb fail ret=", static_cast<long>(hr));
+      if (sender_ != nullptr) {
+        IPC::Message message = IPC::MakeHostMessage(static_cast<uint32_t>(settings_.web_view_id),
+                                                    IPC::kEvtLoadFailed);
+        message.WriteString16(settings_.url);
+        message.WriteString16(u"load webview2.tlb fail");
+        sender_->Send(message, true, false);
+      }
+      type_library_.Reset();  // retried on the next call
+      return hr;
+    }
+  }
+  return type_library_->GetTypeInfoOfGuid(IID_IHostObjectImp, info);
+}
+
+HRESULT STDMETHODCALLTYPE HostObjectImp::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID locale,
                                                        DISPID* ids) {
-  for (UINT i = 0; ids != nullptr && i < count; ++i) ids[i] = DISPID_UNKNOWN;
-  return DISP_E_UNKNOWNNAME;
+  if (count == 0 || names == nullptr || names[0] == nullptr || ids == nullptr) return E_INVALIDARG;
+  auto entry = names_.find(to_u16(names[0]));
+  if (entry == names_.end()) return DISP_E_UNKNOWNNAME;
+  ComPtr<ITypeInfo> info;
+  const HRESULT loaded = GetTypeInfo(0, locale, info.Put());
+  if (FAILED(loaded)) return loaded;
+  const HRESULT hr = info->GetIDsOfNames(names, count, ids);
+  if (SUCCEEDED(hr)) entry->second.first = ids[0];
+  return hr;
 }
 
-HRESULT STDMETHODCALLTYPE HostObjectImp::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
-                                                EXCEPINFO*, UINT*) {
-  return DISP_E_MEMBERNOTFOUND;
+HRESULT STDMETHODCALLTYPE HostObjectImp::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                                VARIANT* result, EXCEPINFO* exception, UINT*) {
+  if (id == 0) return DISP_E_MEMBERNOTFOUND;
+  const std::u16string* name = nullptr;
+  for (const auto& entry : names_) {
+    if (entry.second.first == id) {
+      name = &entry.first;
+      break;
+    }
+  }
+  if (name == nullptr) return DISP_E_MEMBERNOTFOUND;
+  if ((flags & DISPATCH_METHOD) == 0 || params == nullptr) return S_OK;
+  const std::u16string called = *name;  // the table may change while the call runs
+  // Error texts are written into the result; a caller that wants none still gets one here.
+  VARIANT local;
+  VariantInit(&local);
+  VARIANT* out = result != nullptr ? result : &local;
+  bool ok = false;
+  try {
+    ok = ExecuteByName(called, *params, out);
+  } catch (...) {
+    ok = false;
+  }
+  if (ok) {
+    VariantClear(&local);
+    return S_OK;
+  }
+  LOG_INFO("webcall fail funname=", called);
+  if (exception != nullptr && out->vt == VT_BSTR) {
+    *exception = EXCEPINFO{};
+    exception->scode = E_FAIL;
+    exception->bstrDescription = SysAllocStringLen(out->bstrVal, SysStringLen(out->bstrVal));
+  }
+  VariantClear(&local);
+  return E_FAIL;
 }
 
-void HostObjectImp::ClearTables() {}
+IPC::Message HostObjectImp::MakePageCall() const {
+  return IPC::MakeHostMessage(static_cast<uint32_t>(settings_.web_view_id), IPC::kEvtPageCall);
+}
+
+bool HostObjectImp::WriteArguments(IPC::Message& message, const DISPPARAMS& params, UINT first,
+                                   VARIANT* result, bool conversion_text) {
+  for (UINT i = first; i < params.cArgs; ++i) {
+    const VARIANT& value = Arg(params, i);
+    if (value.vt == VT_DISPATCH) {
+      SetText(result, kObjectArgument);
+      return false;
+    }
+    std::u16string text;
+    try {
+      if (!VariantToText(value, &text)) {
+        if (conversion_text) SetText(result, kUnknownArgument);
+        return false;
+      }
+    } catch (const std::exception& e) {
+      SetText(result, text::AnsiToUtf16(e.what()));
+      return false;
+    }
+    message.WriteString16(text);
+  }
+  return true;
+}
+
+bool HostObjectImp::ExecuteByName(const std::u16string& name, const DISPPARAMS& params, VARIANT* result) {
+  LOG_INFO("external  funname=", name);
+  if (name == u"RegisterFunction") return DoRegisterFunction(params);
+  if (name == u"UnregisterAllFunction" || name == u"UnregisterAllFunctionEx") {
+    callbacks_.clear();
+    return true;
+  }
+  if (name == u"ExecuteDirect") return DoExecuteDirect(params, result);
+  if (name == u"Execute") return DoExecute(params, result);
+  if (name == u"Call") {
+    SetText(result, kNotImplemented);
+    return false;
+  }
+  if (name == u"CallBuiltinSync") return builtins_ && builtins_->SyncCall(&params, result);
+  if (name == u"CallBuiltinAsync") return DoCallBuiltinAsync(params, result);
+  return DoParentFunction(name, params, result);
+}
+
+bool HostObjectImp::DoRegisterFunction(const DISPPARAMS& params) {
+  if (params.cArgs != 2 || Arg(params, 0).vt != VT_DISPATCH || Arg(params, 1).vt != VT_BSTR ||
+      Arg(params, 0).pdispVal == nullptr) {
+    return false;
+  }
+  const std::u16string name = BstrText(Arg(params, 1));
+  LOG_INFO("external.RegisterFunction funname:", name);
+  if (callbacks_.erase(name) != 0) LOG_INFO("external.RegisterFunction funname exist,erase exist");
+  const bool inserted =
+      callbacks_.emplace(name, ComPtr<IDispatch>(Arg(params, 0).pdispVal)).second;
+  if (inserted) {
+    // Tells the window that the page can now take the parent's calls.
+    PostMessageW(window_, WM_USER + 100, 0, 0);
+  } else {
+    LOG_INFO("external.RegisterFunction fail");
+  }
+  return true;
+}
+
+bool HostObjectImp::DoExecuteDirect(const DISPPARAMS& params, VARIANT* result) {
+  if (sender_ == nullptr || params.cArgs == 0) return false;
+  const VARIANT& first = Arg(params, 0);
+  if (first.vt != VT_BSTR || names_.count(BstrText(first)) == 0) {
+    SetText(result, kUnknownFunction);
+    return false;
+  }
+  IPC::Message message = MakePageCall();
+  message.WriteInt64(0);
+  message.WriteString16(BstrText(first));
+  message.WriteString16(u"");
+  if (!WriteArguments(message, params, 1, result, true)) return false;
+  sender_->Send(message, true, false);
+  SetTrue(result);
+  return true;
+}
+
+bool HostObjectImp::DoExecute(const DISPPARAMS& params, VARIANT* result) {
+  if (sender_ == nullptr || params.cArgs < 2 || Arg(params, 0).vt != VT_BSTR ||
+      Arg(params, 1).vt != VT_DISPATCH || Arg(params, 1).pdispVal == nullptr) {
+    SetText(result, u"0");
+    return true;
+  }
+  IDispatch* callback = Arg(params, 1).pdispVal;
+  char pointer[16];
+  std::snprintf(pointer, sizeof pointer, "%08X", static_cast<unsigned>(reinterpret_cast<uintptr_t>(callback)));
+  const std::u16string key = u"&" + text::AsciiToUtf16(pointer);
+  if (!callbacks_.emplace(key, ComPtr<IDispatch>(callback)).second) {
+    LOG_INFO("callback function RegisterFunction fail");
+  }
+  int64_t call_id = NextCallId();
+  IPC::Message message = MakePageCall();
+  message.WriteInt64(call_id);
+  message.WriteString16(BstrText(Arg(params, 0)));
+  message.WriteString16(key);
+  if (!WriteArguments(message, params, 2, result, true)) return false;
+  if (!sender_->Send(message, true, false)) call_id = 0;
+  SetText(result, text::AsciiToUtf16(std::to_string(call_id)));
+  return true;
+}
+
+bool HostObjectImp::DoCallBuiltinAsync(const DISPPARAMS& params, VARIANT* result) {
+  if (params.cArgs < 2 || Arg(params, 0).vt != VT_BSTR || Arg(params, 1).vt != VT_DISPATCH) {
+    SetText(result, u"0");
+    return true;
+  }
+  int32_t call_id = NextCallId();
+  std::vector<std::u16string> texts;
+  for (UINT i = 2; i < params.cArgs; ++i) {
+    const VARIANT& value = Arg(params, i);
+    if (value.vt == VT_DISPATCH) {
+      SetText(result, kObjectArgument);
+      return false;
+    }
+    std::u16string text;
+    if (!VariantToText(value, &text)) {
+      call_id = 0;
+      break;
+    }
+    texts.push_back(text);
+  }
+  if (call_id != 0 && builtins_) {
+    builtins_->AsyncCall(BstrText(Arg(params, 0)), ComPtr<IDispatch>(Arg(params, 1).pdispVal),
+                         call_id, std::move(texts));
+  }
+  SetText(result, text::AsciiToUtf16(std::to_string(call_id)));
+  return true;
+}
+
+bool HostObjectImp::DoParentFunction(const std::u16string& name, const DISPPARAMS& params, VARIANT* result) {
+  if (sender_ == nullptr) return false;
+  IPC::Message message = MakePageCall();
+  message.WriteInt64(0);
+  message.WriteString16(name);
+  message.WriteString16(u"");
+  if (!WriteArguments(message, params, 0, result, false)) return false;
+  sender_->Send(message, true, false);
+  SetTrue(result);
+  return true;
+}

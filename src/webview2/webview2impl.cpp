@@ -12,10 +12,6 @@
 #include "webview2common/url_parts.h"
 #include "webview2common/win_text.h"
 
-namespace {
-constexpr long kPointerError = static_cast<long>(0x80004003L);  // E_POINTER
-}
-
 CWebView2Impl::CWebView2Impl(const WindowSettings& settings, ISendRequest* sender,
                              std::u16string raw_text, bool primary)
     : settings_(settings),
@@ -272,19 +268,97 @@ void CWebView2Impl::DeleteCookie(const std::u16string&, const std::u16string&) {
 
 void CWebView2Impl::SetReferrer(const std::u16string& referrer) { referrer_ = referrer; }
 
-bool CWebView2Impl::RegisterParentFunction(const std::u16string& name) {
-  LOG_INFO("register funname:", name);
-  // Page script reaches parent functions through the host object's methods, which this
-  // window's host object does not offer yet.
-  return false;
+void CWebView2Impl::EnsureHostObject() {
+  if (host_object_ == nullptr) host_object_ = HostObjectImp::Create(sender_, m_hWnd, settings_);
 }
 
-long CWebView2Impl::CallPageFunction(const std::u16string&, const std::vector<std::u16string>&,
-                                     std::u16string&, int32_t&, bool& queue) {
+bool CWebView2Impl::RegisterParentFunction(const std::u16string& name) {
+  LOG_INFO("register funname:", name);
+  EnsureHostObject();
+  if (host_object_ == nullptr) return false;
+  host_object_->RegisterLocalFunction(name, 0);
+  return true;
+}
+
+long CWebView2Impl::CallPageFunction(const std::u16string& name,
+                                     const std::vector<std::u16string>& arguments,
+                                     std::u16string& result, int32_t& status, bool& queue) {
   queue = false;
-  if (!webview_) return kPointerError;
-  // Page functions are registered through the host object; none can be registered yet.
-  return kPointerError;
+  if (!webview_) return E_POINTER;
+  if (name == u"ShowDevTools") {
+    webview_->OpenDevToolsWindow();
+    status = IPC::kCallDone;
+  }
+  // One BSTR per argument, the last argument first.
+  std::vector<VARIANT> block(arguments.size());
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    VARIANT& arg = block[arguments.size() - 1 - i];
+    VariantInit(&arg);
+    arg.vt = VT_BSTR;
+    arg.bstrVal = SysAllocStringLen(as_wcstr(arguments[i].data()), static_cast<UINT>(arguments[i].size()));
+  }
+  DISPPARAMS params{block.empty() ? nullptr : block.data(), nullptr, static_cast<UINT>(block.size()), 0};
+  VARIANT answer;
+  VariantInit(&answer);
+  bool found = false;
+  const HRESULT hr = InvokePageFunction(name, &params, &answer, &found);
+  if (SUCCEEDED(hr)) {
+    if (answer.vt == VT_BSTR) {
+      result = answer.bstrVal != nullptr ? std::u16string(as_u16cstr(answer.bstrVal), SysStringLen(answer.bstrVal))
+                                         : std::u16string();
+    }
+    status = IPC::kCallDone;
+  } else if (!found) {
+    status = IPC::kCallNoSuchFunction;
+    // Before the page has registered anything the call waits for it.
+    queue = !drained_.load();
+  }
+  for (VARIANT& arg : block) VariantClear(&arg);
+  VariantClear(&answer);
+  return hr;
+}
+
+HRESULT CWebView2Impl::InvokePageFunction(const std::u16string& name, DISPPARAMS* params,
+                                          VARIANT* result, bool* found) {
+  *found = false;
+  if (host_object_ == nullptr) return E_POINTER;
+  ComPtr<IDispatch> callback = host_object_->FindCallback(name);
+  if (!callback) {
+    LOG_INFO("js func not find, fun name : ", name);
+    return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+  }
+  *found = true;
+  EXCEPINFO exception{};
+  UINT argument_error = 0;
+  HRESULT hr = E_FAIL;
+  try {
+    hr = callback->Invoke(DISPID_UNKNOWN, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, params,
+                          result, &exception, &argument_error);
+  } catch (...) {
+    hr = E_FAIL;
+  }
+  SysFreeString(exception.bstrSource);
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrHelpFile);
+  return hr;
+}
+
+void CWebView2Impl::DrainPageCalls() {
+  if (drained_.exchange(true)) return;
+  std::vector<PageCall> calls;
+  calls.swap(pending_calls_);
+  for (const PageCall& call : calls) {
+    int32_t status = IPC::kCallNotCalled;
+    std::u16string result;
+    bool queue = false;
+    CallPageFunction(call.name, call.arguments, result, status, queue);
+    if (sender_ == nullptr) continue;
+    IPC::Message message = IPC::MakeHostMessage(tag_, IPC::kEvtPageCallResult);
+    message.WriteInt64(call.request_id);
+    message.WriteInt(status);
+    message.WriteString16(result);
+    sender_->Send(message, true, false);
+  }
 }
 
 void CWebView2Impl::EnqueuePageCall(const std::u16string& name,
@@ -332,6 +406,10 @@ bool CWebView2Impl::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wparam,
     }
     case kShowWindow:
       Show(true);
+      result = 0;
+      return true;
+    case kDrainPageCalls:
+      DrainPageCalls();
       result = 0;
       return true;
     default:

@@ -87,6 +87,11 @@ class CWebView2Impl : public OrmWebView::IWebView,
   HRESULT OnCreateCoreWebView2ControllerCompleted(HRESULT result, ICoreWebView2Controller* controller);
   void ApplyPageSettings();
   void RegisterPageEvents();
+  void EnsureHostObject();
+  HRESULT InvokePageFunction(const std::u16string& name, DISPPARAMS* params, VARIANT* result,
+                             bool* found);
+  // Runs the page calls that waited for the page's first registered function, once.
+  void DrainPageCalls();
   void LoadDocumentScript();
   RECT ClientRect() const;
   // Sends a message of this window with the given texts, queued, deferred.

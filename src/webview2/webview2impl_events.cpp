@@ -29,7 +29,7 @@ void CWebView2Impl::RegisterPageEvents() {
     };
   };
   if (!current_url_.empty()) {
-    if (host_object_ == nullptr) host_object_ = HostObjectImp::Create(sender_, m_hWnd, settings_);
+    EnsureHostObject();
     webview_->add_NavigationStarting(
         MakeCallback<ICoreWebView2NavigationStartingEventHandler, ICoreWebView2*,
                      ICoreWebView2NavigationStartingEventArgs*>(

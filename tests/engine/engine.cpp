@@ -211,6 +211,10 @@ std::string Engine::Execute(const std::string& request) {
   if (verb == "source-changed") return view->RaiseSourceChanged(Wide(arg(2)), arg(3) == "1");
   if (verb == "title-changed") return view->RaiseTitleChanged(Wide(arg(2)));
   if (verb == "new-window") return view->RaiseNewWindow(Wide(arg(2)));
+  if ((verb == "script" || verb == "script-get") && f.size() >= 3) {
+    return view->CallHostObject(L"external", Wide(f[2]), std::vector<std::string>(f.begin() + 3, f.end()),
+                                verb == "script");
+  }
   return "error: unknown request " + verb;
 }
 

@@ -289,6 +289,131 @@ std::string EngineWebView::RaiseNewWindow(const std::wstring& uri) {
   return "handled=" + std::to_string(raw->handled_);
 }
 
+// ---- page script
+
+namespace {
+
+std::string VariantText(const VARIANT& value) {
+  if (value.vt == VT_EMPTY) return "empty";
+  VARIANT text;
+  VariantInit(&text);
+  std::string out = std::to_string(value.vt) + ":";
+  if (SUCCEEDED(VariantChangeType(&text, const_cast<VARIANT*>(&value), 0, VT_BSTR))) {
+    out += Utf8(text.bstrVal != nullptr ? text.bstrVal : L"");
+  }
+  VariantClear(&text);
+  return out;
+}
+
+}  // namespace
+
+HRESULT STDMETHODCALLTYPE EnginePageFunction::QueryInterface(REFIID riid, void** out) {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDispatch)) return E_NOINTERFACE;
+  *out = static_cast<IDispatch*>(this);
+  AddRef();
+  return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE EnginePageFunction::Release() {
+  const LONG left = InterlockedDecrement(&refs_);
+  if (left == 0) delete this;
+  return static_cast<ULONG>(left);
+}
+
+HRESULT STDMETHODCALLTYPE EnginePageFunction::GetTypeInfoCount(UINT* count) {
+  if (count == nullptr) return E_POINTER;
+  *count = 0;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EnginePageFunction::Invoke(DISPID id, REFIID, LCID locale, WORD flags,
+                                                     DISPPARAMS* params, VARIANT* result, EXCEPINFO*, UINT*) {
+  std::string line = view_ + " page-function " + name_ + "(";
+  const UINT count = params != nullptr ? params->cArgs : 0;
+  for (UINT i = 0; i < count; ++i) {
+    if (i > 0) line += "|";
+    line += VariantText(params->rgvarg[count - 1 - i]);
+  }
+  line += ") dispid=" + std::to_string(id) + " locale=" + std::to_string(locale) +
+          " flags=" + std::to_string(flags);
+  Engine::Get().Record(line);
+  if (!name_.empty() && name_.back() == '!') return E_FAIL;
+  if (result != nullptr) {
+    VariantClear(result);
+    result->vt = VT_BSTR;
+    result->bstrVal = SysAllocString(Wide(name_ + " result").c_str());
+  }
+  return S_OK;
+}
+
+std::string EngineWebView::CallHostObject(const std::wstring& object, const std::wstring& method,
+                                          const std::vector<std::string>& arguments, bool method_call) {
+  auto it = host_objects_.find(object);
+  if (it == host_objects_.end()) return "error: the page has no " + Utf8(object.c_str());
+  ComPtr<IDispatch> target = it->second;
+  LPOLESTR name = const_cast<LPOLESTR>(method.c_str());
+  DISPID dispid = DISPID_UNKNOWN;
+  HRESULT hr = target->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &dispid);
+  char text[64];
+  if (FAILED(hr)) {
+    std::snprintf(text, sizeof text, "names hr=0x%08lX", static_cast<unsigned long>(hr));
+    return text;
+  }
+  // Script arguments, typed by their prefix: s: text, i: integer, d: number, b: boolean,
+  // f: a page function (one object per name).
+  std::vector<VARIANT> block(arguments.size());
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    VARIANT& arg = block[arguments.size() - 1 - i];
+    VariantInit(&arg);
+    const std::string& a = arguments[i];
+    const std::string value = a.size() >= 2 ? a.substr(2) : std::string();
+    const char kind = a.empty() ? 's' : a[0];
+    if (kind == 'i') {
+      arg.vt = VT_I4;
+      arg.lVal = std::atoi(value.c_str());
+    } else if (kind == 'd') {
+      arg.vt = VT_R8;
+      arg.dblVal = std::atof(value.c_str());
+    } else if (kind == 'b') {
+      arg.vt = VT_BOOL;
+      arg.boolVal = value == "1" ? VARIANT_TRUE : VARIANT_FALSE;
+    } else if (kind == 'f') {
+      auto& function = page_functions_[value];
+      if (!function) function = ComPtr<IDispatch>::Attach(new EnginePageFunction(name_, value));
+      arg.vt = VT_DISPATCH;
+      arg.pdispVal = function.get();
+      arg.pdispVal->AddRef();
+    } else {
+      arg.vt = VT_BSTR;
+      arg.bstrVal = SysAllocString(Wide(value).c_str());
+    }
+  }
+  DISPPARAMS params{block.empty() ? nullptr : block.data(), nullptr, static_cast<UINT>(block.size()), 0};
+  VARIANT result;
+  VariantInit(&result);
+  EXCEPINFO exception{};
+  UINT argument_error = 0;
+  hr = target->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT,
+                      method_call ? DISPATCH_METHOD : DISPATCH_PROPERTYGET, &params, &result,
+                      &exception, &argument_error);
+  std::snprintf(text, sizeof text, "hr=0x%08lX dispid=%ld", static_cast<unsigned long>(hr),
+                static_cast<long>(dispid));
+  std::string answer = std::string(text) + " result=" + VariantText(result);
+  Engine::Get().Record(name_ + " script " + Utf8(method.c_str()) + " returned");
+  if (exception.bstrDescription != nullptr) {
+    std::snprintf(text, sizeof text, " scode=0x%08lX", static_cast<unsigned long>(exception.scode));
+    answer += std::string(text) + " description=" + Utf8(exception.bstrDescription);
+  }
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrSource);
+  SysFreeString(exception.bstrHelpFile);
+  VariantClear(&result);
+  for (VARIANT& arg : block) VariantClear(&arg);
+  return answer;
+}
+
 // ---- controller
 
 EngineController::EngineController(HWND window, EngineWebView* webview)

@@ -3,6 +3,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "engine.h"
 #include "engine_defaults.h"
@@ -105,6 +106,9 @@ class EngineWebView : public EngineObject<DefaultICoreWebView2_8> {
   std::string RaiseSourceChanged(const std::wstring& uri, bool new_document);
   std::string RaiseTitleChanged(const std::wstring& title);
   std::string RaiseNewWindow(const std::wstring& uri);
+  // Page script: calls a method of a host object the page was given.
+  std::string CallHostObject(const std::wstring& object, const std::wstring& method,
+                             const std::vector<std::string>& arguments, bool method_call);
 
   const std::string& name() const { return name_; }
 
@@ -129,6 +133,7 @@ class EngineWebView : public EngineObject<DefaultICoreWebView2_8> {
   BOOL muted_ = FALSE;
   INT64 next_token_ = 1;
   std::map<std::wstring, ComPtr<IDispatch>> host_objects_;
+  std::map<std::string, ComPtr<IDispatch>> page_functions_;
   std::map<INT64, ComPtr<ICoreWebView2NavigationStartingEventHandler>> navigation_starting_;
   std::map<INT64, ComPtr<ICoreWebView2ContentLoadingEventHandler>> content_loading_;
   std::map<INT64, ComPtr<ICoreWebView2SourceChangedEventHandler>> source_changed_;
@@ -137,6 +142,27 @@ class EngineWebView : public EngineObject<DefaultICoreWebView2_8> {
   std::map<INT64, ComPtr<ICoreWebView2NewWindowRequestedEventHandler>> new_window_requested_;
   std::map<INT64, ComPtr<ICoreWebView2DocumentTitleChangedEventHandler>> title_changed_;
   std::map<INT64, ComPtr<ICoreWebView2WebResourceRequestedEventHandler>> web_resource_requested_;
+};
+
+// A function of the page, handed to the host as a callable object. It records each call and
+// answers with the text "<name> result" (or fails when its name ends in "!").
+class EnginePageFunction : public IDispatch {
+ public:
+  EnginePageFunction(std::string view, std::string name) : view_(std::move(view)), name_(std::move(name)) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+  ULONG STDMETHODCALLTYPE Release() override;
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO* exception, UINT* argument_error) override;
+
+ private:
+  virtual ~EnginePageFunction() = default;
+  LONG refs_ = 1;
+  std::string view_;
+  std::string name_;
 };
 
 class EngineController : public EngineObject<DefaultICoreWebView2Controller> {

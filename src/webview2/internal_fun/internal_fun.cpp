@@ -1,0 +1,110 @@
+#include "webview2/internal_fun/internal_fun.h"
+
+#include <atomic>
+
+#include "log/logger.h"
+#include "webview2/ui_thread_window.h"
+#include "webview2common/text_convert.h"
+#include "webview2common/win_text.h"
+
+int32_t NextCallId() {
+  static std::atomic<int32_t> counter{0};
+  return counter.fetch_add(1) + 1;
+}
+
+const BuiltinEntry* BuiltinTable::Find(const std::u16string& name) const {
+  for (const BuiltinEntry& entry : entries_) {
+    if (name == entry.name) return &entry;
+  }
+  return nullptr;
+}
+
+bool VariantToText(const VARIANT& value, std::u16string* text) {
+  VARIANT converted;
+  VariantInit(&converted);
+  if (FAILED(VariantChangeType(&converted, const_cast<VARIANT*>(&value), 0, VT_BSTR))) return false;
+  *text = converted.bstrVal != nullptr
+              ? std::u16string(as_u16cstr(converted.bstrVal), SysStringLen(converted.bstrVal))
+              : std::u16string();
+  VariantClear(&converted);
+  return true;
+}
+
+InternalFun::InternalFun(HWND window, const WindowSettings& settings)
+    : window_(window), settings_(settings), window_table_(window, settings) {}
+
+const BuiltinEntry* InternalFun::Lookup(const std::u16string& name) const {
+  if (const BuiltinEntry* entry = window_table_.Find(name)) return entry;
+  if (const BuiltinEntry* entry = registry_table_.Find(name)) return entry;
+  return misc_table_.Find(name);
+}
+
+bool InternalFun::SyncCall(const DISPPARAMS* params, VARIANT* result) {
+  if (params == nullptr || params->cArgs == 0) return false;
+  const VARIANT& first = params->rgvarg[params->cArgs - 1];
+  if (first.vt != VT_BSTR) return false;
+  const std::u16string name = first.bstrVal != nullptr ? to_u16(first.bstrVal) : std::u16string();
+  LOG_INFO("web syn call fun name:", name);
+  std::vector<std::u16string> texts;
+  for (UINT i = 1; i < params->cArgs; ++i) {
+    std::u16string text;
+    // An argument that cannot be converted is left out; the later ones move up.
+    if (VariantToText(params->rgvarg[params->cArgs - 1 - i], &text)) texts.push_back(text);
+  }
+  const BuiltinEntry* entry = Lookup(name);
+  if (entry == nullptr) return false;
+  const std::u16string text = entry->handler(texts);
+  if (!text.empty() && result != nullptr) {
+    VariantClear(result);
+    result->vt = VT_BSTR;
+    result->bstrVal = SysAllocStringLen(as_wcstr(text.data()), static_cast<UINT>(text.size()));
+  }
+  return true;
+}
+
+void InternalFun::AsyncCall(const std::u16string& name, const ComPtr<IDispatch>& callback,
+                            int32_t call_id, std::vector<std::u16string> params) {
+  LOG_INFO("web asyn call fun name:", name);
+  std::weak_ptr<InternalFun> weak = weak_from_this();
+  CUIThreadWindow::Instance().PostTask(
+      [weak, name, params = std::move(params), call_id, callback] {
+        // The page's host object may be gone by now: then the call is dropped.
+        if (auto self = weak.lock()) self->ExcuteAsyCall(name, params, call_id, callback);
+      });
+}
+
+void InternalFun::ExcuteAsyCall(const std::u16string& name, const std::vector<std::u16string>& params,
+                                int32_t call_id, const ComPtr<IDispatch>& callback) {
+  const BuiltinEntry* entry = Lookup(name);
+  const std::u16string result = entry != nullptr ? entry->handler(params) : std::u16string();
+  LOG_INFO("ExcuteAsyCall fun_name:", name, ",ret=", result);
+  if (entry == nullptr || !callback) LOG_INFO("ExcuteAsyCall error");
+  if (!callback) return;
+  const std::u16string texts[3] = {text::AsciiToUtf16(std::to_string(call_id)),
+                                   entry != nullptr ? u"0" : u"fun_not_exist", result};
+  VARIANT args[3];
+  for (int i = 0; i < 3; ++i) {
+    VARIANT& arg = args[2 - i];  // reversed, as the dispatch convention requires
+    VariantInit(&arg);
+    arg.vt = VT_BSTR;
+    arg.bstrVal = SysAllocStringLen(as_wcstr(texts[i].data()), static_cast<UINT>(texts[i].size()));
+  }
+  DISPPARAMS dispparams{args, nullptr, 3, 0};
+  VARIANT answer;
+  VariantInit(&answer);
+  EXCEPINFO exception{};
+  UINT argument_error = static_cast<UINT>(-1);
+  try {
+    constexpr LCID kLocale = 0x0400;
+    const HRESULT hr = callback->Invoke(DISPID_UNKNOWN, IID_NULL, kLocale, DISPATCH_METHOD,
+                                        &dispparams, &answer, &exception, &argument_error);
+    if (FAILED(hr)) LOG_INFO("InternalFun::ExcuteAsyCall call back fail hr=", static_cast<long>(hr));
+  } catch (...) {
+    LOG_INFO("ExcuteAsyCall except fun_name:", name);
+  }
+  for (VARIANT& arg : args) VariantClear(&arg);
+  VariantClear(&answer);
+  SysFreeString(exception.bstrSource);
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrHelpFile);
+}

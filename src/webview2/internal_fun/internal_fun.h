@@ -1,0 +1,84 @@
+#pragma once
+// Runs the built-in native functions that page script calls through external.CallBuiltinSync
+// and external.CallBuiltinAsync: three tables tried in order (window, registry and INI,
+// miscellaneous), exact case-sensitive names, text parameters in, a text out.
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "webview2/window_settings.h"
+#include "webview2common/com_ptr.h"
+
+using BuiltinHandler = std::function<std::u16string(const std::vector<std::u16string>&)>;
+
+struct BuiltinEntry {
+  const char16_t* name;
+  BuiltinHandler handler;
+};
+
+// A fixed sequence of built-ins. Only built-ins that are really implemented are listed; any
+// other name is unknown ("fun_not_exist" for an asynchronous call).
+class BuiltinTable {
+ public:
+  explicit BuiltinTable(std::vector<BuiltinEntry> entries) : entries_(std::move(entries)) {}
+  const BuiltinEntry* Find(const std::u16string& name) const;
+
+ private:
+  std::vector<BuiltinEntry> entries_;
+};
+
+class InternalWndFun : public BuiltinTable {
+ public:
+  InternalWndFun(HWND window, const WindowSettings& settings);
+
+ private:
+  HWND window_;
+  WindowSettings settings_;
+};
+
+class InternalRegFun : public BuiltinTable {
+ public:
+  InternalRegFun();
+};
+
+class InternalMiscFun : public BuiltinTable {
+ public:
+  InternalMiscFun();
+};
+
+// The process-wide call id shared by external.Execute and external.CallBuiltinAsync: the
+// incremented value, first id 1.
+int32_t NextCallId();
+
+class InternalFun : public std::enable_shared_from_this<InternalFun> {
+ public:
+  InternalFun(HWND window, const WindowSettings& settings);
+
+  // Arguments as script passed them (reversed in DISPPARAMS; the first is the name). Returns
+  // whether a built-in ran; a non-empty result goes into *result as a BSTR.
+  bool SyncCall(const DISPPARAMS* params, VARIANT* result);
+  // Runs later on the UI thread; never after this object is gone.
+  void AsyncCall(const std::u16string& name, const ComPtr<IDispatch>& callback, int32_t call_id,
+                 std::vector<std::u16string> params);
+  void ExcuteAsyCall(const std::u16string& name, const std::vector<std::u16string>& params,
+                     int32_t call_id, const ComPtr<IDispatch>& callback);
+
+  // The handler for name in table order, or null.
+  const BuiltinEntry* Lookup(const std::u16string& name) const;
+
+ private:
+  HWND window_;
+  WindowSettings settings_;
+  InternalWndFun window_table_;
+  InternalRegFun registry_table_;
+  InternalMiscFun misc_table_;
+};
+
+// Text of a VARIANT by VariantChangeType to VT_BSTR; false when it cannot be converted.
+bool VariantToText(const VARIANT& value, std::u16string* text);
