@@ -237,7 +237,7 @@ bool HostObjectImp::DoRegisterFunction(const DISPPARAMS& params) {
       callbacks_.emplace(name, ComPtr<IDispatch>(Arg(params, 0).pdispVal)).second;
   if (inserted) {
     // Tells the window that the page can now take the parent's calls.
-    PostMessageW(window_, WM_USER + 100, 0, 0);
+    if (window_ != nullptr) PostMessageW(window_, WM_USER + 100, 0, 0);
   } else {
     LOG_INFO("external.RegisterFunction fail");
   }
