@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "webview2common/archive/archive_address.h"
+#include "webview2common/archive/archive_file.h"
+#include "webview2common/archive/percent_decode.h"
+#include "webview2common/archive/zip_reader.h"
+#include "webview2common/archive/zip_writer.h"
+#include "webview2common/md5.h"
+#include "webview2common/text_convert.h"
+
+namespace {
+
+std::string MakeZip(const std::vector<std::pair<std::string, std::string>>& files) {
+  ZipWriter writer;
+  for (const auto& [name, bytes] : files) writer.Add(name, bytes);
+  std::string zip;
+  EXPECT_TRUE(writer.Finish(&zip));
+  return zip;
+}
+
+ArchiveEntries Read(const std::string& zip, ZipReadReport* report = nullptr,
+                    const ZipReadLimits& limits = ZipReadLimits()) {
+  ArchiveEntries entries;
+  ZipReadReport r = ReadZip(reinterpret_cast<const uint8_t*>(zip.data()), zip.size(), entries, limits);
+  if (report != nullptr) *report = r;
+  return entries;
+}
+
+const std::string kCompressible(5000, 'z');
+
+TEST(PercentDecode, Rules) {
+  EXPECT_EQ(PercentDecode("a%20b+c%7C"), "a b+c|");
+  EXPECT_EQ(PercentDecode("%E4%B8%AD"), "\xE4\xB8\xAD");
+  for (const char* bad : {"%", "%4", "%G0", "a%2", "%00"}) EXPECT_FALSE(PercentDecode(bad).has_value()) << bad;
+  EXPECT_TRUE(PercentDecode(std::string(2084, 'a')).has_value());
+  EXPECT_FALSE(PercentDecode(std::string(2085, 'a')).has_value());
+}
+
+TEST(ArchiveAddress, RewritesCompoundUrl) {
+  const std::u16string url = u"zip://k1|D:\\apps\\pack.dat|/index.html";
+  const auto rewrite = RewriteArchiveUrl(url);
+  ASSERT_TRUE(rewrite.has_value());
+  const std::u16string folder =
+      u"zip_" + text::AsciiToUtf16(Md5::HexDigest("zip://k1|D:\\apps\\pack.dat|/index.html"));
+  EXPECT_EQ(rewrite->address.folder_name, folder);
+  EXPECT_EQ(rewrite->address.scheme, u"zip");
+  EXPECT_EQ(rewrite->address.key, u"k1");
+  EXPECT_EQ(rewrite->address.archive_path, u"D:\\apps\\pack.dat");
+  EXPECT_EQ(rewrite->address.entry_path, u"index.html");
+  EXPECT_EQ(rewrite->current_url, u"D:\\apps\\" + folder + u"\\pack.dat|index.html");
+  // Escapes are decoded first, and the digest is of the decoded text.
+  const auto escaped = RewriteArchiveUrl(u"zip://k1%7CD:\\apps\\pack.dat%7C/index.html");
+  ASSERT_TRUE(escaped.has_value());
+  EXPECT_EQ(escaped->address.folder_name, folder);
+  EXPECT_FALSE(RewriteArchiveUrl(u"https://example.com/").has_value());
+  EXPECT_FALSE(RewriteArchiveUrl(u"zip://k|bad%escape|/x").has_value());
+  EXPECT_EQ(RewriteArchiveUrl(u"zip://k|pack.dat|/a").value().current_url, u"pack.dat|a");
+}
+
+TEST(ArchiveAddress, RequestsInsideTheVirtualFolder) {
+  const std::u16string folder = u"zip_0123456789abcdef0123456789abcdef";
+  EXPECT_EQ(EntryPathOfRequest(u"file:///D:/apps/" + folder + u"/pack.dat|index.html", folder), u"index.html");
+  EXPECT_EQ(EntryPathOfRequest(u"file:///D:/apps/" + folder + u"/css/site.css", folder), u"css/site.css");
+  EXPECT_EQ(EntryPathOfRequest(u"file:///D:/apps/" + folder + u"/a%20b.png", folder), u"a b.png");
+  EXPECT_FALSE(EntryPathOfRequest(u"https://cdn.example/lib.js", folder).has_value());
+  EXPECT_FALSE(EntryPathOfRequest(u"file:///D:/x/" + folder + u"/y", u"").has_value());
+}
+
+TEST(ZipReader, ReadsStoredAndDeflatedEntriesAndSkipsFolders) {
+  const std::string zip = MakeZip({{"index.html", "<html></html>"}, {"css/site.css", kCompressible},
+                                   {"dir/", ""}, {"\xE4\xB8\xAD.txt", "x"}});
+  ZipReadReport report;
+  const ArchiveEntries entries = Read(zip, &report);
+  EXPECT_TRUE(report.found_directory);
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(*entries.at(u"index.html"), "<html></html>");
+  EXPECT_EQ(*entries.at(u"css/site.css"), kCompressible);
+  EXPECT_EQ(*entries.at(u"\u4e2d.txt"), "x");
+}
+
+TEST(ZipReader, HostileArchivesReadNothingOutOfBounds) {
+  const std::string zip = MakeZip({{"a.txt", kCompressible}, {"b.txt", "plain"}});
+  // Every truncation and every single corrupted byte: no crash, no read outside the buffer.
+  for (size_t cut = 0; cut < zip.size(); cut += 7) Read(zip.substr(0, cut));
+  for (size_t at = 0; at < zip.size(); ++at) {
+    std::string bad = zip;
+    bad[at] = static_cast<char>(bad[at] ^ 0x5A);
+    const ArchiveEntries entries = Read(bad);
+    for (const auto& [name, bytes] : entries) {
+      const std::string& expected = name == u"a.txt" ? kCompressible : std::string("plain");
+      EXPECT_EQ(*bytes, expected) << "a corrupted entry is never served";
+    }
+  }
+}
+
+// Offsets inside the first local header and its central record.
+size_t CentralOffset(const std::string& zip) { return zip.find("PK\x01\x02"); }
+
+TEST(ZipReader, BadCrcAndLyingSizesLeaveTheEntryOut) {
+  const std::string zip = MakeZip({{"a.txt", kCompressible}});
+  std::string bad_crc = zip;
+  bad_crc[CentralOffset(zip) + 16] ^= 1;
+  ZipReadReport report;
+  EXPECT_TRUE(Read(bad_crc, &report).empty());
+  EXPECT_NE(report.refused.at(0).find("CRC"), std::string::npos);
+
+  std::string lying = zip;
+  const size_t size_field = CentralOffset(zip) + 24;
+  lying[size_field] = static_cast<char>(lying[size_field] + 1);  // one byte more than inflates
+  EXPECT_TRUE(Read(lying, &report).empty());
+
+  std::string bomb = zip;  // a declared size of 4 GiB - 1 is refused before any allocation
+  std::memset(&bomb[size_field], 0xFF, 4);
+  EXPECT_TRUE(Read(bomb, &report).empty());
+  EXPECT_NE(report.refused.at(0).find("beyond the limit"), std::string::npos);
+}
+
+TEST(ZipReader, RealBombIsRefusedByTotalLimit) {
+  const std::string big(8 << 20, '\0');  // 8 MiB of zeros deflate to a few KiB
+  const std::string zip = MakeZip({{"1", big}, {"2", big}, {"3", big}});
+  EXPECT_LT(zip.size(), 100000u);
+  ZipReadLimits limits;
+  limits.max_total_size = 20 << 20;
+  ZipReadReport report;
+  const ArchiveEntries entries = Read(zip, &report, limits);
+  EXPECT_EQ(entries.size(), 2u);
+  EXPECT_EQ(report.refused.size(), 1u);
+}
+
+TEST(ArchiveFile, RoundTripAndRefusals) {
+  const std::string zip = MakeZip({{"index.html", "<p>hi</p>"}});
+  const std::string text = EncipherArchive(zip, "secret");
+  ArchiveLoadResult loaded = LoadArchiveText(text, "secret");
+  ASSERT_TRUE(loaded.loaded);
+  EXPECT_EQ(*loaded.entries.at(u"index.html"), "<p>hi</p>");
+  EXPECT_FALSE(LoadArchiveText(text, "wrong").loaded);
+  EXPECT_FALSE(LoadArchiveText(text.substr(0, text.size() - 4), "secret").loaded);
+  EXPECT_FALSE(LoadArchiveText(text + "=", "secret").loaded);
+  EXPECT_FALSE(LoadArchiveText("", "secret").loaded);
+}
+
+}  // namespace
