@@ -89,8 +89,8 @@ TEST(ZipReader, HostileArchivesReadNothingOutOfBounds) {
     bad[at] = static_cast<char>(bad[at] ^ 0x5A);
     const ArchiveEntries entries = Read(bad);
     for (const auto& [name, bytes] : entries) {
-      const std::string& expected = name == u"a.txt" ? kCompressible : std::string("plain");
-      EXPECT_EQ(*bytes, expected) << "a corrupted entry is never served";
+      // A damaged name may still be read, but never damaged content: the CRC guards it.
+      EXPECT_TRUE(*bytes == kCompressible || *bytes == "plain") << "byte " << at;
     }
   }
 }
