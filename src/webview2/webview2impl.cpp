@@ -1,16 +1,49 @@
 #include "webview2/webview2impl.h"
 
+#include <algorithm>
 #include <functional>
 
 #include "log/logger.h"
 #include "webview2/document_script.h"
 #include "webview2/environment_options.h"
 #include "webview2/webview2_loader.h"
+#include "webview2common/archive/archive_file.h"
+#include "webview2common/cookie_text.h"
 #include "webview2common/message/ipc_protocol.h"
 #include "webview2common/text_cipher.h"
 #include "webview2common/text_convert.h"
 #include "webview2common/url_parts.h"
 #include "webview2common/win_text.h"
+
+namespace {
+
+// The whole file, refused at 4 GiB or more.
+bool ReadWholeFile(const std::u16string& path, std::string* bytes) {
+  HANDLE file = CreateFileW(as_wcstr(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size{};
+  bool ok = GetFileSizeEx(file, &size) && size.QuadPart < (1LL << 32) &&
+            static_cast<unsigned long long>(size.QuadPart) < bytes->max_size();
+  if (ok) {
+    try {
+      bytes->resize(static_cast<size_t>(size.QuadPart));
+    } catch (const std::bad_alloc&) {
+      ok = false;
+    }
+  }
+  size_t done = 0;
+  while (ok && done < bytes->size()) {
+    DWORD read = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes->size() - done, 1u << 30));
+    ok = ReadFile(file, bytes->data() + done, chunk, &read, nullptr) && read > 0;
+    done += read;
+  }
+  CloseHandle(file);
+  return ok;
+}
+
+}  // namespace
 
 CWebView2Impl::CWebView2Impl(const WindowSettings& settings, ISendRequest* sender,
                              std::u16string raw_text, bool primary)
@@ -114,6 +147,8 @@ bool CWebView2Impl::LoadUrl(const std::u16string& url, const std::u16string& coo
     return true;
   }
   current_url_ = url;
+  RewriteUrl(url);
+  // The address is navigated to as given; the rewrite only updates the archive addressing.
   return SUCCEEDED(webview_->Navigate(as_wcstr(url)));
 }
 
@@ -190,6 +225,7 @@ HRESULT CWebView2Impl::OnCreateCoreWebView2ControllerCompleted(HRESULT result,
   ApplyPageSettings();
   webview_->get_BrowserProcessId(&browser_process_id_);
   if (auto webview2 = webview_.As<ICoreWebView2_2>()) webview2->get_CookieManager(cookie_manager_.Put());
+  RewriteUrl(std::u16string(current_url_));
   webview_->AddScriptToExecuteOnDocumentCreated(as_wcstr(document_script_), nullptr);
   if (FAILED(webview_->Navigate(as_wcstr(current_url_)))) {
     if (listener_ != nullptr) listener_->OnCreateFailed(this, current_url_, u"");
@@ -258,15 +294,152 @@ void CWebView2Impl::Close() {
   if (listener_ != nullptr) listener_->OnClosed(this);
 }
 
-bool CWebView2Impl::SetCookie(const std::u16string&, const std::u16string&) {
-  // Cookies live in the web view's cookie manager; before it exists nothing can be stored.
-  return false;
+bool CWebView2Impl::SetCookie(const std::u16string& url, const std::u16string& cookies) {
+  if (url.empty() || cookies.empty() || !cookie_manager_) return false;
+  const UrlHostPath parts = SplitHostAndPath(url);
+  const std::u16string path = parts.path.empty() ? u"/" : parts.path;
+  int stored = 0;
+  for (const CookiePair& pair : SplitCookieText(cookies)) {
+    ComPtr<ICoreWebView2Cookie> cookie;
+    if (FAILED(cookie_manager_->CreateCookie(as_wcstr(pair.name), as_wcstr(pair.value),
+                                             as_wcstr(parts.host), as_wcstr(path), cookie.Put())) ||
+        !cookie) {
+      break;
+    }
+    cookie->put_IsSecure(FALSE);
+    cookie->put_IsHttpOnly(FALSE);
+    cookie_manager_->AddOrUpdateCookie(cookie.get());
+    ++stored;
+  }
+  return stored > 0;
 }
 
-void CWebView2Impl::GetCookies(const std::u16string&, bool) {}
-void CWebView2Impl::DeleteCookie(const std::u16string&, const std::u16string&) {}
+namespace {
 
-void CWebView2Impl::SetReferrer(const std::u16string& referrer) { referrer_ = referrer; }
+// One cookie of a read, or an unreadable record when a property cannot be read.
+CookieRecord ReadCookie(ICoreWebView2Cookie* cookie) {
+  CookieRecord record;
+  LPWSTR name = nullptr, value = nullptr, domain = nullptr, path = nullptr;
+  BOOL http_only = FALSE, secure = FALSE, session = FALSE;
+  COREWEBVIEW2_COOKIE_SAME_SITE_KIND same_site = COREWEBVIEW2_COOKIE_SAME_SITE_KIND_NONE;
+  double expires = 0;
+  const bool ok = SUCCEEDED(cookie->get_Name(&name)) && SUCCEEDED(cookie->get_Value(&value)) &&
+                  SUCCEEDED(cookie->get_Domain(&domain)) && SUCCEEDED(cookie->get_Path(&path)) &&
+                  SUCCEEDED(cookie->get_IsHttpOnly(&http_only)) && SUCCEEDED(cookie->get_IsSecure(&secure)) &&
+                  SUCCEEDED(cookie->get_SameSite(&same_site)) && SUCCEEDED(cookie->get_IsSession(&session)) &&
+                  SUCCEEDED(cookie->get_Expires(&expires));
+  auto take = [](LPWSTR text) {
+    std::u16string out = text != nullptr ? std::u16string(as_u16cstr(text)) : std::u16string();
+    if (text != nullptr) CoTaskMemFree(text);
+    return out;
+  };
+  record.name = take(name);
+  record.value = take(value);
+  record.domain = take(domain);
+  record.path = take(path);
+  record.readable = ok;
+  record.http_only = http_only != FALSE;
+  record.secure = secure != FALSE;
+  record.same_site = static_cast<int>(same_site);
+  record.session = session != FALSE;
+  record.expires = expires;
+  return record;
+}
+
+}  // namespace
+
+HRESULT CWebView2Impl::GetCookies(const std::u16string& url, bool http_only) {
+  if (!cookie_manager_) return S_FALSE;
+  std::weak_ptr<CWebView2Impl> weak = weak_from_this();
+  auto handler = MakeCallback<ICoreWebView2GetCookiesCompletedHandler, HRESULT, ICoreWebView2CookieList*>(
+      [weak, http_only](HRESULT result, ICoreWebView2CookieList* list) -> HRESULT {
+        LOG_INFO("get cookie callback error=", static_cast<long>(result));
+        auto self = weak.lock();
+        UINT32 count = 0;
+        if (!self || result != S_OK || list == nullptr || FAILED(list->get_Count(&count))) return S_OK;
+        std::vector<CookieRecord> cookies;
+        for (UINT32 i = 0; i < count; ++i) {
+          ComPtr<ICoreWebView2Cookie> cookie;
+          if (FAILED(list->GetValueAtIndex(i, cookie.Put())) || !cookie) break;
+          cookies.push_back(ReadCookie(cookie.get()));
+        }
+        const std::u16string text = FormatCookieListing(cookies, count, http_only);
+        LOG_INFO("get cookie result:", text);
+        self->SendToParent(IPC::kEvtCookieList, {self->current_url_, text});
+        return S_OK;
+      });
+  return cookie_manager_->GetCookies(as_wcstr(url), handler.get());
+}
+
+HRESULT CWebView2Impl::DeleteCookie(const std::u16string& name, const std::u16string& url) {
+  LOG_INFO("delete cookie name:", name, "uri", url);
+  if (!cookie_manager_) return S_FALSE;
+  return cookie_manager_->DeleteCookies(as_wcstr(name), as_wcstr(url));
+}
+
+bool CWebView2Impl::SetReferrer(const std::u16string& referrer) {
+  referrer_ = referrer;
+  return true;
+}
+
+void CWebView2Impl::RewriteUrl(const std::u16string& url) {
+  LOG_INFO("parse original url:", url);
+  archive_.folder_name.clear();
+  const std::optional<ArchiveRewrite> rewrite = RewriteArchiveUrl(url);
+  if (!rewrite) return;
+  archive_ = rewrite->address;
+  current_url_ = rewrite->current_url;
+  settings_.url = rewrite->current_url;
+}
+
+std::shared_ptr<const std::string> CWebView2Impl::GetResourceContent(const std::u16string& url) {
+  LOG_INFO("get resource content url :", url);
+  const std::optional<std::u16string> entry = EntryPathOfRequest(url, archive_.folder_name);
+  if (!entry) return nullptr;
+  archive_.entry_path = *entry;
+  if (entry->empty()) return nullptr;
+  return GetArchiveEntry(archive_.archive_path, archive_.key, *entry);
+}
+
+std::shared_ptr<const std::string> CWebView2Impl::GetArchiveEntry(const std::u16string& archive_path,
+                                                                  const std::u16string& key,
+                                                                  const std::u16string& entry_name) {
+  const auto cache_key = std::make_pair(archive_path, key);
+  auto cached = archive_cache_.find(cache_key);
+  if (cached == archive_cache_.end()) {
+    std::string text;
+    if (!ReadWholeFile(archive_path, &text)) {
+      LOG_INFO("archive not readable: ", archive_path);
+      return nullptr;
+    }
+    if (key.compare(0, 4, u"rsa_") == 0) {
+      LOG_INFO("archive key is not for this reader: ", archive_path);
+      return nullptr;
+    }
+    ArchiveLoadResult loaded = LoadArchiveText(text, text::Utf16ToUtf8(key));
+    for (const std::string& refused : loaded.report.refused) LOG_INFO("archive entry refused: ", refused);
+    if (!loaded.loaded) {
+      // Not cached: the next request tries again.
+      LOG_INFO("archive not loaded: ", archive_path, ": ", loaded.failure);
+      return nullptr;
+    }
+    cached = archive_cache_.emplace(cache_key, std::move(loaded.entries)).first;
+  }
+  auto entry = cached->second.find(entry_name);
+  return entry != cached->second.end() ? entry->second : nullptr;
+}
+
+std::u16string CWebView2Impl::GetMimeType(const std::u16string& extension) const {
+  wchar_t value[MAX_PATH] = {};
+  DWORD bytes = sizeof(value);
+  if (!extension.empty() &&
+      RegGetValueW(HKEY_CLASSES_ROOT, as_wcstr(extension), L"Content Type", RRF_RT_REG_SZ, nullptr,
+                   value, &bytes) == ERROR_SUCCESS) {
+    return to_u16(value);
+  }
+  auto it = mime_overrides_.find(extension);
+  return it != mime_overrides_.end() ? it->second : u"application/unknown";
+}
 
 void CWebView2Impl::EnsureHostObject() {
   if (host_object_ == nullptr) host_object_ = HostObjectImp::Create(sender_, m_hWnd, settings_);

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "webview2/hostobjectimpl.h"
+#include "webview2common/archive/archive_address.h"
+#include "webview2common/archive/zip_reader.h"
 #include "webview2/webview2_abi.h"
 #include "webview2/webview_interfaces.h"
 #include "webview2/window_settings.h"
@@ -54,9 +56,17 @@ class CWebView2Impl : public OrmWebView::IWebView,
   void SetEnvironment(const ComPtr<ICoreWebView2Environment>& environment) { environment_ = environment; }
   const ComPtr<ICoreWebView2Environment>& environment() const { return environment_; }
 
-  void GetCookies(const std::u16string& url, bool http_only);
-  void DeleteCookie(const std::u16string& name, const std::u16string& url);
-  void SetReferrer(const std::u16string& referrer);
+  HRESULT GetCookies(const std::u16string& url, bool http_only);
+  HRESULT DeleteCookie(const std::u16string& name, const std::u16string& url);
+  bool SetReferrer(const std::u16string& referrer);
+
+  // Local archives: the compound-address rewrite, and what a request is served.
+  void RewriteUrl(const std::u16string& url);
+  std::shared_ptr<const std::string> GetResourceContent(const std::u16string& url);
+  std::shared_ptr<const std::string> GetArchiveEntry(const std::u16string& archive_path,
+                                                     const std::u16string& key,
+                                                     const std::u16string& entry_name);
+  std::u16string GetMimeType(const std::u16string& extension) const;
   bool RegisterParentFunction(const std::u16string& name);
   // An HRESULT; status and result are left as the caller set them unless the call was made.
   long CallPageFunction(const std::u16string& name, const std::vector<std::u16string>& arguments,
@@ -133,4 +143,6 @@ class CWebView2Impl : public OrmWebView::IWebView,
   std::vector<PageCall> pending_calls_;
   std::atomic<bool> drained_{false};
   std::u16string referrer_;
+  ArchiveAddress archive_;
+  std::map<std::pair<std::u16string, std::u16string>, ArchiveEntries> archive_cache_;
 };

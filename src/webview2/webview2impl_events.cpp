@@ -1,5 +1,7 @@
 // The page events of a browser window: navigation, source and title changes, new-window
 // requests, and keeping `external` attached to every page.
+#include <shlwapi.h>
+
 #include <cstdio>
 
 #include "log/logger.h"
@@ -160,6 +162,40 @@ HRESULT CWebView2Impl::OnNewWindowRequested(ICoreWebView2NewWindowRequestedEvent
 }
 
 HRESULT CWebView2Impl::OnWebResourceRequested(ICoreWebView2WebResourceRequestedEventArgs* args) {
-  // Requests go on unchanged: this window serves no local archive and adds no referrer yet.
-  return args == nullptr ? S_FALSE : S_OK;
+  if (args == nullptr) return S_FALSE;
+  ComPtr<ICoreWebView2WebResourceRequest> request;
+  if (FAILED(args->get_Request(request.Put())) || !request) return S_FALSE;
+  LPWSTR uri_text = nullptr;
+  request->get_Uri(&uri_text);
+  const std::u16string uri = TakeString(uri_text);
+  LOG_INFO("request uri:", uri);
+  const std::shared_ptr<const std::string> content = GetResourceContent(uri);
+  ComPtr<ICoreWebView2HttpRequestHeaders> headers;
+  request->get_Headers(headers.Put());
+  if (content && !content->empty()) {
+    ComPtr<ICoreWebView2Environment> environment;
+    if (auto webview2 = webview_.As<ICoreWebView2_2>()) webview2->get_Environment(environment.Put());
+    if (!environment) return S_FALSE;
+    const std::u16string& entry = archive_.entry_path;
+    const size_t slash = entry.rfind(u'/');
+    const size_t dot = entry.rfind(u'.');
+    const std::u16string extension =
+        dot != std::u16string::npos && (slash == std::u16string::npos || dot > slash) ? entry.substr(dot) : u"";
+    const std::u16string type = GetMimeType(extension);
+    if (headers) headers->SetHeader(L"Content-Type", as_wcstr(type));
+    // The stream is the one copy of the entry's bytes.
+    auto stream = ComPtr<IStream>::Attach(SHCreateMemStream(
+        reinterpret_cast<const BYTE*>(content->data()), static_cast<UINT>(content->size())));
+    ComPtr<ICoreWebView2WebResourceResponse> response;
+    const std::u16string header_text = u"Content-Type:" + type;
+    if (stream && SUCCEEDED(environment->CreateWebResourceResponse(stream.get(), 200, L"OK",
+                                                                   as_wcstr(header_text),
+                                                                   response.Put())) &&
+        response) {
+      args->put_Response(response.get());
+    }
+    return S_OK;
+  }
+  if (headers && !referrer_.empty()) headers->SetHeader(L"Referer", as_wcstr(referrer_));
+  return S_OK;
 }

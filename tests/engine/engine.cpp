@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "engine_objects.h"
+#include "engine_resources.h"
 
 namespace {
 
@@ -211,6 +212,20 @@ std::string Engine::Execute(const std::string& request) {
   if (verb == "source-changed") return view->RaiseSourceChanged(Wide(arg(2)), arg(3) == "1");
   if (verb == "title-changed") return view->RaiseTitleChanged(Wide(arg(2)));
   if (verb == "new-window") return view->RaiseNewWindow(Wide(arg(2)));
+  if (verb == "request") return view->RaiseWebResourceRequested(Wide(arg(2)));
+  if (verb == "cookies") return view->Cookies()->Describe();
+  if (verb == "add-cookie" && f.size() >= 8) {
+    EngineCookieData cookie;
+    cookie.name = Wide(f[2]);
+    cookie.value = Wide(f[3]);
+    cookie.domain = Wide(f[4]);
+    cookie.path = Wide(f[5]);
+    cookie.http_only = f[6] == "1";
+    cookie.secure = f[7] == "1";
+    if (f.size() >= 9) cookie.expires = std::atof(f[8].c_str());
+    view->Cookies()->Add(cookie);
+    return "ok";
+  }
   if ((verb == "script" || verb == "script-get") && f.size() >= 3) {
     return view->CallHostObject(L"external", Wide(f[2]), std::vector<std::string>(f.begin() + 3, f.end()),
                                 verb == "script");

@@ -116,6 +116,7 @@ EngineWebView::EngineWebView(HWND window, ICoreWebView2Environment* environment)
 
 EngineWebView::~EngineWebView() {
   settings_->Release();
+  if (cookie_manager_ != nullptr) cookie_manager_->Release();
   auto& views = Engine::Get().views;
   auto it = views.find(window_);
   if (it != views.end() && it->second == this) views.erase(it);
@@ -229,9 +230,11 @@ HRESULT STDMETHODCALLTYPE EngineWebView::RemoveHostObjectFromScript(LPCWSTR name
 
 HRESULT STDMETHODCALLTYPE EngineWebView::get_CookieManager(ICoreWebView2CookieManager** manager) {
   if (manager == nullptr) return E_POINTER;
-  *manager = nullptr;
   Log("get_CookieManager");
-  return E_NOTIMPL;
+  Cookies();
+  cookie_manager_->AddRef();
+  *manager = cookie_manager_;
+  return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE EngineWebView::get_Environment(ICoreWebView2Environment** environment) {

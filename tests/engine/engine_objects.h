@@ -112,6 +112,10 @@ class EngineWebView : public EngineObject<DefaultICoreWebView2_8> {
 
   const std::string& name() const { return name_; }
 
+  // Resources and cookies (engine_resources.cpp).
+  std::string RaiseWebResourceRequested(const std::wstring& uri);
+  class EngineCookieManager* Cookies();
+
  protected:
   ~EngineWebView() override;
 
@@ -134,6 +138,7 @@ class EngineWebView : public EngineObject<DefaultICoreWebView2_8> {
   INT64 next_token_ = 1;
   std::map<std::wstring, ComPtr<IDispatch>> host_objects_;
   std::map<std::string, ComPtr<IDispatch>> page_functions_;
+  ICoreWebView2CookieManager* cookie_manager_ = nullptr;  // one reference owned, made on first use
   std::map<INT64, ComPtr<ICoreWebView2NavigationStartingEventHandler>> navigation_starting_;
   std::map<INT64, ComPtr<ICoreWebView2ContentLoadingEventHandler>> content_loading_;
   std::map<INT64, ComPtr<ICoreWebView2SourceChangedEventHandler>> source_changed_;
@@ -192,6 +197,9 @@ class EngineEnvironment : public EngineObject<DefaultICoreWebView2Environment> {
   HRESULT STDMETHODCALLTYPE CreateCoreWebView2Controller(
       HWND parent, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) override;
   HRESULT STDMETHODCALLTYPE get_BrowserVersionString(LPWSTR* version) override;
+  HRESULT STDMETHODCALLTYPE CreateWebResourceResponse(IStream* content, int status, LPCWSTR reason,
+                                                      LPCWSTR headers,
+                                                      ICoreWebView2WebResourceResponse** response) override;
 
  private:
   std::wstring user_data_folder_;

@@ -1,0 +1,224 @@
+#include "engine_resources.h"
+
+#include <cstdio>
+
+namespace {
+
+std::wstring HostOf(const std::wstring& uri) {
+  const size_t scheme = uri.find(L"://");
+  if (scheme == std::wstring::npos) return L"";
+  const size_t start = scheme + 3;
+  const size_t end = uri.find_first_of(L"/?#:", start);
+  return uri.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+}
+
+class EngineCookieList : public EngineObject<DefaultICoreWebView2CookieList> {
+ public:
+  explicit EngineCookieList(std::vector<EngineCookieData> cookies) : cookies_(std::move(cookies)) {}
+  HRESULT STDMETHODCALLTYPE get_Count(UINT32* count) override {
+    if (count == nullptr) return E_POINTER;
+    *count = static_cast<UINT32>(cookies_.size());
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetValueAtIndex(UINT32 index, ICoreWebView2Cookie** cookie) override {
+    if (cookie == nullptr) return E_POINTER;
+    if (index >= cookies_.size()) return E_INVALIDARG;
+    *cookie = new EngineCookie(cookies_[index]);
+    return S_OK;
+  }
+
+ private:
+  std::vector<EngineCookieData> cookies_;
+};
+
+class EngineHeaders : public EngineObject<DefaultICoreWebView2HttpRequestHeaders> {
+ public:
+  HRESULT STDMETHODCALLTYPE SetHeader(LPCWSTR name, LPCWSTR value) override {
+    if (name == nullptr || value == nullptr) return E_INVALIDARG;
+    set.push_back(std::wstring(name) + L": " + value);
+    return S_OK;
+  }
+  std::vector<std::wstring> set;
+};
+
+class EngineRequest : public EngineObject<DefaultICoreWebView2WebResourceRequest> {
+ public:
+  EngineRequest(std::wstring uri, EngineHeaders* headers) : uri_(std::move(uri)), headers_(headers) {}
+  HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override {
+    if (uri == nullptr) return E_POINTER;
+    *uri = CoTaskString(uri_);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_Method(LPWSTR* method) override {
+    if (method == nullptr) return E_POINTER;
+    *method = CoTaskString(L"GET");
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_Headers(ICoreWebView2HttpRequestHeaders** headers) override {
+    if (headers == nullptr) return E_POINTER;
+    headers_->AddRef();
+    *headers = headers_.get();
+    return S_OK;
+  }
+
+ private:
+  std::wstring uri_;
+  ComPtr<EngineHeaders> headers_;
+};
+
+class EngineResponse : public EngineObject<DefaultICoreWebView2WebResourceResponse> {
+ public:
+  EngineResponse(IStream* content, int status, std::wstring reason, std::wstring headers)
+      : content_(content), status_(status), reason_(std::move(reason)), headers_(std::move(headers)) {}
+  std::string Describe() const {
+    std::string body;
+    if (content_) {
+      LARGE_INTEGER zero{};
+      content_->Seek(zero, STREAM_SEEK_SET, nullptr);
+      char buffer[4096];
+      ULONG read = 0;
+      while (SUCCEEDED(content_->Read(buffer, sizeof buffer, &read)) && read > 0) body.append(buffer, read);
+    }
+    static const char kHex[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char c : body) {
+      hex += kHex[c >> 4];
+      hex += kHex[c & 15];
+    }
+    return "status=" + std::to_string(status_) + "\nreason=" + Utf8(reason_.c_str()) + "\nheaders=" +
+           Utf8(headers_.c_str()) + "\nbody=" + hex;
+  }
+
+ private:
+  ComPtr<IStream> content_;
+  int status_;
+  std::wstring reason_;
+  std::wstring headers_;
+};
+
+class EngineResourceArgs : public EngineObject<DefaultICoreWebView2WebResourceRequestedEventArgs> {
+ public:
+  explicit EngineResourceArgs(ICoreWebView2WebResourceRequest* request) : request_(request) {}
+  HRESULT STDMETHODCALLTYPE get_Request(ICoreWebView2WebResourceRequest** request) override {
+    if (request == nullptr) return E_POINTER;
+    request_->AddRef();
+    *request = request_.get();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE put_Response(ICoreWebView2WebResourceResponse* response) override {
+    response_ = ComPtr<ICoreWebView2WebResourceResponse>(response);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_Response(ICoreWebView2WebResourceResponse** response) override {
+    if (response == nullptr) return E_POINTER;
+    *response = response_.get();
+    if (*response != nullptr) (*response)->AddRef();
+    return S_OK;
+  }
+  ComPtr<ICoreWebView2WebResourceResponse> response_;
+
+ private:
+  ComPtr<ICoreWebView2WebResourceRequest> request_;
+};
+
+}  // namespace
+
+HRESULT STDMETHODCALLTYPE EngineEnvironment::CreateWebResourceResponse(
+    IStream* content, int status, LPCWSTR reason, LPCWSTR headers, ICoreWebView2WebResourceResponse** response) {
+  if (response == nullptr) return E_POINTER;
+  *response = new EngineResponse(content, status, reason != nullptr ? reason : L"",
+                                 headers != nullptr ? headers : L"");
+  return S_OK;
+}
+
+std::string EngineWebView::RaiseWebResourceRequested(const std::wstring& uri) {
+  auto* headers = new EngineHeaders();
+  auto request = ComPtr<ICoreWebView2WebResourceRequest>::Attach(new EngineRequest(uri, headers));
+  headers->Release();  // the request holds it
+  auto* raw = new EngineResourceArgs(request.get());
+  auto args = ComPtr<ICoreWebView2WebResourceRequestedEventArgs>::Attach(raw);
+  auto handlers = web_resource_requested_;
+  for (auto& entry : handlers) entry.second->Invoke(static_cast<ICoreWebView2*>(this), args.get());
+  std::string answer;
+  if (raw->response_) {
+    answer = static_cast<EngineResponse*>(raw->response_.get())->Describe();
+  } else {
+    answer = "no response";
+  }
+  for (const std::wstring& header : headers->set) answer += "\nrequest-header=" + Utf8(header.c_str());
+  return answer;
+}
+
+EngineCookieManager* EngineWebView::Cookies() {
+  if (cookie_manager_ == nullptr) cookie_manager_ = new EngineCookieManager(name_);
+  return static_cast<EngineCookieManager*>(cookie_manager_);
+}
+
+HRESULT STDMETHODCALLTYPE EngineCookieManager::CreateCookie(LPCWSTR name, LPCWSTR value, LPCWSTR domain,
+                                                            LPCWSTR path, ICoreWebView2Cookie** cookie) {
+  if (cookie == nullptr || name == nullptr || value == nullptr || domain == nullptr || path == nullptr) {
+    return E_INVALIDARG;
+  }
+  EngineCookieData data;
+  data.name = name;
+  data.value = value;
+  data.domain = domain;
+  data.path = path;
+  *cookie = new EngineCookie(data);
+  return S_OK;
+}
+
+void EngineCookieManager::Add(const EngineCookieData& cookie) {
+  for (EngineCookieData& stored : store_) {
+    if (stored.name == cookie.name && stored.domain == cookie.domain && stored.path == cookie.path) {
+      stored = cookie;
+      return;
+    }
+  }
+  store_.push_back(cookie);
+}
+
+HRESULT STDMETHODCALLTYPE EngineCookieManager::AddOrUpdateCookie(ICoreWebView2Cookie* cookie) {
+  if (cookie == nullptr) return E_POINTER;
+  const EngineCookieData& data = static_cast<EngineCookie*>(cookie)->data;
+  Engine::Get().Record(view_ + " AddOrUpdateCookie " + Utf8(data.name.c_str()) + "=" + Utf8(data.value.c_str()) +
+                       " domain=" + Utf8(data.domain.c_str()) + " path=" + Utf8(data.path.c_str()) +
+                       " secure=" + std::to_string(data.secure) + " httponly=" + std::to_string(data.http_only));
+  Add(data);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EngineCookieManager::GetCookies(LPCWSTR uri, ICoreWebView2GetCookiesCompletedHandler* handler) {
+  if (handler == nullptr) return E_POINTER;
+  const std::wstring host = HostOf(uri != nullptr ? uri : L"");
+  std::vector<EngineCookieData> found;
+  for (const EngineCookieData& cookie : store_) {
+    if (cookie.domain == host) found.push_back(cookie);
+  }
+  Engine::Get().Record(view_ + " GetCookies " + Utf8(uri));
+  ComPtr<ICoreWebView2GetCookiesCompletedHandler> keep(handler);
+  Engine::Get().Post([keep, found] {
+    auto list = ComPtr<ICoreWebView2CookieList>::Attach(new EngineCookieList(found));
+    keep->Invoke(S_OK, list.get());
+  });
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EngineCookieManager::DeleteCookies(LPCWSTR name, LPCWSTR uri) {
+  const std::wstring host = HostOf(uri != nullptr ? uri : L"");
+  Engine::Get().Record(view_ + " DeleteCookies " + Utf8(name) + " " + Utf8(uri));
+  for (size_t i = store_.size(); i-- > 0;) {
+    if (name != nullptr && store_[i].name == name && store_[i].domain == host) store_.erase(store_.begin() + i);
+  }
+  return S_OK;
+}
+
+std::string EngineCookieManager::Describe() const {
+  std::string text;
+  for (const EngineCookieData& c : store_) {
+    text += Utf8(c.name.c_str()) + "=" + Utf8(c.value.c_str()) + " domain=" + Utf8(c.domain.c_str()) +
+            " path=" + Utf8(c.path.c_str()) + " secure=" + std::to_string(c.secure) +
+            " httponly=" + std::to_string(c.http_only) + "\n";
+  }
+  return text;
+}

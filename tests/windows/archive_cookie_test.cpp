@@ -1,0 +1,235 @@
+// Local archives served to the page, the parent's referrer, and cookies — through the test
+// engine, with archives made by the archive packer.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "host_session.h"
+#include "webview2common/archive/archive_file.h"
+#include "webview2common/archive/zip_writer.h"
+#include "webview2common/md5.h"
+#include "webview2common/message/ipc_protocol.h"
+#include "webview2common/text_convert.h"
+#include "webview2common/win_text.h"
+
+namespace {
+
+using testwin::HostSession;
+
+std::string Narrow(const std::wstring& text) { return text::Utf16ToUtf8(to_u16(text.c_str())); }
+
+std::string Hex(const std::string& bytes) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char c : bytes) {
+    out += kHex[c >> 4];
+    out += kHex[c & 15];
+  }
+  return out;
+}
+
+// What the registry says for an extension, or empty.
+std::string RegistryType(const wchar_t* extension) {
+  wchar_t value[MAX_PATH] = {};
+  DWORD bytes = sizeof(value);
+  if (RegGetValueW(HKEY_CLASSES_ROOT, extension, L"Content Type", RRF_RT_REG_SZ, nullptr, value, &bytes) != ERROR_SUCCESS) {
+    return "";
+  }
+  return Narrow(value);
+}
+
+const std::string kIndex = "<html><head><link rel=\"stylesheet\" href=\"css/site.css\"></head><body>\xE4\xB8\xAD</body></html>";
+const std::string kCss = std::string("body { color: red; }\n") + std::string(3000, ' ') + "/* end */";
+const std::string kSvg = "<svg xmlns=\"http://www.w3.org/2000/svg\"/>";
+
+class Archives : public testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = testwin::MakeTempFolder(L"archives");
+    const std::wstring app = folder_ + L"\\app";
+    CreateDirectoryW(app.c_str(), nullptr);
+    CreateDirectoryW((app + L"\\css").c_str(), nullptr);
+    CreateDirectoryW((app + L"\\img").c_str(), nullptr);
+    testwin::WriteFileBytes(app + L"\\index.html", kIndex);
+    testwin::WriteFileBytes(app + L"\\css\\site.css", kCss);
+    testwin::WriteFileBytes(app + L"\\img\\logo.svg", kSvg);
+    testwin::WriteFileBytes(app + L"\\data.zzq", "?");
+    archive_ = folder_ + L"\\app.dat";
+    ASSERT_EQ(Pack(app, L"k1", archive_), 0u);
+  }
+  void TearDown() override { testwin::RemoveTree(folder_); }
+
+  static DWORD Pack(const std::wstring& source, const std::wstring& key, const std::wstring& output) {
+    testwin::ChildProcess packer;
+    if (!packer.Start(testwin::ProgramFolder() + L"\\archive_packer.exe",
+                      L"pack \"" + source + L"\" " + key + L" \"" + output + L"\"")) {
+      return 1000;
+    }
+    return packer.Wait(30000);
+  }
+
+  // Starts a host whose main window opens url; returns its web view's name.
+  std::string Open(HostSession& host, const std::u16string& url) {
+    corvane::HostWindowSettings main = host.MainSettings(256);
+    main.url = url;
+    EXPECT_TRUE(host.StartWith(main));
+    EXPECT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; }));
+    if (host.events.Count(IPC::kEvtCreated) != 1) return "";
+    const std::string view = std::to_string(host.events.Of(IPC::kEvtCreated)[0].number);
+    EXPECT_TRUE(host.WaitFor([&] { return host.Engine("views").find(view) != std::string::npos; }));
+    EXPECT_TRUE(host.WaitFor([&] {
+      const auto calls = host.EngineCalls();
+      return std::any_of(calls.begin(), calls.end(), [&](const std::string& l) { return l.find(view + " add_NewWindowRequested") == 0; });
+    }));
+    return view;
+  }
+
+  std::u16string Compound(const std::wstring& key, const std::wstring& archive, const char16_t* entry) {
+    return u"zip://" + to_u16(key.c_str()) + u"|" + to_u16(archive.c_str()) + u"|/" + entry;
+  }
+
+  std::wstring folder_;
+  std::wstring archive_;
+};
+
+TEST_F(Archives, ServesEntriesWithTheirTypes) {
+  HostSession host;
+  const std::u16string url = Compound(L"k1", archive_, u"index.html");
+  const std::string view = Open(host, url);
+  ASSERT_FALSE(view.empty());
+  const std::string digest = Md5::HexDigest(text::Utf16ToUtf8(url));
+  const std::string rewritten = Narrow(folder_) + "\\zip_" + digest + "\\app.dat|index.html";
+  const auto calls = host.EngineCalls();
+  EXPECT_NE(std::find(calls.begin(), calls.end(), view + " Navigate " + rewritten), calls.end())
+      << "the first load goes to the rewritten address";
+
+  // The browser's file address of the rewritten path, and a relative style sheet.
+  std::string base = "file:///" + Narrow(folder_) + "/zip_" + digest + "/";
+  std::replace(base.begin(), base.end(), '\\', '/');
+  const std::string index = host.Engine("request\t" + view + "\t" + base + "app.dat|index.html");
+  const std::string html_type = RegistryType(L".html").empty() ? "application/unknown" : RegistryType(L".html");
+  EXPECT_EQ(index, "status=200\nreason=OK\nheaders=Content-Type:" + html_type + "\nbody=" + Hex(kIndex) +
+                       "\nrequest-header=Content-Type: " + html_type);
+  const std::string css = host.Engine("request\t" + view + "\t" + base + "css/site.css");
+  const std::string css_type = RegistryType(L".css").empty() ? "application/unknown" : RegistryType(L".css");
+  EXPECT_NE(css.find("headers=Content-Type:" + css_type + "\nbody=" + Hex(kCss) + "\n"), std::string::npos) << css;
+  const std::string svg = host.Engine("request\t" + view + "\t" + base + "img/logo.svg");
+  const std::string svg_type = RegistryType(L".svg").empty() ? "image/svg+xml" : RegistryType(L".svg");
+  EXPECT_NE(svg.find("headers=Content-Type:" + svg_type + "\n"), std::string::npos) << svg;
+  EXPECT_NE(host.Engine("request\t" + view + "\t" + base + "data.zzq").find("headers=Content-Type:application/unknown\n"),
+            std::string::npos);
+  EXPECT_EQ(host.Engine("request\t" + view + "\t" + base + "missing.html"), "no response");
+  EXPECT_EQ(host.Engine("request\t" + view + "\thttps://cdn.example/lib.js"), "no response");
+}
+
+TEST_F(Archives, ReferrerGoesOnRequestsOutsideTheArchive) {
+  HostSession host;
+  const std::string view = Open(host, Compound(L"k1", archive_, u"index.html"));
+  ASSERT_FALSE(view.empty());
+  host.link.set_delivery(corvane::ParentLink::Delivery::kImmediate);
+  ASSERT_TRUE(host.link.SetReferrer(256, u"https://parent.example/"));
+  EXPECT_EQ(host.Engine("request\t" + view + "\thttps://cdn.example/lib.js"),
+            "no response\nrequest-header=Referer: https://parent.example/");
+}
+
+TEST_F(Archives, BadArchivesServeNothing) {
+  // A wrong key, a missing file, a truncated file, a damaged entry and an "rsa_" key.
+  std::string text = testwin::ReadFileBytes(archive_);
+  testwin::WriteFileBytes(folder_ + L"\\short.dat", text.substr(0, text.size() / 2));
+  const std::wstring rsa = folder_ + L"\\rsa.dat";
+  ASSERT_EQ(Pack(folder_ + L"\\app", L"rsa_key", rsa), 0u);
+  struct Case {
+    std::wstring key;
+    std::wstring archive;
+  };
+  const Case cases[] = {{L"wrong", archive_}, {L"k1", folder_ + L"\\none.dat"},
+                        {L"k1", folder_ + L"\\short.dat"}, {L"rsa_key", rsa}};
+  for (const Case& c : cases) {
+    HostSession host;
+    const std::u16string url = Compound(c.key, c.archive, u"index.html");
+    const std::string view = Open(host, url);
+    ASSERT_FALSE(view.empty());
+    std::string base = "file:///" + Narrow(c.archive.substr(0, c.archive.rfind(L'\\'))) + "/zip_" +
+                       Md5::HexDigest(text::Utf16ToUtf8(url)) + "/";
+    std::replace(base.begin(), base.end(), '\\', '/');
+    EXPECT_EQ(host.Engine("request\t" + view + "\t" + base + "x.dat|index.html"), "no response") << Narrow(c.archive);
+    EXPECT_EQ(host.Engine("request\t" + view + "\t" + base + "css/site.css"), "no response");
+    EXPECT_EQ(WaitForSingleObject(host.link.host_process(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  }
+}
+
+TEST_F(Archives, DamagedEntriesAreLeftOutOthersServed) {
+  // index.html with a wrong CRC, page.html with a size that lies, css/site.css intact.
+  ZipWriter writer;
+  writer.Add("index.html", kIndex);
+  writer.Add("page.html", kCss);
+  writer.Add("css/site.css", kCss);
+  std::string zip;
+  ASSERT_TRUE(writer.Finish(&zip));
+  const size_t first = zip.find("PK\x01\x02");
+  const size_t second = zip.find("PK\x01\x02", first + 1);
+  zip[first + 16] ^= 0x01;                                   // CRC-32 of index.html
+  zip[second + 24] = static_cast<char>(zip[second + 24] + 3);  // declared size of page.html
+  const std::wstring damaged = folder_ + L"\\damaged.dat";
+  ASSERT_TRUE(testwin::WriteFileBytes(damaged, EncipherArchive(zip, "k1")));
+  HostSession host;
+  const std::u16string url = Compound(L"k1", damaged, u"index.html");
+  const std::string view = Open(host, url);
+  ASSERT_FALSE(view.empty());
+  std::string base = "file:///" + Narrow(folder_) + "/zip_" + Md5::HexDigest(text::Utf16ToUtf8(url)) + "/";
+  std::replace(base.begin(), base.end(), '\\', '/');
+  EXPECT_EQ(host.Engine("request\t" + view + "\t" + base + "damaged.dat|index.html"), "no response");
+  EXPECT_EQ(host.Engine("request\t" + view + "\t" + base + "page.html"), "no response");
+  EXPECT_NE(host.Engine("request\t" + view + "\t" + base + "css/site.css").find("status=200"), std::string::npos);
+  EXPECT_GE(host.CountLogLinesEndingWith("index.html: CRC-32 mismatch"), 1u);
+}
+
+TEST(Cookies, SetListAndDelete) {
+  HostSession host;
+  corvane::HostWindowSettings main = host.MainSettings(256);
+  main.url = u"https://h.example/shop/cart";
+  ASSERT_TRUE(host.StartWith(main));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; }));
+  const std::string view = std::to_string(host.events.Of(IPC::kEvtCreated)[0].number);
+  ASSERT_TRUE(host.WaitFor([&] { return host.Engine("views").find(view) != std::string::npos; }));
+  host.link.set_delivery(corvane::ParentLink::Delivery::kImmediate);
+
+  ASSERT_TRUE(host.link.GetCookies(256, u"https://h.example/", false));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCookieList) == 1; }));
+  EXPECT_EQ(host.events.Of(IPC::kEvtCookieList)[0].texts,
+            (std::vector<std::u16string>{u"https://h.example/shop/cart", u"No cookies found."}));
+
+  ASSERT_TRUE(host.link.SetCookie(256, u"https://h.example/shop/cart", u" a = 1 ; b=say \"hi\""));
+  EXPECT_EQ(host.Engine("cookies\t" + view),
+            "a=1 domain=h.example path=/shop/cart secure=0 httponly=0\n"
+            "b=say \"hi\" domain=h.example path=/shop/cart secure=0 httponly=0\n");
+  ASSERT_EQ(host.Engine("add-cookie\t" + view + "\tsid\tx\th.example\t/\t1\t1\t1700000000"), "ok");
+
+  ASSERT_TRUE(host.link.GetCookies(256, u"https://h.example/", false));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCookieList) == 2; }));
+  EXPECT_EQ(host.events.Of(IPC::kEvtCookieList)[1].texts[1],
+            u"3 cookie(s) found\n\n["
+            u"{\"Name\": \"a\", \"Value\": \"1\", \"Domain\": \"h.example\", \"Path\": \"/shop/cart\", \"HttpOnly\": false, \"Secure\": false, \"SameSite\": \"Lax\", \"Expires\": \"This is a session cookie.\"},\n"
+            u"{\"Name\": \"b\", \"Value\": \"say \\\"hi\\\"\", \"Domain\": \"h.example\", \"Path\": \"/shop/cart\", \"HttpOnly\": false, \"Secure\": false, \"SameSite\": \"Lax\", \"Expires\": \"This is a session cookie.\"},\n"
+            u"{\"Name\": \"sid\", \"Value\": \"x\", \"Domain\": \"h.example\", \"Path\": \"/\", \"HttpOnly\": true, \"Secure\": true, \"SameSite\": \"Lax\", \"Expires\": \"1700000000.000000\"}]");
+
+  ASSERT_TRUE(host.link.GetCookies(256, u"https://h.example/", true));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCookieList) == 3; }));
+  EXPECT_EQ(host.events.Of(IPC::kEvtCookieList)[2].texts[1],
+            u"3 cookie(s) found\n\n["
+            u"{\"Name\": \"sid\", \"Value\": \"x\", \"Domain\": \"h.example\", \"Path\": \"/\", \"HttpOnly\": true, \"Secure\": true, \"SameSite\": \"Lax\", \"Expires\": \"1700000000.000000\"}]");
+
+  ASSERT_TRUE(host.link.DeleteCookie(256, u"https://h.example/", u"a"));
+  EXPECT_EQ(host.Engine("cookies\t" + view).find("a=1"), std::string::npos);
+
+  // A navigation with a cookie text sets the cookies first.
+  ASSERT_TRUE(host.link.Navigate(256, u"https://h.example/next", u"c=3"));
+  const auto calls = host.EngineCalls();
+  const auto cookie = std::find_if(calls.begin(), calls.end(), [&](const std::string& l) { return l.find(view + " AddOrUpdateCookie c=3 domain=h.example path=/next") == 0; });
+  const auto navigate = std::find(calls.begin(), calls.end(), view + " Navigate https://h.example/next");
+  ASSERT_NE(cookie, calls.end());
+  ASSERT_NE(navigate, calls.end());
+  EXPECT_LT(cookie, navigate);
+}
+
+}  // namespace
