@@ -1,19 +1,11 @@
 #include "webview2common/base64.h"
 
+#include <array>
 #include <cstdint>
 
 namespace {
 
 const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
-int Value(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return c - 'A';
-  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-  if (c >= '0' && c <= '9') return c - '0' + 52;
-  if (c == '+') return 62;
-  if (c == '/') return 63;
-  return -1;
-}
 
 }  // namespace
 
@@ -46,20 +38,38 @@ std::optional<std::string> Base64Decode(std::string_view text) {
   size_t padding = 0;
   while (padding < text.size() && padding < 3 && text[text.size() - 1 - padding] == '=') ++padding;
   if (padding > 2) return std::nullopt;
-  std::string out;
-  out.reserve(text.size() / 4 * 3);
+  static const auto kTable = [] {
+    std::array<int8_t, 256> table{};
+    table.fill(-1);
+    for (int i = 0; i < 64; ++i) table[static_cast<unsigned char>(kAlphabet[i])] = static_cast<int8_t>(i);
+    return table;
+  }();
   const size_t body = text.size() - padding;
-  uint32_t acc = 0;
-  int bits = 0;
-  for (size_t i = 0; i < body; ++i) {
-    const int v = Value(static_cast<unsigned char>(text[i]));
-    if (v < 0) return std::nullopt;
-    acc = (acc << 6) | static_cast<uint32_t>(v);
-    bits += 6;
-    if (bits >= 8) {
-      bits -= 8;
-      out += static_cast<char>((acc >> bits) & 0xFF);
+  std::string out(text.size() / 4 * 3 - padding, '\0');
+  char* o = out.data();
+  const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+  size_t i = 0;
+  // Whole quads first, four table lookups each.
+  for (; i + 4 <= body; i += 4) {
+    const int a = kTable[in[i]], b = kTable[in[i + 1]], c = kTable[in[i + 2]], d = kTable[in[i + 3]];
+    if ((a | b | c | d) < 0) return std::nullopt;
+    const uint32_t v = static_cast<uint32_t>(a) << 18 | static_cast<uint32_t>(b) << 12 |
+                       static_cast<uint32_t>(c) << 6 | static_cast<uint32_t>(d);
+    *o++ = static_cast<char>(v >> 16);
+    *o++ = static_cast<char>((v >> 8) & 0xFF);
+    *o++ = static_cast<char>(v & 0xFF);
+  }
+  // The last quad with its padding.
+  if (i < body) {
+    uint32_t v = 0;
+    const size_t left = body - i;
+    for (size_t k = 0; k < left; ++k) {
+      const int x = kTable[in[i + k]];
+      if (x < 0) return std::nullopt;
+      v |= static_cast<uint32_t>(x) << (18 - 6 * k);
     }
+    *o++ = static_cast<char>(v >> 16);
+    if (left == 3) *o++ = static_cast<char>((v >> 8) & 0xFF);
   }
   return out;
 }
