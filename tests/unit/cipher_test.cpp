@@ -1,19 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+
+#include "hex.h"
+
 #include "webview2common/base64.h"
 #include "webview2common/blowfish.h"
 #include "webview2common/text_cipher.h"
 
 namespace {
 
+// Upper-case, as the published vectors are written.
 std::string Hex(const std::string& bytes) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : bytes) {
-    out += kHex[c >> 4];
-    out += kHex[c & 15];
-  }
-  return out;
+  std::string hex = HexOf(bytes);
+  for (char& c : hex) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return hex;
 }
 
 std::string Unhex(const std::string& hex) {

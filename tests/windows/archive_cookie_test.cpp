@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "hex.h"
 #include "host_session.h"
 #include "webview2common/archive/archive_file.h"
 #include "webview2common/archive/zip_writer.h"
@@ -17,16 +18,6 @@ namespace {
 using testwin::HostSession;
 
 std::string Narrow(const std::wstring& text) { return text::Utf16ToUtf8(to_u16(text.c_str())); }
-
-std::string Hex(const std::string& bytes) {
-  static const char kHex[] = "0123456789abcdef";
-  std::string out;
-  for (unsigned char c : bytes) {
-    out += kHex[c >> 4];
-    out += kHex[c & 15];
-  }
-  return out;
-}
 
 // What the registry says for an extension, or empty.
 std::string RegistryType(const wchar_t* extension) {
@@ -108,11 +99,11 @@ TEST_F(Archives, ServesEntriesWithTheirTypes) {
   std::replace(base.begin(), base.end(), '\\', '/');
   const std::string index = host.Engine("request\t" + view + "\t" + base + "app.dat|index.html");
   const std::string html_type = RegistryType(L".html").empty() ? "application/unknown" : RegistryType(L".html");
-  EXPECT_EQ(index, "status=200\nreason=OK\nheaders=Content-Type:" + html_type + "\nbody=" + Hex(kIndex) +
+  EXPECT_EQ(index, "status=200\nreason=OK\nheaders=Content-Type:" + html_type + "\nbody=" + HexOf(kIndex) +
                        "\nrequest-header=Content-Type: " + html_type);
   const std::string css = host.Engine("request\t" + view + "\t" + base + "css/site.css");
   const std::string css_type = RegistryType(L".css").empty() ? "application/unknown" : RegistryType(L".css");
-  EXPECT_NE(css.find("headers=Content-Type:" + css_type + "\nbody=" + Hex(kCss) + "\n"), std::string::npos) << css;
+  EXPECT_NE(css.find("headers=Content-Type:" + css_type + "\nbody=" + HexOf(kCss) + "\n"), std::string::npos) << css;
   const std::string svg = host.Engine("request\t" + view + "\t" + base + "img/logo.svg");
   const std::string svg_type = RegistryType(L".svg").empty() ? "image/svg+xml" : RegistryType(L".svg");
   EXPECT_NE(svg.find("headers=Content-Type:" + svg_type + "\n"), std::string::npos) << svg;

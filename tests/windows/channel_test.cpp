@@ -44,6 +44,18 @@ class Recorder : public IChannelListener2 {
 
 IPC::Message Msg(int32_t routing, uint32_t type) { return IPC::Message(routing, type, 2); }
 
+// Starts a process that idles until killed (a log writer waiting for a file that never comes)
+// and returns a handle to it for a channel to watch.
+HANDLE StartIdleChild(testwin::ChildProcess& child, const std::wstring& folder) {
+  if (!child.Start(testwin::ProgramFolder() + L"\\log_writer.exe",
+                   L"\"" + folder + L"\\x.log\" 2 0 0 \"" + folder + L"\\never\"")) {
+    return nullptr;
+  }
+  HANDLE watched = nullptr;
+  DuplicateHandle(GetCurrentProcess(), child.handle(), GetCurrentProcess(), &watched, SYNCHRONIZE, FALSE, 0);
+  return watched;
+}
+
 TEST(Channel, EmptyNameCreatesNothingAndSendFails) {
   CChannel channel;
   channel.Init(u"");
@@ -165,12 +177,8 @@ TEST(Channel, PeerProcessExitIsReportedOnce) {
     Recorder r(1);
     channel.AddListener(&r);
     testwin::ChildProcess child;
-    // A writer that waits for a file that never comes: a process to kill.
-    ASSERT_TRUE(child.Start(testwin::ProgramFolder() + L"\\log_writer.exe",
-                            L"\"" + folder + L"\\x.log\" 2 0 0 \"" + folder + L"\\never\""));
-    HANDLE watched = nullptr;
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), child.handle(), GetCurrentProcess(), &watched,
-                                SYNCHRONIZE, FALSE, 0));
+    HANDLE watched = StartIdleChild(child, folder);
+    ASSERT_NE(watched, nullptr);
     channel.WatchPeerProcess(watched);
     if (session_ending) SendMessageW(channel.window(), WM_QUERYENDSESSION, 0, 0);
     Pump(100);
@@ -190,11 +198,8 @@ TEST(Channel, CancelledWatchReportsNothing) {
   channel.AddListener(&r);
   const std::wstring folder = testwin::MakeTempFolder(L"peer-cancel");
   testwin::ChildProcess child;
-  ASSERT_TRUE(child.Start(testwin::ProgramFolder() + L"\\log_writer.exe",
-                          L"\"" + folder + L"\\x.log\" 2 0 0 \"" + folder + L"\\never\""));
-  HANDLE watched = nullptr;
-  ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), child.handle(), GetCurrentProcess(), &watched,
-                              SYNCHRONIZE, FALSE, 0));
+  HANDLE watched = StartIdleChild(child, folder);
+  ASSERT_NE(watched, nullptr);
   channel.WatchPeerProcess(watched);
   channel.WatchPeerProcess(nullptr);
   child.Kill();

@@ -17,13 +17,7 @@ namespace {
 using testwin::HostSession;
 using Lines = std::vector<std::string>;
 
-// Index of the first line containing text at or after from, or -1.
-int Find(const Lines& lines, const std::string& text, int from = 0) {
-  for (int i = std::max(from, 0); i < static_cast<int>(lines.size()); ++i) {
-    if (lines[i].find(text) != std::string::npos) return i;
-  }
-  return -1;
-}
+using testwin::FindLine;
 
 int Count(const Lines& lines, const std::string& text) {
   return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) {
@@ -46,16 +40,16 @@ std::string StartReady(HostSession& host, const char16_t* url) {
   EXPECT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; }));
   if (host.events.Count(IPC::kEvtCreated) != 1) return "";
   const std::string view = std::to_string(host.events.Of(IPC::kEvtCreated)[0].number);
-  EXPECT_TRUE(host.WaitFor([&] { return Find(host.EngineCalls(), view + " add_NewWindowRequested") >= 0; }));
+  EXPECT_TRUE(host.WaitFor([&] { return FindLine(host.EngineCalls(), view + " add_NewWindowRequested") >= 0; }));
   return view;
 }
 
 TEST(HostEngine, BlankWindowWaitsForLoadUrlAndReportsReadyBeforeNavigating) {
   HostSession host;
   ASSERT_TRUE(host.StartWith(Window(host, 256, u"about:blank")));
-  ASSERT_TRUE(host.WaitFor([&] { return Find(host.EngineCalls(), "GetAvailableCoreWebView2BrowserVersionString") >= 0; }));
+  ASSERT_TRUE(host.WaitFor([&] { return FindLine(host.EngineCalls(), "GetAvailableCoreWebView2BrowserVersionString") >= 0; }));
   host.WaitFor([] { return false; }, 300);
-  EXPECT_EQ(Find(host.EngineCalls(), "CreateCoreWebView2EnvironmentWithOptions"), -1)
+  EXPECT_EQ(FindLine(host.EngineCalls(), "CreateCoreWebView2EnvironmentWithOptions"), -1)
       << "about:blank creates no environment";
   EXPECT_EQ(host.events.Count(IPC::kEvtCreated), 0u);
 
@@ -63,8 +57,8 @@ TEST(HostEngine, BlankWindowWaitsForLoadUrlAndReportsReadyBeforeNavigating) {
   host.events.on_ready = [&](int32_t, uint32_t) { calls_at_ready = host.EngineCalls(); };
   ASSERT_TRUE(host.link.Navigate(256, u"https://a.example/app/"));
   ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; }));
-  EXPECT_GE(Find(calls_at_ready, "CreateCoreWebView2Controller"), 0);
-  EXPECT_EQ(Find(calls_at_ready, "Navigate "), -1) << "event 1 reaches the parent first";
+  EXPECT_GE(FindLine(calls_at_ready, "CreateCoreWebView2Controller"), 0);
+  EXPECT_EQ(FindLine(calls_at_ready, "Navigate "), -1) << "event 1 reaches the parent first";
 
   const testwin::RecordedEvent ready = host.events.Of(IPC::kEvtCreated)[0];
   EXPECT_EQ(ready.window_id, 256);
@@ -72,15 +66,15 @@ TEST(HostEngine, BlankWindowWaitsForLoadUrlAndReportsReadyBeforeNavigating) {
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(static_cast<uint32_t>(ready.number), static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window)));
   const std::string view = std::to_string(ready.number);
-  ASSERT_TRUE(host.WaitFor([&] { return Find(host.EngineCalls(), view + " Navigate https://a.example/app/") >= 0; }));
+  ASSERT_TRUE(host.WaitFor([&] { return FindLine(host.EngineCalls(), view + " Navigate https://a.example/app/") >= 0; }));
 }
 
 TEST(HostEngine, EmptyUrlAlsoWaits) {
   HostSession host;
   ASSERT_TRUE(host.StartWith(Window(host, 256, nullptr)));
-  ASSERT_TRUE(host.WaitFor([&] { return Find(host.EngineCalls(), "GetAvailableCoreWebView2BrowserVersionString") >= 0; }));
+  ASSERT_TRUE(host.WaitFor([&] { return FindLine(host.EngineCalls(), "GetAvailableCoreWebView2BrowserVersionString") >= 0; }));
   host.WaitFor([] { return false; }, 300);
-  EXPECT_EQ(Find(host.EngineCalls(), "CreateCoreWebView2EnvironmentWithOptions"), -1);
+  EXPECT_EQ(FindLine(host.EngineCalls(), "CreateCoreWebView2EnvironmentWithOptions"), -1);
 }
 
 TEST(HostEngine, OptionsPageSettingsScriptAndEventOrder) {
@@ -90,10 +84,10 @@ TEST(HostEngine, OptionsPageSettingsScriptAndEventOrder) {
   ASSERT_TRUE(host.StartWith(main));
   ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; }));
   const std::string view = std::to_string(host.events.Of(IPC::kEvtCreated)[0].number);
-  ASSERT_TRUE(host.WaitFor([&] { return Find(host.EngineCalls(), view + " add_NewWindowRequested") >= 0; }));
+  ASSERT_TRUE(host.WaitFor([&] { return FindLine(host.EngineCalls(), view + " add_NewWindowRequested") >= 0; }));
   const Lines calls = host.EngineCalls();
 
-  const int environment = Find(calls, "CreateCoreWebView2EnvironmentWithOptions");
+  const int environment = FindLine(calls, "CreateCoreWebView2EnvironmentWithOptions");
   ASSERT_GE(environment, 0);
   EXPECT_NE(calls[environment].find(
                 "AdditionalBrowserArguments=--disable-gpu --lang=de|Language=zh-cn"
@@ -113,29 +107,29 @@ TEST(HostEngine, OptionsPageSettingsScriptAndEventOrder) {
        {"AreDevToolsEnabled=0", "AreDefaultContextMenusEnabled=0", "AreDefaultScriptDialogsEnabled=0",
         "IsBuiltInErrorPageEnabled=0", "IsStatusBarEnabled=0", "AreHostObjectsAllowed=1",
         "IsWebMessageEnabled=1", "IsZoomControlEnabled=0", "AreBrowserAcceleratorKeysEnabled=0"}) {
-    EXPECT_GE(Find(calls, view + " Settings." + setting), 0) << setting;
+    EXPECT_GE(FindLine(calls, view + " Settings." + setting), 0) << setting;
   }
-  EXPECT_GE(Find(calls, view + " Settings.UserAgent=Mozilla/5.0 (Windows NT 10.0; Win64; x64) "
+  EXPECT_GE(FindLine(calls, view + " Settings.UserAgent=Mozilla/5.0 (Windows NT 10.0; Win64; x64) "
                              "AppleWebKit/537.36 (KHTML, like Gecko) Chrome/130.0.0.0 "
                              "Safari/537.36 Edg/130.0.0.0/69.0.3497.100 KRV"),
             0);
-  const int script = Find(calls, view + " AddScriptToExecuteOnDocumentCreated handler=0 ");
+  const int script = FindLine(calls, view + " AddScriptToExecuteOnDocumentCreated handler=0 ");
   ASSERT_GE(script, 0);
   EXPECT_NE(calls[script].find("hostObjects.sync.external"), std::string::npos)
       << "the deciphered document script is installed";
 
   // Registration order after the first navigation.
-  int at = Find(calls, view + " Navigate https://a.example/app/index.html?q=1");
+  int at = FindLine(calls, view + " Navigate https://a.example/app/index.html?q=1");
   ASSERT_GT(at, script);
   for (const char* step : {"add_NavigationStarting", "add_DocumentTitleChanged", "add_SourceChanged",
                            "add_ContentLoading", "add_NavigationCompleted",
                            "add_FrameNavigationCompleted", "AddWebResourceRequestedFilter * 0",
                            "add_WebResourceRequested", "add_NewWindowRequested"}) {
-    const int next = Find(calls, view + " " + step, at + 1);
+    const int next = FindLine(calls, view + " " + step, at + 1);
     EXPECT_GT(next, at) << step;
     at = next;
   }
-  EXPECT_GE(Find(calls, view + " put_Bounds 0,0,800,600", at), 0) << "bounds follow the client area";
+  EXPECT_GE(FindLine(calls, view + " put_Bounds 0,0,800,600", at), 0) << "bounds follow the client area";
 }
 
 TEST(HostEngine, ProfileFoldersFollowHostAndPath) {
@@ -214,9 +208,9 @@ TEST(HostEngine, ExternalFollowsNavigationStarts) {
   ASSERT_EQ(host.Engine("navigation-starting\t" + view + "\t"), "ok");
   ASSERT_EQ(host.Engine("navigation-starting\t" + view + "\thttps://a.example/two"), "ok");
   const Lines calls = host.EngineCalls();
-  const int first = Find(calls, view + " AddHostObjectToScript external vt=9");
-  const int removed = Find(calls, view + " RemoveHostObjectFromScript external", first);
-  const int again = Find(calls, view + " AddHostObjectToScript external vt=9", removed);
+  const int first = FindLine(calls, view + " AddHostObjectToScript external vt=9");
+  const int removed = FindLine(calls, view + " RemoveHostObjectFromScript external", first);
+  const int again = FindLine(calls, view + " AddHostObjectToScript external vt=9", removed);
   EXPECT_GE(first, 0);
   EXPECT_GT(removed, first);
   EXPECT_GT(again, removed);
@@ -255,26 +249,26 @@ TEST(HostEngine, ClosingALaterWindowRemovesHandlersAndReportsOnlyClosed) {
   ASSERT_TRUE(host.link.CreateBrowser(Window(host, 512, u"https://a.example/second")));
   ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 2; }));
   const std::string view = std::to_string(host.events.Of(IPC::kEvtCreated)[1].number);
-  ASSERT_TRUE(host.WaitFor([&] { return Find(host.EngineCalls(), view + " add_NewWindowRequested") >= 0; }));
+  ASSERT_TRUE(host.WaitFor([&] { return FindLine(host.EngineCalls(), view + " add_NewWindowRequested") >= 0; }));
   const size_t before = host.events.events.size();
   ASSERT_TRUE(host.link.Close(512));
   ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtClosed) == 1; }));
   host.WaitFor([] { return false; }, 200);
   EXPECT_EQ(host.events.events.size(), before + 1) << "only the closed event";
   const Lines calls = host.EngineCalls();
-  int at = Find(calls, view + " add_NewWindowRequested");
+  int at = FindLine(calls, view + " add_NewWindowRequested");
   for (const char* removal : {"remove_DocumentTitleChanged", "remove_SourceChanged",
                               "remove_NavigationCompleted", "remove_NavigationStarting",
                               "remove_FrameNavigationCompleted", "remove_WebResourceRequested"}) {
-    const int next = Find(calls, view + " " + removal, at + 1);
+    const int next = FindLine(calls, view + " " + removal, at + 1);
     EXPECT_GT(next, at) << removal;
     if (next > 0) {
       EXPECT_EQ(calls[next].find("(unknown)"), std::string::npos) << calls[next];
     }
     at = next;
   }
-  EXPECT_EQ(Find(calls, view + " remove_ContentLoading"), -1);
-  EXPECT_EQ(Find(calls, view + " remove_NewWindowRequested"), -1);
+  EXPECT_EQ(FindLine(calls, view + " remove_ContentLoading"), -1);
+  EXPECT_EQ(FindLine(calls, view + " remove_NewWindowRequested"), -1);
   EXPECT_EQ(WaitForSingleObject(host.link.host_process(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
 }
 
@@ -303,7 +297,7 @@ TEST(HostEngine, MissingRuntimeForALaterWindowIsReportedWithItsUrl) {
 TEST(HostEngine, ControllerFailureIsReportedWithItsCode) {
   HostSession host;
   ASSERT_TRUE(host.StartWith(Window(host, 256, u"about:blank")));
-  ASSERT_TRUE(host.WaitFor([&] { return Find(host.EngineCalls(), "GetAvailable") >= 0; }));
+  ASSERT_TRUE(host.WaitFor([&] { return FindLine(host.EngineCalls(), "GetAvailable") >= 0; }));
   ASSERT_EQ(host.Engine("set\tcontroller-result\t0x80004005"), "ok");
   ASSERT_TRUE(host.link.Navigate(256, u"https://a.example/"));
   ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtLoadFailed) == 1; }));
@@ -316,7 +310,7 @@ TEST(HostEngine, ControllerFailureIsReportedWithItsCode) {
 TEST(HostEngine, RefusedEnvironmentIsReported) {
   HostSession host;
   ASSERT_TRUE(host.StartWith(Window(host, 256, u"about:blank")));
-  ASSERT_TRUE(host.WaitFor([&] { return Find(host.EngineCalls(), "GetAvailable") >= 0; }));
+  ASSERT_TRUE(host.WaitFor([&] { return FindLine(host.EngineCalls(), "GetAvailable") >= 0; }));
   ASSERT_EQ(host.Engine("set\tenvironment-result\t0x80070005"), "ok");
   ASSERT_TRUE(host.link.Navigate(256, u"https://a.example/"));
   ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtLoadFailed) == 1; }));

@@ -6,6 +6,13 @@
 
 namespace testwin {
 
+int FindLine(const std::vector<std::string>& lines, const std::string& text, int from) {
+  for (int i = from < 0 ? 0 : from; i < static_cast<int>(lines.size()); ++i) {
+    if (lines[i].find(text) != std::string::npos) return i;
+  }
+  return -1;
+}
+
 std::vector<RecordedEvent> EventRecorder::Of(uint32_t code) const {
   std::vector<RecordedEvent> out;
   for (const RecordedEvent& e : events) {

@@ -71,6 +71,9 @@ class EventRecorder : public corvane::HostEvents {
   }
 };
 
+// Index of the first line containing text at or after from, or -1.
+int FindLine(const std::vector<std::string>& lines, const std::string& text, int from = 0);
+
 class HostSession {
  public:
   HostSession();

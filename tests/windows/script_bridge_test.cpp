@@ -12,12 +12,7 @@ namespace {
 using testwin::HostSession;
 using Lines = std::vector<std::string>;
 
-int Find(const Lines& lines, const std::string& text, int from = 0) {
-  for (int i = std::max(from, 0); i < static_cast<int>(lines.size()); ++i) {
-    if (lines[i].find(text) != std::string::npos) return i;
-  }
-  return -1;
-}
+using testwin::FindLine;
 
 class ScriptBridge : public testing::Test {
  protected:
@@ -28,7 +23,7 @@ class ScriptBridge : public testing::Test {
     ASSERT_TRUE(host_.WaitFor([&] { return host_.events.Count(IPC::kEvtCreated) == 1; }));
     view_ = std::to_string(host_.events.Of(IPC::kEvtCreated)[0].number);
     ASSERT_TRUE(host_.WaitFor([&] { return host_.Engine("views").find(view_) != std::string::npos; }));
-    ASSERT_TRUE(host_.WaitFor([&] { return Find(host_.EngineCalls(), view_ + " add_NavigationStarting") >= 0; }));
+    ASSERT_TRUE(host_.WaitFor([&] { return FindLine(host_.EngineCalls(), view_ + " add_NavigationStarting") >= 0; }));
     // The page starts loading: it receives `external`.
     ASSERT_EQ(host_.Engine("navigation-starting\t" + view_ + "\thttps://app.example/"), "ok");
   }
@@ -210,8 +205,8 @@ TEST_F(ScriptBridge, AsynchronousBuiltinsAnswerLaterInOrder) {
   EXPECT_EQ(calls[2], "cb(8:" + third + "|8:0|8:param_error)") << "status 0 even for a parameter error";
   // Each callback ran after the script call that made it had returned.
   const Lines all = host_.EngineCalls();
-  const int returned = Find(all, view_ + " script CallBuiltinAsync returned");
-  const int called = Find(all, view_ + " page-function cb(");
+  const int returned = FindLine(all, view_ + " script CallBuiltinAsync returned");
+  const int called = FindLine(all, view_ + " page-function cb(");
   EXPECT_GT(called, returned);
   EXPECT_NE(all[called].find("dispid=-1 locale=1024 flags=1"), std::string::npos) << all[called];
 }
