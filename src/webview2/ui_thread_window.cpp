@@ -18,15 +18,20 @@ bool CUIThreadWindow::Init(bool) {
 void CUIThreadWindow::PostTask(Task task) {
   if (dispatch_message_ == 0 || !task) return;
   auto copy = std::make_unique<Task>(std::move(task));
+  tasks_.Add(copy.get());
   if (PostMessageW(m_hWnd, dispatch_message_, reinterpret_cast<WPARAM>(copy.get()), 0)) {
     copy.release();  // the window procedure owns it now
+  } else {
+    tasks_.Take(copy.get());
   }
 }
 
 bool CUIThreadWindow::ProcessWindowMessage(HWND, UINT message, WPARAM wparam, LPARAM,
                                            LRESULT& result) {
   if (message != dispatch_message_ || dispatch_message_ == 0) return false;
-  std::unique_ptr<Task> task(reinterpret_cast<Task*>(wparam));
+  // The dispatch message is registered system-wide: only tasks posted here are run.
+  Task* posted = reinterpret_cast<Task*>(wparam);
+  std::unique_ptr<Task> task(posted != nullptr && tasks_.Take(posted) ? posted : nullptr);
   if (task && *task) {
     try {
       (*task)();

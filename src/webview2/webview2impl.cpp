@@ -540,6 +540,18 @@ void CWebView2Impl::EnqueuePageCall(const std::u16string& name,
   pending_calls_.push_back(PageCall{name, arguments, request_id});
 }
 
+bool CWebView2Impl::RunOnWindowThread(std::function<void()> work) {
+  if (!IsWindow() || !work) return false;
+  auto heap = std::make_unique<std::function<void()>>(std::move(work));
+  callables_.Add(heap.get());
+  if (!PostMessageW(m_hWnd, kRunCallable, reinterpret_cast<WPARAM>(heap.get()), 0)) {
+    callables_.Take(heap.get());
+    return false;
+  }
+  heap.release();
+  return true;
+}
+
 void CWebView2Impl::GoBack() {
   if (webview_) webview_->GoBack();
 }
@@ -572,8 +584,10 @@ bool CWebView2Impl::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wparam,
       return true;
     }
     case kRunCallable: {
-      auto* callable = reinterpret_cast<std::function<void()>*>(wparam);
-      if (callable != nullptr && *callable) (*callable)();
+      // Only callables posted by this process are run; any other value is ignored.
+      auto* posted = reinterpret_cast<std::function<void()>*>(wparam);
+      std::unique_ptr<std::function<void()>> callable(posted != nullptr && callables_.Take(posted) ? posted : nullptr);
+      if (callable && *callable) (*callable)();
       result = 0;
       return true;
     }

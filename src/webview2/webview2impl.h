@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -17,6 +18,7 @@
 #include "webview2/webview_interfaces.h"
 #include "webview2/window_settings.h"
 #include "webview2common/com_ptr.h"
+#include "webview2common/pending_pointers.h"
 #include "webview2common/window_base.h"
 
 class CWebView2Impl : public OrmWebView::IWebView,
@@ -73,6 +75,9 @@ class CWebView2Impl : public OrmWebView::IWebView,
                         std::u16string& result, int32_t& status, bool& queue);
   void EnqueuePageCall(const std::u16string& name, const std::vector<std::u16string>& arguments,
                        int64_t request_id);
+
+  // Runs work on the window's thread from any thread (posts WM_USER+101).
+  bool RunOnWindowThread(std::function<void()> work);
 
   // Navigation of the web view; nothing happens while there is none.
   void GoBack();
@@ -144,5 +149,6 @@ class CWebView2Impl : public OrmWebView::IWebView,
   std::atomic<bool> drained_{false};
   std::u16string referrer_;
   ArchiveAddress archive_;
+  CPendingPointers callables_;
   std::map<std::pair<std::u16string, std::u16string>, ArchiveEntries> archive_cache_;
 };

@@ -148,7 +148,9 @@ LRESULT CChannelImpl::OnCopyData(const COPYDATASTRUCT* data) {
       delete delivery;
       return TRUE;
     }
+    deliveries_.Add(delivery);
     if (!PostMessageW(m_hWnd, kDeferredDelivery, 0, reinterpret_cast<LPARAM>(delivery))) {
+      deliveries_.Take(delivery);
       delete delivery;
     }
   }
@@ -217,7 +219,7 @@ bool CChannelImpl::ProcessWindowMessage(HWND, UINT message, WPARAM wparam, LPARA
       return true;
     case kDeferredDelivery: {
       auto* delivery = reinterpret_cast<Delivery*>(lparam);
-      if (delivery != nullptr) {
+      if (delivery != nullptr && deliveries_.Take(delivery)) {
         struct Free {
           Delivery* d;
           ~Free() { delete d; }
@@ -228,7 +230,7 @@ bool CChannelImpl::ProcessWindowMessage(HWND, UINT message, WPARAM wparam, LPARA
       return true;
     }
     case kDestroy:
-      DestroyWindow(m_hWnd);
+      if (destroying_) DestroyWindow(m_hWnd);
       result = 0;
       return true;
     case kPeerProcessExited:
@@ -267,6 +269,7 @@ void CChannelImpl::Uninit() {
     CAutoLocker lock(queue_lock_);
     queue_.clear();
   }
+  destroying_ = true;
   if (IsWindow()) SendMessageW(m_hWnd, kDestroy, 0, 0);
   LOG_INFO("ipc channel uninit end");
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "webview2common/locker.h"
+#include "webview2common/pending_pointers.h"
 #include "webview2common/message/channel_listener.h"
 #include "webview2common/message/ipc_message.h"
 #include "webview2common/window_base.h"
@@ -69,6 +70,7 @@ class CChannelImpl : public CWindowBase {
   std::wstring own_name_;
   HWND peer_ = nullptr;
   volatile LONG shut_down_ = 0;
+  bool destroying_ = false;  // the destroy message is honoured only from Uninit
   bool session_ending_ = false;
 
   _BaseModule::CCriticalSection listener_lock_;
@@ -79,6 +81,8 @@ class CChannelImpl : public CWindowBase {
   HANDLE sender_ = nullptr;
   HANDLE stop_event_ = nullptr;
   HANDLE work_event_ = nullptr;
+
+  CPendingPointers deliveries_;
 
   _BaseModule::CCriticalSection wait_lock_;
   WaitRecord* wait_record_ = nullptr;
