@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds both configurations and runs every test: the portable unit
-# tests natively under the sanitizers, then the same unit tests and the Windows tests under Wine.
+# tests natively under the sanitizers, short fuzz runs over the readers of outside bytes, then
+# the same unit tests and the Windows tests under Wine.
 # Ends with "N passed, N failed" and exits non-zero on any failure.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -25,6 +26,23 @@ for t in "$build"/native/bin/*_tests; do
   echo "$name $rc" >>"$results/exit-codes"
   tail -n 3 "$results/$name.log"
 done
+
+echo "== fuzz smoke runs"
+: >"$results/fuzz-codes"
+if CC=clang CXX=clang++ cmake -S "$root" -B "$build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+     -DCORVANE_FUZZ=ON >/dev/null && cmake --build "$build/fuzz" >/dev/null; then
+  for target in message zip text; do
+    corpus=$results/corpus-$target
+    mkdir -p "$corpus" && cp "$root/fuzz/corpus/$target/"* "$corpus/"
+    timeout 600 "$build/fuzz/bin/fuzz_$target" -runs=200000 -rss_limit_mb=2048 "$corpus" \
+      >"$results/fuzz-$target.log" 2>&1
+    rc=$?
+    echo "fuzz_$target $rc" >>"$results/fuzz-codes"
+    echo "fuzz_$target: $(tail -n 1 "$results/fuzz-$target.log") (exit $rc)"
+  done
+else
+  echo "fuzz_build 1" >>"$results/fuzz-codes"
+fi
 
 echo "== Windows tests under Wine"
 export WINEPREFIX=$build/wineprefix-test
@@ -64,6 +82,16 @@ while read -r name rc; do
   fi
   [ "$bad" -gt 0 ] && grep -B1 -A3 '<failure' "$report" | head -40
 done <"$results/exit-codes"
+
+# Each fuzz run counts as one test: it passes when it ends without a finding.
+while read -r name rc; do
+  if [ "$rc" -eq 0 ]; then
+    passed=$((passed + 1))
+  else
+    echo "FAILED: $name (exit $rc); see $results/fuzz-${name#fuzz_}.log"
+    failed=$((failed + 1))
+  fi
+done <"$results/fuzz-codes"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
