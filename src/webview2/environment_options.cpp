@@ -1,6 +1,7 @@
 #include "webview2/environment_options.h"
 
 #include <cstring>
+#include <new>
 
 CEnvironmentOptions* CEnvironmentOptions::Create() { return new CEnvironmentOptions(); }
 
@@ -79,7 +80,11 @@ void CEnvironmentOptions::Put(Text& text, LPCWSTR value) {
     return Get(field, value);                                                       \
   }                                                                                 \
   HRESULT STDMETHODCALLTYPE CEnvironmentOptions::put_##Name(LPCWSTR value) {        \
-    Put(field, value);                                                              \
+    try {                                                                           \
+      Put(field, value);                                                            \
+    } catch (...) {                                                                 \
+      return E_OUTOFMEMORY;                                                         \
+    }                                                                               \
     return S_OK;                                                                    \
   }
 
@@ -133,7 +138,8 @@ HRESULT STDMETHODCALLTYPE CEnvironmentOptions::SetCustomSchemeRegistrations(
   schemes_ = nullptr;
   scheme_count_ = 0;
   if (count == 0 || registrations == nullptr) return S_OK;
-  schemes_ = new ICoreWebView2CustomSchemeRegistration*[count];
+  schemes_ = new (std::nothrow) ICoreWebView2CustomSchemeRegistration*[count];
+  if (schemes_ == nullptr) return E_OUTOFMEMORY;
   for (UINT32 i = 0; i < count; ++i) {
     schemes_[i] = registrations[i];
     if (schemes_[i] != nullptr) reinterpret_cast<IUnknown*>(schemes_[i])->AddRef();

@@ -106,7 +106,16 @@ HRESULT STDMETHODCALLTYPE HostObjectImp::GetTypeInfoCount(UINT* count) {
   return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE HostObjectImp::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+HRESULT STDMETHODCALLTYPE HostObjectImp::GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) {
+  // No exception may cross into the caller's frames.
+  try {
+    return LoadTypeInfo(index, locale, info);
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+HRESULT HostObjectImp::LoadTypeInfo(UINT index, LCID, ITypeInfo** info) {
   if (info == nullptr) return E_POINTER;
   *info = nullptr;
   if (index != 0) return TYPE_E_ELEMENTNOTFOUND;
@@ -130,8 +139,16 @@ HRESULT STDMETHODCALLTYPE HostObjectImp::GetTypeInfo(UINT index, LCID, ITypeInfo
   return type_library_->GetTypeInfoOfGuid(IID_IHostObjectImp, info);
 }
 
-HRESULT STDMETHODCALLTYPE HostObjectImp::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID locale,
+HRESULT STDMETHODCALLTYPE HostObjectImp::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
                                                        DISPID* ids) {
+  try {
+    return LookUpNames(riid, names, count, locale, ids);
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+HRESULT HostObjectImp::LookUpNames(REFIID, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) {
   if (count == 0 || names == nullptr || names[0] == nullptr || ids == nullptr) return E_INVALIDARG;
   auto entry = names_.find(to_u16(names[0]));
   if (entry == names_.end()) return DISP_E_UNKNOWNNAME;
@@ -155,14 +172,15 @@ HRESULT STDMETHODCALLTYPE HostObjectImp::Invoke(DISPID id, REFIID, LCID, WORD fl
   }
   if (name == nullptr) return DISP_E_MEMBERNOTFOUND;
   if ((flags & DISPATCH_METHOD) == 0 || params == nullptr) return S_OK;
-  const std::u16string called = *name;  // the table may change while the call runs
   // Error texts are written into the result; a caller that wants none still gets one here.
   VARIANT local;
   VariantInit(&local);
   VARIANT* out = result != nullptr ? result : &local;
   bool ok = false;
   try {
+    const std::u16string called = *name;  // the table may change while the call runs
     ok = ExecuteByName(called, *params, out);
+    if (!ok) LOG_INFO("webcall fail funname=", called);
   } catch (...) {
     ok = false;
   }
@@ -170,7 +188,6 @@ HRESULT STDMETHODCALLTYPE HostObjectImp::Invoke(DISPID id, REFIID, LCID, WORD fl
     VariantClear(&local);
     return S_OK;
   }
-  LOG_INFO("webcall fail funname=", called);
   if (exception != nullptr && out->vt == VT_BSTR) {
     *exception = EXCEPINFO{};
     exception->scode = E_FAIL;

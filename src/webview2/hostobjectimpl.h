@@ -74,6 +74,8 @@ class HostObjectImp : public IHostObjectImp, public IDispatch {
   HostObjectImp(ISendRequest* sender, HWND window, const WindowSettings& settings);
   virtual ~HostObjectImp() = default;
 
+  HRESULT LoadTypeInfo(UINT index, LCID locale, ITypeInfo** info);
+  HRESULT LookUpNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids);
   // Runs a method by name; false when it failed (an error text, if any, is in *result).
   bool ExecuteByName(const std::u16string& name, const DISPPARAMS& params, VARIANT* result);
   bool DoRegisterFunction(const DISPPARAMS& params);

@@ -171,10 +171,17 @@ void CChannelImpl::RegisterProcessWaitExit(HANDLE process) {
 void CALLBACK CChannelImpl::OnProcessSignalled(void* context, BOOLEAN timed_out) {
   auto* record = static_cast<WaitRecord*>(context);
   if (!timed_out) {
-    LOG_INFO("browser process quit");
+    // Nothing may unwind into the thread pool: the post matters, the log lines do not.
+    try {
+      LOG_INFO("browser process quit");
+    } catch (...) {
+    }
     PostMessageW(record->window, kPeerProcessExited, reinterpret_cast<WPARAM>(record), 0);
   }
-  LOG_INFO("RegisterProcessWaitExit");
+  try {
+    LOG_INFO("RegisterProcessWaitExit");
+  } catch (...) {
+  }
 }
 
 void CChannelImpl::StopWatching() {
