@@ -20,4 +20,4 @@ class CAppModule {
   DWORD ui_thread_id_ = 0;
 };
 
-extern CAppModule _Module;
+extern CAppModule g_app_module;

@@ -15,7 +15,7 @@
 #include "webview2common/command_line.h"
 #include "webview2common/win_text.h"
 
-CAppModule _Module;
+CAppModule g_app_module;
 
 namespace {
 
@@ -43,7 +43,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
-    _Module.Init(instance);
+    g_app_module.Init(instance);
 
     auto command_line = std::make_unique<CCommandLine>(to_u16(arguments));
     if (command_line->HasKey(u"--enable_high_dpi")) {
@@ -59,7 +59,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
 
     LOG_INFO("quit process");
     LogUtils::UninitLog();
-    _Module.Term();
+    g_app_module.Term();
     dispatcher.reset();
     command_line.reset();
     OleUninitialize();
