@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "corvane_parent.h"
 #include "webview2common/text_convert.h"
@@ -53,8 +54,11 @@ class PrintingEvents : public corvane::HostEvents {
     ++page_events;
   }
   void OnPageCall(int32_t id, const corvane::PageCall& call) override {
-    Say("event 10 window %d page calls %s (call %lld)", id, Utf8(call.function).c_str(),
-        static_cast<long long>(call.call_id));
+    std::string arguments;
+    for (const std::u16string& argument : call.arguments) arguments += " \"" + Utf8(argument) + "\"";
+    Say("event 10 window %d page calls %s(%s ) as call %lld, answer to %s", id, Utf8(call.function).c_str(),
+        arguments.c_str(), static_cast<long long>(call.call_id), Utf8(call.key).c_str());
+    page_calls.push_back(call);
   }
   void OnPageCallResult(int32_t id, int64_t call_id, int32_t status,
                         const std::u16string& result) override {
@@ -76,6 +80,7 @@ class PrintingEvents : public corvane::HostEvents {
     exited = true;
   }
 
+  std::vector<corvane::PageCall> page_calls;
   int closed = 0;
   int results = 0;
   uint32_t ready = 0;
@@ -198,6 +203,20 @@ int wmain() {
     EngineRequest(link.host_process_id(), "new-window\t" + view + "\thttps://example.com/popup");
     EngineRequest(link.host_process_id(), "navigation-completed\t" + view + "\t0\t13");
     link.PumpUntil([&] { return events.page_events >= 4; }, 5000);
+
+    Say("the page calls the parent: external.Execute(\"getUser\", onUser, \"alice\")");
+    EngineRequest(link.host_process_id(), "navigation-starting\t" + view + "\thttps://example.com/app/");
+    const std::string answer = EngineRequest(link.host_process_id(),
+                                             "script\t" + view + "\tExecute\ts:getUser\tf:onUser\ts:alice");
+    const size_t at = answer.find("result=8:");
+    Say("         Execute returned call id %s to the page", at == std::string::npos ? "?" : answer.substr(at + 9).c_str());
+    link.PumpUntil([&] { return !events.page_calls.empty(); }, 5000);
+    if (!events.page_calls.empty()) {
+      Say("command 7: the parent answers (\"Alice\", \"30\")");
+      link.AnswerPageCall(256, events.page_calls[0], {u"Alice", u"30"});
+      link.PumpUntil([&] { return events.results >= 1; }, 5000);
+      Say("         the page's onUser(\"Alice\", \"30\") ran; its return value went back as the result");
+    }
   }
 
   // Immediate delivery: each call returns after the host has carried it out.
@@ -220,8 +239,9 @@ int wmain() {
   link.Show(512, true);
   Describe(parent, L"second");
   Say("command 7: call page function \"hello\" in window 1024, which does not exist");
+  const int results_before = events.results;
   link.CallPageFunction(1024, 1, u"hello", {u"a"});
-  link.PumpUntil([&] { return events.results == 1; }, 5000);
+  link.PumpUntil([&] { return events.results > results_before; }, 5000);
   Say("command 5: close window 512");
   link.Close(512);
   link.PumpUntil([&] { return events.closed == 1; }, 5000);
