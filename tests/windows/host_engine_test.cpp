@@ -75,6 +75,22 @@ TEST(HostEngine, EmptyUrlAlsoWaits) {
   ASSERT_TRUE(host.WaitFor([&] { return FindLine(host.EngineCalls(), "GetAvailableCoreWebView2BrowserVersionString") >= 0; }));
   host.WaitFor([] { return false; }, 300);
   EXPECT_EQ(FindLine(host.EngineCalls(), "CreateCoreWebView2EnvironmentWithOptions"), -1);
+
+  // Without a web view the navigation commands do nothing; an empty function name is ignored.
+  host.link.set_delivery(corvane::ParentLink::Delivery::kImmediate);
+  host.link.GoBack(256);
+  host.link.GoForward(256);
+  host.link.Reload(256);
+  host.link.Stop(256);
+  host.link.Mute(256, true);
+  host.link.RegisterParentFunction(256, u"");
+  host.link.RegisterParentFunction(256, u"named");
+  const std::vector<std::string> calls = host.EngineCalls();
+  for (const char* verb : {"GoBack", "GoForward", "Reload", "Stop", "put_IsMuted"}) {
+    EXPECT_EQ(FindLine(calls, std::string(" ") + verb), -1) << verb;
+  }
+  EXPECT_EQ(host.CountLogLinesEndingWith("register funname:"), 0u);
+  EXPECT_EQ(host.CountLogLinesEndingWith("register funname:named"), 1u);
 }
 
 TEST(HostEngine, OptionsPageSettingsScriptAndEventOrder) {
