@@ -283,7 +283,7 @@ TEST(LogAppenderQueue, StaysBoundedWhenTheFileCanNeverBeWritten) {
 
 TEST(LogFormat, SourceBaseNameWhateverTheSeparator) {
   EXPECT_EQ(LogUtils::SourceBaseName("C:\\src\\webview2\\main.cpp"), "main");
-  EXPECT_EQ(LogUtils::SourceBaseName("/work/src/webview2/main.cpp"), "main");
+  EXPECT_EQ(LogUtils::SourceBaseName("/usr/src/corvane/src/webview2/main.cpp"), "main");
   EXPECT_EQ(LogUtils::SourceBaseName("src/webview2\\main.cc"), "main");
   EXPECT_EQ(LogUtils::SourceBaseName("main.cpp"), "main");
   EXPECT_EQ(LogUtils::SourceBaseName("a/b.c.cpp"), "b.c");
