@@ -87,10 +87,7 @@ void CWebView2IPC::OnReceiveMessage(const IPC::Message& message) {
       const int32_t y = ReadInt32(body);
       const int32_t width = ReadInt32(body);
       const int32_t height = ReadInt32(body);
-      auto add = [](int32_t a, int32_t b) {
-        return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-      };
-      if (window != nullptr) window->SetBounds(WindowRect{x, y, add(x, width), add(y, height)});
+      if (window != nullptr) window->SetBounds(WindowRect{x, y, WrappingAdd(x, width), WrappingAdd(y, height)});
       break;
     }
     case kCmdShow: {

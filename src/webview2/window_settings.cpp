@@ -15,8 +15,6 @@ int DigitValue(char16_t c) {
   return 99;
 }
 
-bool IsSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
-
 // Parses at position `at` as wcstol does; returns the magnitude clamped to 2^32 and the sign.
 struct Parsed {
   uint64_t magnitude = 0;
@@ -27,7 +25,7 @@ struct Parsed {
 
 Parsed ParseDigits(const std::u16string& text, size_t at, int base) {
   Parsed p;
-  while (at < text.size() && IsSpace(text[at])) ++at;
+  while (at < text.size() && text::IsAsciiSpace(text[at])) ++at;
   if (at < text.size() && (text[at] == u'+' || text[at] == u'-')) p.negative = text[at++] == u'-';
   if (base == 16 && at + 1 < text.size() && text[at] == u'0' &&
       (text[at + 1] == u'x' || text[at + 1] == u'X') && at + 2 < text.size() &&
@@ -57,11 +55,8 @@ WindowRect ParseRect(const std::u16string& text) {
     values[i] = v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : static_cast<int32_t>(v);
     at = p.end;
   }
-  // Right and bottom wrap like the 32-bit sums they are.
-  auto add = [](int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-  };
-  return WindowRect{values[0], values[1], add(values[0], values[2]), add(values[1], values[3])};
+  return WindowRect{values[0], values[1], WrappingAdd(values[0], values[2]),
+                    WrappingAdd(values[1], values[3])};
 }
 
 }  // namespace

@@ -15,6 +15,11 @@ struct WindowRect {
   }
 };
 
+// a + b in 32 bits, wrapping like the sums of a rectangle's edges do in the platform's types.
+inline int32_t WrappingAdd(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
 struct WindowSettings {
   std::u16string url;                   // "url"; present but empty means about:blank
   uint32_t parent_wnd = 0;              // "parent_wnd", hexadecimal window handle

@@ -273,24 +273,22 @@ void StoreBE(uint8_t* p, uint32_t v) {
 
 }  // namespace
 
-bool Blowfish::EncryptEcb(uint8_t* data, size_t length) const {
+bool Blowfish::ApplyEcb(uint8_t* data, size_t length,
+                        void (Blowfish::*block)(uint32_t&, uint32_t&) const) const {
   if (length % 8 != 0) return false;
   for (size_t i = 0; i < length; i += 8) {
     uint32_t l = LoadBE(data + i), r = LoadBE(data + i + 4);
-    EncryptBlock(l, r);
+    (this->*block)(l, r);
     StoreBE(data + i, l);
     StoreBE(data + i + 4, r);
   }
   return true;
 }
 
+bool Blowfish::EncryptEcb(uint8_t* data, size_t length) const {
+  return ApplyEcb(data, length, &Blowfish::EncryptBlock);
+}
+
 bool Blowfish::DecryptEcb(uint8_t* data, size_t length) const {
-  if (length % 8 != 0) return false;
-  for (size_t i = 0; i < length; i += 8) {
-    uint32_t l = LoadBE(data + i), r = LoadBE(data + i + 4);
-    DecryptBlock(l, r);
-    StoreBE(data + i, l);
-    StoreBE(data + i + 4, r);
-  }
-  return true;
+  return ApplyEcb(data, length, &Blowfish::DecryptBlock);
 }

@@ -18,6 +18,7 @@ class Blowfish {
 
  private:
   uint32_t F(uint32_t x) const;
+  bool ApplyEcb(uint8_t* data, size_t length, void (Blowfish::*block)(uint32_t&, uint32_t&) const) const;
 
   uint32_t p_[18];
   uint32_t s_[4][256];

@@ -6,12 +6,10 @@
 
 namespace {
 
-bool IsSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
-
 std::u16string Trim(const std::u16string& text) {
   size_t begin = 0, end = text.size();
-  while (begin < end && IsSpace(text[begin])) ++begin;
-  while (end > begin && IsSpace(text[end - 1])) --end;
+  while (begin < end && text::IsAsciiSpace(text[begin])) ++begin;
+  while (end > begin && text::IsAsciiSpace(text[end - 1])) --end;
   return text.substr(begin, end - begin);
 }
 

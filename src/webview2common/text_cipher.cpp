@@ -11,19 +11,28 @@ Blowfish MakeCipher(std::string_view key) {
 
 }  // namespace
 
-std::string EncipherText(std::string_view plain, std::string_view key) {
-  std::string bytes(plain);
-  if (bytes.empty() || bytes.size() % 8 != 0) bytes.resize((bytes.size() + 7) / 8 * 8, '\0');
-  if (bytes.empty()) bytes.resize(8, '\0');
+std::string EncipherBlocks(std::string bytes, std::string_view key) {
+  bytes.resize((bytes.size() + 7) / 8 * 8, '\0');
   MakeCipher(key).EncryptEcb(reinterpret_cast<uint8_t*>(bytes.data()), bytes.size());
   return Base64Encode(bytes);
 }
 
-std::optional<std::string> DecipherText(std::string_view base64, std::string_view key) {
+std::optional<std::string> DecipherBlocks(std::string_view base64, std::string_view key) {
   std::optional<std::string> bytes = Base64Decode(base64);
   if (!bytes || bytes->size() % 8 != 0) return std::nullopt;
   MakeCipher(key).DecryptEcb(reinterpret_cast<uint8_t*>(bytes->data()), bytes->size());
-  const size_t end = bytes->find('\0');
-  if (end != std::string::npos) bytes->resize(end);
+  return bytes;
+}
+
+std::string EncipherText(std::string_view plain, std::string_view key) {
+  return EncipherBlocks(plain.empty() ? std::string(8, '\0') : std::string(plain), key);
+}
+
+std::optional<std::string> DecipherText(std::string_view base64, std::string_view key) {
+  std::optional<std::string> bytes = DecipherBlocks(base64, key);
+  if (bytes) {
+    const size_t end = bytes->find('\0');
+    if (end != std::string::npos) bytes->resize(end);
+  }
   return bytes;
 }

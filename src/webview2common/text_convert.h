@@ -16,6 +16,9 @@ std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToAnsi(std::u16string_view text);
 std::u16string AnsiToUtf16(std::string_view text);
 
+// Blank, tab, line feed, vertical tab, form feed or carriage return.
+inline bool IsAsciiSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+
 // Widens text known to be ASCII (numbers, fixed texts).
 std::u16string AsciiToUtf16(std::string_view text);
 

@@ -4,6 +4,7 @@
 
 #include "webview2common/archive/archive_address.h"
 #include "webview2common/archive/archive_file.h"
+#include "webview2common/text_cipher.h"
 #include "webview2common/archive/percent_decode.h"
 #include "webview2common/archive/zip_reader.h"
 #include "webview2common/archive/zip_writer.h"
@@ -131,7 +132,7 @@ TEST(ZipReader, RealBombIsRefusedByTotalLimit) {
 
 TEST(ArchiveFile, RoundTripAndRefusals) {
   const std::string zip = MakeZip({{"index.html", "<p>hi</p>"}});
-  const std::string text = EncipherArchive(zip, "secret");
+  const std::string text = EncipherBlocks(zip, "secret");
   ArchiveLoadResult loaded = LoadArchiveText(text, "secret");
   ASSERT_TRUE(loaded.loaded);
   EXPECT_EQ(*loaded.entries.at(u"index.html"), "<p>hi</p>");

@@ -7,6 +7,7 @@
 #include "hex.h"
 #include "host_session.h"
 #include "webview2common/archive/archive_file.h"
+#include "webview2common/text_cipher.h"
 #include "webview2common/archive/zip_writer.h"
 #include "webview2common/md5.h"
 #include "webview2common/message/ipc_protocol.h"
@@ -162,7 +163,7 @@ TEST_F(Archives, DamagedEntriesAreLeftOutOthersServed) {
   zip[first + 16] ^= 0x01;                                   // CRC-32 of index.html
   zip[second + 24] = static_cast<char>(zip[second + 24] + 3);  // declared size of page.html
   const std::wstring damaged = folder_ + L"\\damaged.dat";
-  ASSERT_TRUE(testwin::WriteFileBytes(damaged, EncipherArchive(zip, "k1")));
+  ASSERT_TRUE(testwin::WriteFileBytes(damaged, EncipherBlocks(zip, "k1")));
   HostSession host;
   const std::u16string url = Compound(L"k1", damaged, u"index.html");
   const std::string view = Open(host, url);

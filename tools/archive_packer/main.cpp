@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "webview2common/archive/archive_file.h"
+#include "webview2common/text_cipher.h"
 #include "webview2common/archive/zip_reader.h"
 #include "webview2common/archive/zip_writer.h"
 #include "webview2common/text_convert.h"
@@ -74,7 +75,7 @@ int Pack(const std::string& input, const std::string& key, const std::string& ou
   } else {
     return Fail(input + " is neither a folder nor a file");
   }
-  if (!WriteFile(PathOf(output), EncipherArchive(zip, key))) return Fail("cannot write " + output);
+  if (!WriteFile(PathOf(output), EncipherBlocks(zip, key))) return Fail("cannot write " + output);
   return 0;
 }
 

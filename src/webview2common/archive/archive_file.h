@@ -1,6 +1,6 @@
 #pragma once
 // The enciphered archive format: Base64 text of the Blowfish-enciphered (ECB) bytes of a zip
-// archive, under the UTF-8 bytes of a key.
+// archive, under the UTF-8 bytes of a key. EncipherBlocks (text_cipher.h) makes one.
 
 #include <string>
 #include <string_view>
@@ -15,8 +15,3 @@ struct ArchiveLoadResult {
 };
 
 ArchiveLoadResult LoadArchiveText(std::string_view file_text, std::string_view key);
-
-// Enciphers zip bytes into the archive format (zero-padded to whole blocks).
-std::string EncipherArchive(const std::string& zip_bytes, std::string_view key);
-// The zip bytes inside archive text; false when it is not Base64 of whole blocks.
-bool DecipherArchive(std::string_view file_text, std::string_view key, std::string* zip_bytes);

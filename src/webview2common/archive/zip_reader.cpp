@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstring>
 
+#include "webview2common/little_endian.h"
 #include "webview2common/text_convert.h"
 
 namespace {
@@ -19,11 +20,6 @@ constexpr size_t kCentralSize = 46;
 constexpr size_t kLocalSize = 30;
 constexpr size_t kMaxNameChars = 260;
 
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t U32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
 
 // True when [offset, offset + length) lies inside size, computed without overflow.
 bool Inside(uint64_t offset, uint64_t length, uint64_t size) {
@@ -83,7 +79,7 @@ ZipReadReport ReadZip(const uint8_t* data, size_t size, ArchiveEntries& entries,
   const uint8_t* end = nullptr;
   const size_t lowest = size > kMaxEndScan ? size - kMaxEndScan : 0;
   for (size_t at = size - kEndSize + 1; at-- > lowest;) {
-    if (U32(data + at) == kEndSignature) {
+    if (LoadLE32(data + at) == kEndSignature) {
       end = data + at;
       break;
     }
@@ -92,12 +88,12 @@ ZipReadReport ReadZip(const uint8_t* data, size_t size, ArchiveEntries& entries,
     report.refused.push_back("no end of central directory");
     return report;
   }
-  const uint16_t disk = U16(end + 4);
-  const uint16_t directory_disk = U16(end + 6);
-  const uint16_t disk_entries = U16(end + 8);
-  const uint16_t total_entries = U16(end + 10);
-  const uint64_t directory_size = U32(end + 12);
-  const uint64_t directory_offset = U32(end + 16);
+  const uint16_t disk = LoadLE16(end + 4);
+  const uint16_t directory_disk = LoadLE16(end + 6);
+  const uint16_t disk_entries = LoadLE16(end + 8);
+  const uint16_t total_entries = LoadLE16(end + 10);
+  const uint64_t directory_size = LoadLE32(end + 12);
+  const uint64_t directory_offset = LoadLE32(end + 16);
   if (disk != 0 || directory_disk != 0 || disk_entries != total_entries) {
     report.refused.push_back("archive spans several disks");
     return report;
@@ -111,21 +107,21 @@ ZipReadReport ReadZip(const uint8_t* data, size_t size, ArchiveEntries& entries,
   uint64_t at = directory_offset;
   const uint64_t directory_end = directory_offset + directory_size;
   for (int i = 0; i < total_entries; ++i) {
-    if (!Inside(at, kCentralSize, directory_end) || U32(data + at) != kCentralSignature) {
+    if (!Inside(at, kCentralSize, directory_end) || LoadLE32(data + at) != kCentralSignature) {
       report.refused.push_back("central directory ends early at entry " + std::to_string(i));
       break;
     }
     const uint8_t* c = data + at;
-    const uint16_t flags = U16(c + 8);
-    const uint16_t method = U16(c + 10);
-    const uint32_t crc = U32(c + 16);
-    const uint64_t compressed = U32(c + 20);
-    const uint64_t declared = U32(c + 24);
-    const uint16_t name_length = U16(c + 28);
-    const uint16_t extra_length = U16(c + 30);
-    const uint16_t comment_length = U16(c + 32);
-    const uint32_t external = U32(c + 38);
-    const uint64_t local_offset = U32(c + 42);
+    const uint16_t flags = LoadLE16(c + 8);
+    const uint16_t method = LoadLE16(c + 10);
+    const uint32_t crc = LoadLE32(c + 16);
+    const uint64_t compressed = LoadLE32(c + 20);
+    const uint64_t declared = LoadLE32(c + 24);
+    const uint16_t name_length = LoadLE16(c + 28);
+    const uint16_t extra_length = LoadLE16(c + 30);
+    const uint16_t comment_length = LoadLE16(c + 32);
+    const uint32_t external = LoadLE32(c + 38);
+    const uint64_t local_offset = LoadLE32(c + 42);
     const uint64_t record = kCentralSize + name_length + extra_length + comment_length;
     if (!Inside(at, record, directory_end)) {
       report.refused.push_back("central directory entry " + std::to_string(i) + " runs past its end");
@@ -148,12 +144,12 @@ ZipReadReport ReadZip(const uint8_t* data, size_t size, ArchiveEntries& entries,
       refuse("declared size " + std::to_string(declared) + " beyond the limit");
       continue;
     }
-    if (!Inside(local_offset, kLocalSize, size) || U32(data + local_offset) != kLocalSignature) {
+    if (!Inside(local_offset, kLocalSize, size) || LoadLE32(data + local_offset) != kLocalSignature) {
       refuse("no local header");
       continue;
     }
-    const uint64_t data_offset = local_offset + kLocalSize + U16(data + local_offset + 26) +
-                                 U16(data + local_offset + 28);
+    const uint64_t data_offset = local_offset + kLocalSize + LoadLE16(data + local_offset + 26) +
+                                 LoadLE16(data + local_offset + 28);
     if (!Inside(data_offset, compressed, size)) {
       refuse("data outside the archive");
       continue;

@@ -4,22 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "webview2common/little_endian.h"
+
 namespace {
 
 constexpr size_t Align4(size_t n) { return (n + 3) & ~static_cast<size_t>(3); }
 constexpr size_t RoundUp64(size_t n) { return (n + 63) & ~static_cast<size_t>(63); }
-
-uint32_t LoadLE32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-void StoreLE32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-  p[2] = static_cast<uint8_t>(v >> 16);
-  p[3] = static_cast<uint8_t>(v >> 24);
-}
 
 // Sizes are 32-bit signed on the wire and in the header; nothing may grow past that.
 constexpr size_t kMaxSize = INT_MAX;
