@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "log/logger.h"
+#include "webview2common/com_text.h"
 #include "webview2common/message/ipc_protocol.h"
 #include "webview2common/text_convert.h"
 #include "webview2common/win_text.h"
@@ -22,17 +23,7 @@ const char16_t* const kMethods[] = {u"Execute",          u"ExecuteDirect",      
 // Script argument i (DISPPARAMS holds them last first).
 const VARIANT& Arg(const DISPPARAMS& params, UINT i) { return params.rgvarg[params.cArgs - 1 - i]; }
 
-std::u16string BstrText(const VARIANT& value) {
-  return value.bstrVal != nullptr ? std::u16string(as_u16cstr(value.bstrVal), SysStringLen(value.bstrVal))
-                                  : std::u16string();
-}
-
-void SetText(VARIANT* result, const std::u16string& text) {
-  if (result == nullptr) return;
-  VariantClear(result);
-  result->vt = VT_BSTR;
-  result->bstrVal = SysAllocStringLen(as_wcstr(text.data()), static_cast<UINT>(text.size()));
-}
+std::u16string BstrText(const VARIANT& value) { return BstrToText(value.bstrVal); }
 
 void SetTrue(VARIANT* result) {
   if (result == nullptr) return;
@@ -206,17 +197,17 @@ bool HostObjectImp::WriteArguments(IPC::Message& message, const DISPPARAMS& para
   for (UINT i = first; i < params.cArgs; ++i) {
     const VARIANT& value = Arg(params, i);
     if (value.vt == VT_DISPATCH) {
-      SetText(result, kObjectArgument);
+      SetVariantText(result, kObjectArgument);
       return false;
     }
     std::u16string text;
     try {
       if (!VariantToText(value, &text)) {
-        if (conversion_text) SetText(result, kUnknownArgument);
+        if (conversion_text) SetVariantText(result, kUnknownArgument);
         return false;
       }
     } catch (const std::exception& e) {
-      SetText(result, text::AnsiToUtf16(e.what()));
+      SetVariantText(result, text::AnsiToUtf16(e.what()));
       return false;
     }
     message.WriteString16(text);
@@ -234,7 +225,7 @@ bool HostObjectImp::ExecuteByName(const std::u16string& name, const DISPPARAMS& 
   if (name == u"ExecuteDirect") return DoExecuteDirect(params, result);
   if (name == u"Execute") return DoExecute(params, result);
   if (name == u"Call") {
-    SetText(result, kNotImplemented);
+    SetVariantText(result, kNotImplemented);
     return false;
   }
   if (name == u"CallBuiltinSync") return builtins_ && builtins_->SyncCall(&params, result);
@@ -265,7 +256,7 @@ bool HostObjectImp::DoExecuteDirect(const DISPPARAMS& params, VARIANT* result) {
   if (sender_ == nullptr || params.cArgs == 0) return false;
   const VARIANT& first = Arg(params, 0);
   if (first.vt != VT_BSTR || names_.count(BstrText(first)) == 0) {
-    SetText(result, kUnknownFunction);
+    SetVariantText(result, kUnknownFunction);
     return false;
   }
   IPC::Message message = MakePageCall();
@@ -281,7 +272,7 @@ bool HostObjectImp::DoExecuteDirect(const DISPPARAMS& params, VARIANT* result) {
 bool HostObjectImp::DoExecute(const DISPPARAMS& params, VARIANT* result) {
   if (sender_ == nullptr || params.cArgs < 2 || Arg(params, 0).vt != VT_BSTR ||
       Arg(params, 1).vt != VT_DISPATCH || Arg(params, 1).pdispVal == nullptr) {
-    SetText(result, u"0");
+    SetVariantText(result, u"0");
     return true;
   }
   IDispatch* callback = Arg(params, 1).pdispVal;
@@ -298,13 +289,13 @@ bool HostObjectImp::DoExecute(const DISPPARAMS& params, VARIANT* result) {
   message.WriteString16(key);
   if (!WriteArguments(message, params, 2, result, true)) return false;
   if (!sender_->Send(message, true, false)) call_id = 0;
-  SetText(result, text::AsciiToUtf16(std::to_string(call_id)));
+  SetVariantText(result, text::AsciiToUtf16(std::to_string(call_id)));
   return true;
 }
 
 bool HostObjectImp::DoCallBuiltinAsync(const DISPPARAMS& params, VARIANT* result) {
   if (params.cArgs < 2 || Arg(params, 0).vt != VT_BSTR || Arg(params, 1).vt != VT_DISPATCH) {
-    SetText(result, u"0");
+    SetVariantText(result, u"0");
     return true;
   }
   int32_t call_id = NextCallId();
@@ -312,7 +303,7 @@ bool HostObjectImp::DoCallBuiltinAsync(const DISPPARAMS& params, VARIANT* result
   for (UINT i = 2; i < params.cArgs; ++i) {
     const VARIANT& value = Arg(params, i);
     if (value.vt == VT_DISPATCH) {
-      SetText(result, kObjectArgument);
+      SetVariantText(result, kObjectArgument);
       return false;
     }
     std::u16string text;
@@ -326,7 +317,7 @@ bool HostObjectImp::DoCallBuiltinAsync(const DISPPARAMS& params, VARIANT* result
     builtins_->AsyncCall(BstrText(Arg(params, 0)), ComPtr<IDispatch>(Arg(params, 1).pdispVal),
                          call_id, std::move(texts));
   }
-  SetText(result, text::AsciiToUtf16(std::to_string(call_id)));
+  SetVariantText(result, text::AsciiToUtf16(std::to_string(call_id)));
   return true;
 }
 

@@ -5,27 +5,8 @@
 #include <shlwapi.h>
 
 #include "webview2/data_directory.h"
+#include "webview2common/program_path.h"
 #include "webview2common/win_text.h"
-
-std::u16string ProgramPath() {
-  std::wstring buffer(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n == 0) return {};
-    if (n < buffer.size()) {
-      buffer.resize(n);
-      return to_u16(buffer.c_str());
-    }
-    if (buffer.size() >= 32768) return {};
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
-std::u16string ProgramFolder() {
-  std::u16string path = ProgramPath();
-  const size_t cut = path.find_last_of(u"\\/");
-  return cut == std::u16string::npos ? std::u16string() : path.substr(0, cut);
-}
 
 namespace {
 
@@ -42,7 +23,7 @@ std::u16string ProductDataFolder(const datadir::Choice& choice) {
 
 std::u16string FindUserDataDirectory() {
   const datadir::Choice choice = datadir::ChooseProductFolder(
-      ProgramFolder(), datadir::ShippedTables(), [](const std::u16string& file) {
+      to_u16(ProgramFolder().c_str()), datadir::ShippedTables(), [](const std::u16string& file) {
         return GetFileAttributesW(as_wcstr(file)) != INVALID_FILE_ATTRIBUTES;
       });
   if (!choice.folder.empty()) {

@@ -6,7 +6,3 @@
 // Never empty in practice: without a sibling product it is the temporary folder + "Tandrel",
 // which is not created here.
 std::u16string FindUserDataDirectory();
-
-// The full path of the running program, and its folder.
-std::u16string ProgramPath();
-std::u16string ProgramFolder();

@@ -1,7 +1,7 @@
 #include "webview2/webview2_loader.h"
 
 #include "log/logger.h"
-#include "webview2/user_data_directory.h"
+#include "webview2common/program_path.h"
 #include "webview2common/win_text.h"
 
 CWebView2Loader& CWebView2Loader::Instance() {
@@ -10,8 +10,8 @@ CWebView2Loader& CWebView2Loader::Instance() {
 }
 
 CWebView2Loader::CWebView2Loader() {
-  const std::u16string beside = ProgramFolder() + u"\\WebView2Loader.dll";
-  module_ = LoadLibraryW(as_wcstr(beside));
+  const std::wstring beside = ProgramFolder() + L"\\WebView2Loader.dll";
+  module_ = LoadLibraryW(beside.c_str());
   if (module_ == nullptr) module_ = LoadLibraryW(L"WebView2Loader.dll");
   if (module_ == nullptr) {
     LOG_INFO("WebView2Loader.dll not found, error=", GetLastError());

@@ -8,6 +8,7 @@
 #include "webview2/environment_options.h"
 #include "webview2/webview2_loader.h"
 #include "webview2common/archive/archive_file.h"
+#include "webview2common/com_text.h"
 #include "webview2common/cookie_text.h"
 #include "webview2common/message/ipc_protocol.h"
 #include "webview2common/text_cipher.h"
@@ -166,13 +167,11 @@ void CWebView2Impl::InitializeWebView() {
   }
   const std::u16string user_data =
       settings_.cache_path + u"\\webview_cache\\" + ProfileFolderDigest(current_url_);
-  std::weak_ptr<CWebView2Impl> weak = weak_from_this();
   auto handler = MakeCallback<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler, HRESULT,
                               ICoreWebView2Environment*>(
-      [weak](HRESULT result, ICoreWebView2Environment* environment) -> HRESULT {
-        auto self = weak.lock();
-        return self ? self->OnCreateEnvironmentCompleted(result, environment) : S_OK;
-      });
+      WhileAlive([](CWebView2Impl* self, HRESULT result, ICoreWebView2Environment* environment) {
+        return self->OnCreateEnvironmentCompleted(result, environment);
+      }));
   const HRESULT hr = CWebView2Loader::Instance().CreateEnvironment(
       nullptr, as_wcstr(user_data), held.get(), handler.get());
   LOG_INFO("CreateCoreWebView2EnvironmentWithOptions hr=", static_cast<long>(hr));
@@ -194,13 +193,11 @@ HRESULT CWebView2Impl::OnCreateEnvironmentCompleted(HRESULT result,
 }
 
 void CWebView2Impl::RequestController() {
-  std::weak_ptr<CWebView2Impl> weak = weak_from_this();
   auto handler = MakeCallback<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler, HRESULT,
                               ICoreWebView2Controller*>(
-      [weak](HRESULT result, ICoreWebView2Controller* controller) -> HRESULT {
-        auto self = weak.lock();
-        return self ? self->OnCreateCoreWebView2ControllerCompleted(result, controller) : S_OK;
-      });
+      WhileAlive([](CWebView2Impl* self, HRESULT result, ICoreWebView2Controller* controller) {
+        return self->OnCreateCoreWebView2ControllerCompleted(result, controller);
+      }));
   environment_->CreateCoreWebView2Controller(m_hWnd, handler.get());
 }
 
@@ -328,15 +325,10 @@ CookieRecord ReadCookie(ICoreWebView2Cookie* cookie) {
                   SUCCEEDED(cookie->get_IsHttpOnly(&http_only)) && SUCCEEDED(cookie->get_IsSecure(&secure)) &&
                   SUCCEEDED(cookie->get_SameSite(&same_site)) && SUCCEEDED(cookie->get_IsSession(&session)) &&
                   SUCCEEDED(cookie->get_Expires(&expires));
-  auto take = [](LPWSTR text) {
-    std::u16string out = text != nullptr ? std::u16string(as_u16cstr(text)) : std::u16string();
-    if (text != nullptr) CoTaskMemFree(text);
-    return out;
-  };
-  record.name = take(name);
-  record.value = take(value);
-  record.domain = take(domain);
-  record.path = take(path);
+  record.name = TakeCoTaskString(name);
+  record.value = TakeCoTaskString(value);
+  record.domain = TakeCoTaskString(domain);
+  record.path = TakeCoTaskString(path);
   record.readable = ok;
   record.http_only = http_only != FALSE;
   record.secure = secure != FALSE;
@@ -350,13 +342,11 @@ CookieRecord ReadCookie(ICoreWebView2Cookie* cookie) {
 
 HRESULT CWebView2Impl::GetCookies(const std::u16string& url, bool http_only) {
   if (!cookie_manager_) return S_FALSE;
-  std::weak_ptr<CWebView2Impl> weak = weak_from_this();
   auto handler = MakeCallback<ICoreWebView2GetCookiesCompletedHandler, HRESULT, ICoreWebView2CookieList*>(
-      [weak, http_only](HRESULT result, ICoreWebView2CookieList* list) -> HRESULT {
+      WhileAlive([http_only](CWebView2Impl* self, HRESULT result, ICoreWebView2CookieList* list) {
         LOG_INFO("get cookie callback error=", static_cast<long>(result));
-        auto self = weak.lock();
         UINT32 count = 0;
-        if (!self || result != S_OK || list == nullptr || FAILED(list->get_Count(&count))) return S_OK;
+        if (result != S_OK || list == nullptr || FAILED(list->get_Count(&count))) return S_OK;
         std::vector<CookieRecord> cookies;
         for (UINT32 i = 0; i < count; ++i) {
           ComPtr<ICoreWebView2Cookie> cookie;
@@ -367,7 +357,7 @@ HRESULT CWebView2Impl::GetCookies(const std::u16string& url, bool http_only) {
         LOG_INFO("get cookie result:", text);
         self->SendToParent(IPC::kEvtCookieList, {self->current_url_, text});
         return S_OK;
-      });
+      }));
   return cookie_manager_->GetCookies(as_wcstr(url), handler.get());
 }
 
@@ -463,12 +453,9 @@ long CWebView2Impl::CallPageFunction(const std::u16string& name,
     status = IPC::kCallDone;
   }
   // One BSTR per argument, the last argument first.
-  std::vector<VARIANT> block(arguments.size());
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    VARIANT& arg = block[arguments.size() - 1 - i];
-    VariantInit(&arg);
-    arg.vt = VT_BSTR;
-    arg.bstrVal = SysAllocStringLen(as_wcstr(arguments[i].data()), static_cast<UINT>(arguments[i].size()));
+  std::vector<VARIANT> block;
+  for (auto argument = arguments.rbegin(); argument != arguments.rend(); ++argument) {
+    block.push_back(TextVariant(*argument));
   }
   DISPPARAMS params{block.empty() ? nullptr : block.data(), nullptr, static_cast<UINT>(block.size()), 0};
   VARIANT answer;
@@ -476,10 +463,7 @@ long CWebView2Impl::CallPageFunction(const std::u16string& name,
   bool found = false;
   const HRESULT hr = InvokePageFunction(name, &params, &answer, &found);
   if (SUCCEEDED(hr)) {
-    if (answer.vt == VT_BSTR) {
-      result = answer.bstrVal != nullptr ? std::u16string(as_u16cstr(answer.bstrVal), SysStringLen(answer.bstrVal))
-                                         : std::u16string();
-    }
+    if (answer.vt == VT_BSTR) result = BstrToText(answer.bstrVal);
     status = IPC::kCallDone;
   } else if (!found) {
     status = IPC::kCallNoSuchFunction;

@@ -95,6 +95,17 @@ class CWebView2Impl : public OrmWebView::IWebView,
                             LRESULT& result) override;
 
  private:
+  // Wraps a handler so that it runs only while this window object exists: a completion or a
+  // page event may arrive after the parent closed the window. Otherwise it answers S_OK.
+  template <typename Handler>
+  auto WhileAlive(Handler handler) {
+    std::weak_ptr<CWebView2Impl> weak = weak_from_this();
+    return [weak, handler](auto... args) -> HRESULT {
+      auto self = weak.lock();
+      return self ? handler(self.get(), args...) : S_OK;
+    };
+  }
+
   void OnCreate(HWND hwnd);
   void InitializeWebView();
   void RequestController();

@@ -6,36 +6,17 @@
 
 #include "log/logger.h"
 #include "webview2/webview2impl.h"
+#include "webview2common/com_text.h"
 #include "webview2common/message/ipc_protocol.h"
 #include "webview2common/win_text.h"
 
-namespace {
-
-// Takes a string the callee allocated with CoTaskMemAlloc.
-std::u16string TakeString(LPWSTR text) {
-  std::u16string value = text != nullptr ? std::u16string(as_u16cstr(text)) : std::u16string();
-  if (text != nullptr) CoTaskMemFree(text);
-  return value;
-}
-
-}  // namespace
-
 void CWebView2Impl::RegisterPageEvents() {
-  std::weak_ptr<CWebView2Impl> weak = weak_from_this();
-  // Each handler holds the window weakly: a page event that arrives after the window was
-  // released finds nothing to do.
-  auto bind = [weak](auto method) {
-    return [weak, method](auto... args) -> HRESULT {
-      auto self = weak.lock();
-      return self ? method(self.get(), args...) : S_OK;
-    };
-  };
   if (!current_url_.empty()) {
     EnsureHostObject();
     webview_->add_NavigationStarting(
         MakeCallback<ICoreWebView2NavigationStartingEventHandler, ICoreWebView2*,
                      ICoreWebView2NavigationStartingEventArgs*>(
-            bind([](CWebView2Impl* self, ICoreWebView2*, ICoreWebView2NavigationStartingEventArgs* a) {
+            WhileAlive([](CWebView2Impl* self, ICoreWebView2*, ICoreWebView2NavigationStartingEventArgs* a) {
               return self->OnNavigationStarting(a);
             }))
             .get(),
@@ -43,13 +24,13 @@ void CWebView2Impl::RegisterPageEvents() {
   }
   webview_->add_DocumentTitleChanged(
       MakeCallback<ICoreWebView2DocumentTitleChangedEventHandler, ICoreWebView2*, IUnknown*>(
-          bind([](CWebView2Impl* self, ICoreWebView2*, IUnknown*) { return self->OnDocumentTitleChanged(); }))
+          WhileAlive([](CWebView2Impl* self, ICoreWebView2*, IUnknown*) { return self->OnDocumentTitleChanged(); }))
           .get(),
       &title_changed_);
   webview_->add_SourceChanged(
       MakeCallback<ICoreWebView2SourceChangedEventHandler, ICoreWebView2*,
                    ICoreWebView2SourceChangedEventArgs*>(
-          bind([](CWebView2Impl* self, ICoreWebView2*, ICoreWebView2SourceChangedEventArgs* a) {
+          WhileAlive([](CWebView2Impl* self, ICoreWebView2*, ICoreWebView2SourceChangedEventArgs* a) {
             return self->OnSourceChanged(a);
           }))
           .get(),
@@ -63,7 +44,7 @@ void CWebView2Impl::RegisterPageEvents() {
   webview_->add_NavigationCompleted(
       MakeCallback<ICoreWebView2NavigationCompletedEventHandler, ICoreWebView2*,
                    ICoreWebView2NavigationCompletedEventArgs*>(
-          bind([](CWebView2Impl* self, ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs* a) {
+          WhileAlive([](CWebView2Impl* self, ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs* a) {
             return self->OnNavigationCompleted(a, false);
           }))
           .get(),
@@ -71,7 +52,7 @@ void CWebView2Impl::RegisterPageEvents() {
   webview_->add_FrameNavigationCompleted(
       MakeCallback<ICoreWebView2NavigationCompletedEventHandler, ICoreWebView2*,
                    ICoreWebView2NavigationCompletedEventArgs*>(
-          bind([](CWebView2Impl* self, ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs* a) {
+          WhileAlive([](CWebView2Impl* self, ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs* a) {
             return self->OnNavigationCompleted(a, true);
           }))
           .get(),
@@ -80,7 +61,7 @@ void CWebView2Impl::RegisterPageEvents() {
   webview_->add_WebResourceRequested(
       MakeCallback<ICoreWebView2WebResourceRequestedEventHandler, ICoreWebView2*,
                    ICoreWebView2WebResourceRequestedEventArgs*>(
-          bind([](CWebView2Impl* self, ICoreWebView2*, ICoreWebView2WebResourceRequestedEventArgs* a) {
+          WhileAlive([](CWebView2Impl* self, ICoreWebView2*, ICoreWebView2WebResourceRequestedEventArgs* a) {
             return self->OnWebResourceRequested(a);
           }))
           .get(),
@@ -88,7 +69,7 @@ void CWebView2Impl::RegisterPageEvents() {
   webview_->add_NewWindowRequested(
       MakeCallback<ICoreWebView2NewWindowRequestedEventHandler, ICoreWebView2*,
                    ICoreWebView2NewWindowRequestedEventArgs*>(
-          bind([](CWebView2Impl* self, ICoreWebView2*, ICoreWebView2NewWindowRequestedEventArgs* a) {
+          WhileAlive([](CWebView2Impl* self, ICoreWebView2*, ICoreWebView2NewWindowRequestedEventArgs* a) {
             return self->OnNewWindowRequested(a);
           }))
           .get(),
@@ -99,7 +80,7 @@ HRESULT CWebView2Impl::OnNavigationStarting(ICoreWebView2NavigationStartingEvent
   if (args == nullptr || !webview_) return S_FALSE;
   LPWSTR uri = nullptr;
   args->get_Uri(&uri);
-  if (TakeString(uri).empty()) {
+  if (TakeCoTaskString(uri).empty()) {
     webview_->RemoveHostObjectFromScript(L"external");
     return S_OK;
   }
@@ -118,7 +99,7 @@ HRESULT CWebView2Impl::OnSourceChanged(ICoreWebView2SourceChangedEventArgs* args
   if (listener_ == nullptr || !webview_) return S_OK;
   LPWSTR source = nullptr;
   webview_->get_Source(&source);
-  const std::u16string uri = TakeString(source);
+  const std::u16string uri = TakeCoTaskString(source);
   listener_->OnSourceChanged(this, uri);
   LOG_INFO("is NewDocument:", new_document ? 1 : 0, ", uri:", uri);
   return S_OK;
@@ -128,7 +109,7 @@ HRESULT CWebView2Impl::OnDocumentTitleChanged() {
   if (listener_ == nullptr || !webview_) return S_OK;
   LPWSTR title = nullptr;
   webview_->get_DocumentTitle(&title);
-  listener_->OnTitleChanged(this, TakeString(title));
+  listener_->OnTitleChanged(this, TakeCoTaskString(title));
   return S_OK;
 }
 
@@ -157,7 +138,7 @@ HRESULT CWebView2Impl::OnNewWindowRequested(ICoreWebView2NewWindowRequestedEvent
   args->put_Handled(TRUE);
   LPWSTR uri = nullptr;
   args->get_Uri(&uri);
-  SendToParent(IPC::kEvtNewWindow, {TakeString(uri)});
+  SendToParent(IPC::kEvtNewWindow, {TakeCoTaskString(uri)});
   return S_OK;
 }
 
@@ -167,7 +148,7 @@ HRESULT CWebView2Impl::OnWebResourceRequested(ICoreWebView2WebResourceRequestedE
   if (FAILED(args->get_Request(request.Put())) || !request) return S_FALSE;
   LPWSTR uri_text = nullptr;
   request->get_Uri(&uri_text);
-  const std::u16string uri = TakeString(uri_text);
+  const std::u16string uri = TakeCoTaskString(uri_text);
   LOG_INFO("request uri:", uri);
   const std::shared_ptr<const std::string> content = GetResourceContent(uri);
   ComPtr<ICoreWebView2HttpRequestHeaders> headers;

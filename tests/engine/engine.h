@@ -44,3 +44,9 @@ class Engine {
 std::string Utf8(const wchar_t* text);
 std::wstring Wide(const std::string& text);
 LPWSTR CoTaskString(const std::wstring& text);
+// A getter's string out parameter: a CoTaskMemAlloc copy, or E_POINTER for a null out.
+inline HRESULT OutString(const std::wstring& text, LPWSTR* out) {
+  if (out == nullptr) return E_POINTER;
+  *out = CoTaskString(text);
+  return S_OK;
+}

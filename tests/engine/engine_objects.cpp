@@ -8,11 +8,7 @@ namespace {
 class NavigationStartingArgs : public EngineObject<DefaultICoreWebView2NavigationStartingEventArgs> {
  public:
   explicit NavigationStartingArgs(std::wstring uri) : uri_(std::move(uri)) {}
-  HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override {
-    if (uri == nullptr) return E_POINTER;
-    *uri = CoTaskString(uri_);
-    return S_OK;
-  }
+  HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override { return OutString(uri_, uri); }
   HRESULT STDMETHODCALLTYPE get_Cancel(BOOL* cancel) override {
     if (cancel == nullptr) return E_POINTER;
     *cancel = cancel_;
@@ -63,11 +59,7 @@ class NavigationCompletedArgs : public EngineObject<DefaultICoreWebView2Navigati
 class NewWindowArgs : public EngineObject<DefaultICoreWebView2NewWindowRequestedEventArgs> {
  public:
   explicit NewWindowArgs(std::wstring uri) : uri_(std::move(uri)) {}
-  HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override {
-    if (uri == nullptr) return E_POINTER;
-    *uri = CoTaskString(uri_);
-    return S_OK;
-  }
+  HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override { return OutString(uri_, uri); }
   HRESULT STDMETHODCALLTYPE put_Handled(BOOL handled) override {
     handled_ = handled;
     return S_OK;
@@ -168,9 +160,7 @@ HRESULT STDMETHODCALLTYPE EngineWebView::get_Settings(ICoreWebView2Settings** se
 }
 
 HRESULT STDMETHODCALLTYPE EngineWebView::get_Source(LPWSTR* uri) {
-  if (uri == nullptr) return E_POINTER;
-  *uri = CoTaskString(source_);
-  return S_OK;
+  return OutString(source_, uri);
 }
 
 HRESULT STDMETHODCALLTYPE EngineWebView::Navigate(LPCWSTR uri) {
@@ -210,9 +200,7 @@ HRESULT STDMETHODCALLTYPE EngineWebView::Stop() { Log("Stop"); return S_OK; }
 HRESULT STDMETHODCALLTYPE EngineWebView::OpenDevToolsWindow() { Log("OpenDevToolsWindow"); return S_OK; }
 
 HRESULT STDMETHODCALLTYPE EngineWebView::get_DocumentTitle(LPWSTR* title) {
-  if (title == nullptr) return E_POINTER;
-  *title = CoTaskString(title_);
-  return S_OK;
+  return OutString(title_, title);
 }
 
 HRESULT STDMETHODCALLTYPE EngineWebView::AddHostObjectToScript(LPCWSTR name, VARIANT* object) {
@@ -498,7 +486,5 @@ HRESULT STDMETHODCALLTYPE EngineEnvironment::CreateCoreWebView2Controller(
 }
 
 HRESULT STDMETHODCALLTYPE EngineEnvironment::get_BrowserVersionString(LPWSTR* version) {
-  if (version == nullptr) return E_POINTER;
-  *version = CoTaskString(L"131.0.2903.40");
-  return S_OK;
+  return OutString(L"131.0.2903.40", version);
 }

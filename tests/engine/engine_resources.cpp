@@ -44,16 +44,8 @@ class EngineHeaders : public EngineObject<DefaultICoreWebView2HttpRequestHeaders
 class EngineRequest : public EngineObject<DefaultICoreWebView2WebResourceRequest> {
  public:
   EngineRequest(std::wstring uri, EngineHeaders* headers) : uri_(std::move(uri)), headers_(headers) {}
-  HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override {
-    if (uri == nullptr) return E_POINTER;
-    *uri = CoTaskString(uri_);
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE get_Method(LPWSTR* method) override {
-    if (method == nullptr) return E_POINTER;
-    *method = CoTaskString(L"GET");
-    return S_OK;
-  }
+  HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override { return OutString(uri_, uri); }
+  HRESULT STDMETHODCALLTYPE get_Method(LPWSTR* method) override { return OutString(L"GET", method); }
   HRESULT STDMETHODCALLTYPE get_Headers(ICoreWebView2HttpRequestHeaders** headers) override {
     if (headers == nullptr) return E_POINTER;
     headers_->AddRef();

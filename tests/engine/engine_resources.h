@@ -17,11 +17,11 @@ struct EngineCookieData {
 class EngineCookie : public EngineObject<DefaultICoreWebView2Cookie> {
  public:
   explicit EngineCookie(EngineCookieData data) : data(std::move(data)) {}
-  HRESULT STDMETHODCALLTYPE get_Name(LPWSTR* v) override { return Text(data.name, v); }
-  HRESULT STDMETHODCALLTYPE get_Value(LPWSTR* v) override { return Text(data.value, v); }
+  HRESULT STDMETHODCALLTYPE get_Name(LPWSTR* v) override { return OutString(data.name, v); }
+  HRESULT STDMETHODCALLTYPE get_Value(LPWSTR* v) override { return OutString(data.value, v); }
   HRESULT STDMETHODCALLTYPE put_Value(LPCWSTR v) override { data.value = v ? v : L""; return S_OK; }
-  HRESULT STDMETHODCALLTYPE get_Domain(LPWSTR* v) override { return Text(data.domain, v); }
-  HRESULT STDMETHODCALLTYPE get_Path(LPWSTR* v) override { return Text(data.path, v); }
+  HRESULT STDMETHODCALLTYPE get_Domain(LPWSTR* v) override { return OutString(data.domain, v); }
+  HRESULT STDMETHODCALLTYPE get_Path(LPWSTR* v) override { return OutString(data.path, v); }
   HRESULT STDMETHODCALLTYPE get_Expires(double* v) override { return Set(v, data.expires); }
   HRESULT STDMETHODCALLTYPE put_Expires(double v) override { data.expires = v; return S_OK; }
   HRESULT STDMETHODCALLTYPE get_IsHttpOnly(BOOL* v) override { return Set(v, data.http_only); }
@@ -35,11 +35,6 @@ class EngineCookie : public EngineObject<DefaultICoreWebView2Cookie> {
   EngineCookieData data;
 
  private:
-  static HRESULT Text(const std::wstring& text, LPWSTR* out) {
-    if (out == nullptr) return E_POINTER;
-    *out = CoTaskString(text);
-    return S_OK;
-  }
   template <typename T, typename U>
   static HRESULT Set(T* out, U value) {
     if (out == nullptr) return E_POINTER;

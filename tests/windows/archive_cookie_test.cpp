@@ -53,7 +53,7 @@ class Archives : public testing::Test {
 
   static DWORD Pack(const std::wstring& source, const std::wstring& key, const std::wstring& output) {
     testwin::ChildProcess packer;
-    if (!packer.Start(testwin::ProgramFolder() + L"\\archive_packer.exe",
+    if (!packer.Start(ProgramFolder() + L"\\archive_packer.exe",
                       L"pack \"" + source + L"\" " + key + L" \"" + output + L"\"")) {
       return 1000;
     }

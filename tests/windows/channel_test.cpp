@@ -47,7 +47,7 @@ IPC::Message Msg(int32_t routing, uint32_t type) { return IPC::Message(routing, 
 // Starts a process that idles until killed (a log writer waiting for a file that never comes)
 // and returns a handle to it for a channel to watch.
 HANDLE StartIdleChild(testwin::ChildProcess& child, const std::wstring& folder) {
-  if (!child.Start(testwin::ProgramFolder() + L"\\log_writer.exe",
+  if (!child.Start(ProgramFolder() + L"\\log_writer.exe",
                    L"\"" + folder + L"\\x.log\" 2 0 0 \"" + folder + L"\\never\"")) {
     return nullptr;
   }

@@ -73,13 +73,6 @@ void ChildProcess::Kill() {
   WaitForSingleObject(info_.hProcess, 5000);
 }
 
-std::wstring ProgramFolder() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path);
-  return folder.substr(0, folder.find_last_of(L"\\/"));
-}
-
 std::wstring MakeTempFolder(const std::wstring& prefix) {
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "webview2common/program_path.h"  // the programs under test lie beside the tests
+
 namespace testwin {
 
 class ChildProcess {
@@ -35,8 +37,6 @@ class ChildProcess {
   PROCESS_INFORMATION info_{};
 };
 
-// The folder of the running test program (where the programs under test are built).
-std::wstring ProgramFolder();
 // A new empty folder under the temporary folder.
 std::wstring MakeTempFolder(const std::wstring& prefix);
 void RemoveTree(const std::wstring& folder);

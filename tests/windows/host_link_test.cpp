@@ -27,6 +27,15 @@ corvane::HostWindowSettings Second(const HostSession& host, int32_t id, const ch
   return s;
 }
 
+// Starts the host and creates window 512 titled "second" with immediate delivery, so that the
+// window exists when the command returns; null when any step fails.
+HWND StartWithSecondWindow(HostSession& host) {
+  if (!host.Start()) return nullptr;
+  host.link.set_delivery(corvane::ParentLink::Delivery::kImmediate);
+  if (!host.link.CreateBrowser(Second(host, 512, u"second"))) return nullptr;
+  return host.FindBrowserWindow(L"second");
+}
+
 TEST(HostLink, MainWindowIsAChildOfTheParentWindow) {
   HostSession host;
   ASSERT_TRUE(host.Start());
@@ -46,11 +55,8 @@ TEST(HostLink, MainWindowIsAChildOfTheParentWindow) {
 
 TEST(HostLink, ImmediateCreateReturnsAfterTheWindowExists) {
   HostSession host;
-  ASSERT_TRUE(host.Start());
-  host.link.set_delivery(corvane::ParentLink::Delivery::kImmediate);
-  ASSERT_TRUE(host.link.CreateBrowser(Second(host, 512, u"second")));
   // No pumping: the host handled the command inside our send.
-  HWND second = host.FindBrowserWindow(L"second");
+  HWND second = StartWithSecondWindow(host);
   ASSERT_NE(second, nullptr);
   const RECT rect = RectInParent(second, host.parent_window);
   EXPECT_EQ(rect.left, 50);
@@ -61,10 +67,7 @@ TEST(HostLink, ImmediateCreateReturnsAfterTheWindowExists) {
 
 TEST(HostLink, BoundsShowAndHide) {
   HostSession host;
-  ASSERT_TRUE(host.Start());
-  host.link.set_delivery(corvane::ParentLink::Delivery::kImmediate);
-  ASSERT_TRUE(host.link.CreateBrowser(Second(host, 512, u"second")));
-  HWND second = host.FindBrowserWindow(L"second");
+  HWND second = StartWithSecondWindow(host);
   ASSERT_NE(second, nullptr);
 
   // Type 0x0203 with (10, 20, 300, 200) gives the rectangle (10, 20, 310, 220).
@@ -93,10 +96,7 @@ TEST(HostLink, BoundsShowAndHide) {
 
 TEST(HostLink, CloseRemovesTheWindowOnceAndReportsClosed) {
   HostSession host;
-  ASSERT_TRUE(host.Start());
-  host.link.set_delivery(corvane::ParentLink::Delivery::kImmediate);
-  ASSERT_TRUE(host.link.CreateBrowser(Second(host, 512, u"second")));
-  ASSERT_NE(host.FindBrowserWindow(L"second"), nullptr);
+  ASSERT_NE(StartWithSecondWindow(host), nullptr);
   ASSERT_TRUE(host.link.Close(512));
   EXPECT_EQ(host.FindBrowserWindow(L"second"), nullptr);
   ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtClosed) == 1; }));
@@ -143,10 +143,7 @@ TEST(HostLink, PageCallBeforeThereIsAPageIsNotCalled) {
 
 TEST(HostLink, RoutingSelectsListeners) {
   HostSession host;
-  ASSERT_TRUE(host.Start());
-  host.link.set_delivery(corvane::ParentLink::Delivery::kImmediate);
-  ASSERT_TRUE(host.link.CreateBrowser(Second(host, 512, u"second")));
-  HWND second = host.FindBrowserWindow(L"second");
+  HWND second = StartWithSecondWindow(host);
   ASSERT_NE(second, nullptr);
 
   // Routing 2 is the parent's own route: the host's dispatcher (route 1) ignores it.
@@ -195,7 +192,7 @@ TEST(HostLink, ParentWindowThatIsNoWindowEndsTheHostAtOnce) {
   wchar_t saved[MAX_PATH] = {};
   GetEnvironmentVariableW(L"TMP", saved, MAX_PATH);
   SetEnvironmentVariableW(L"TMP", (host.temp_folder + L"\\").c_str());
-  ASSERT_TRUE(host.link.StartHost(testwin::ProgramFolder() + L"\\Corvane.exe", s));
+  ASSERT_TRUE(host.link.StartHost(ProgramFolder() + L"\\Corvane.exe", s));
   SetEnvironmentVariableW(L"TMP", saved);
   EXPECT_EQ(host.WaitForHostExit(), 0xFFFFFFFFu);
   EXPECT_EQ(host.CountLogLinesEndingWith("[main] quit process"), 1u);
@@ -210,7 +207,7 @@ TEST(HostLink, KillingTheParentEndsTheHostOnce) {
   testwin::WriteFileBytes(log + L".on", "");
   const std::wstring pid_file = folder + L"\\host.pid";
   testwin::ChildProcess parent;
-  ASSERT_TRUE(parent.Start(testwin::ProgramFolder() + L"\\parent_helper.exe", L"\"" + pid_file + L"\"",
+  ASSERT_TRUE(parent.Start(ProgramFolder() + L"\\parent_helper.exe", L"\"" + pid_file + L"\"",
                            {{L"TMP", folder + L"\\"}, {L"TEMP", folder + L"\\"}}));
   std::string pid_text;
   for (int i = 0; i < 500 && (pid_text = testwin::ReadFileBytes(pid_file)).empty(); ++i) Sleep(20);

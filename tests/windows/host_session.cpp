@@ -1,6 +1,7 @@
 #include "host_session.h"
 
 #include "crlf_lines.h"
+#include "engine_client.h"
 #include "webview2common/message/channel.h"
 #include "webview2common/win_text.h"
 
@@ -119,20 +120,7 @@ bool HostSession::Launch(const corvane::HostWindowSettings& main,
 }
 
 std::string HostSession::Engine(const std::string& request) const {
-  const std::wstring pipe =
-      L"\\\\.\\pipe\\corvane-test-engine-" + std::to_wstring(link.host_process_id());
-  std::string answer(1 << 20, '\0');
-  DWORD read = 0;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    if (CallNamedPipeW(pipe.c_str(), const_cast<char*>(request.data()),
-                       static_cast<DWORD>(request.size()), answer.data(),
-                       static_cast<DWORD>(answer.size()), &read, 5000)) {
-      answer.resize(read);
-      return answer;
-    }
-    Sleep(20);
-  }
-  return "error: no engine pipe";
+  return EngineRequest(link.host_process_id(), request);
 }
 
 std::vector<std::string> HostSession::EngineCalls() const {

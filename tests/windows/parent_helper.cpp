@@ -5,6 +5,7 @@
 #include <string>
 
 #include "corvane_parent.h"
+#include "webview2common/program_path.h"
 #include "webview2common/win_text.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -25,11 +26,7 @@ int wmain(int argc, wchar_t** argv) {
   main.window_id = 256;
   main.parent_window = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window));
   main.rect = corvane::HostRect{0, 0, 320, 240};
-  wchar_t self[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring folder(self);
-  folder = folder.substr(0, folder.find_last_of(L'\\'));
-  if (!link.StartHost(folder + L"\\Corvane.exe", main)) return 4;
+  if (!link.StartHost(ProgramFolder() + L"\\Corvane.exe", main)) return 4;
   const std::string pid = std::to_string(link.host_process_id());
   HANDLE file = CreateFileW(argv[1], GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written = 0;

@@ -46,7 +46,7 @@ class SharedLog : public testing::Test {
     std::wstring args = L"\"" + log_ + L"\" " + std::to_wstring(lines) + L" " +
                         std::to_wstring(new_file_mode) + L" " + std::to_wstring(cap);
     if (!go_file.empty()) args += L" \"" + go_file + L"\"";
-    return child.Start(testwin::ProgramFolder() + L"\\log_writer.exe", args);
+    return child.Start(ProgramFolder() + L"\\log_writer.exe", args);
   }
 
   std::vector<std::string> Lines() const {

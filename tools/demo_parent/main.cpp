@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "corvane_parent.h"
+#include "engine_client.h"
+#include "webview2common/program_path.h"
 #include "webview2common/text_convert.h"
 #include "webview2common/win_text.h"
 
@@ -88,13 +90,6 @@ class PrintingEvents : public corvane::HostEvents {
   bool exited = false;
 };
 
-std::wstring ProgramFolder() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path);
-  return folder.substr(0, folder.find_last_of(L"\\/"));
-}
-
 void Describe(HWND parent, const wchar_t* title) {
   HWND window = FindWindowExW(parent, nullptr, nullptr, title);
   if (window == nullptr) {
@@ -120,21 +115,6 @@ std::wstring PrepareLog() {
   CloseHandle(CreateFileW((log + L".on").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
   DeleteFileW(log.c_str());
   return log;
-}
-
-// The WebView2 runtime cannot be installed on every machine; the tests' engine stands in for it
-// when it lies beside the host, and its control pipe plays the page's part.
-std::string EngineRequest(DWORD host_pid, const std::string& request) {
-  const std::wstring pipe = L"\\\\.\\pipe\\corvane-test-engine-" + std::to_wstring(host_pid);
-  std::string answer(4096, '\0');
-  DWORD read = 0;
-  if (!CallNamedPipeW(pipe.c_str(), const_cast<char*>(request.data()),
-                      static_cast<DWORD>(request.size()), answer.data(),
-                      static_cast<DWORD>(answer.size()), &read, 5000)) {
-    return "";
-  }
-  answer.resize(read);
-  return answer;
 }
 
 void PrintLog(const std::wstring& path) {
@@ -192,6 +172,8 @@ int wmain() {
   const bool engine = GetFileAttributesW((ProgramFolder() + L"\\WebView2Loader.dll").c_str()) !=
                       INVALID_FILE_ATTRIBUTES;
   if (engine) {
+    // The WebView2 runtime cannot be installed on every machine; the tests' engine stands in
+    // for it when it lies beside the host, and its control pipe plays the page's part.
     Say("WebView2Loader.dll beside the host: the test engine stands in for the browser runtime");
     Say("command 1: navigate window 256 to https://example.com/app/");
     link.Navigate(256, u"https://example.com/app/");

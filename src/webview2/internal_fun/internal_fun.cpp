@@ -4,6 +4,7 @@
 
 #include "log/logger.h"
 #include "webview2/ui_thread_window.h"
+#include "webview2common/com_text.h"
 #include "webview2common/text_convert.h"
 #include "webview2common/win_text.h"
 
@@ -23,9 +24,7 @@ bool VariantToText(const VARIANT& value, std::u16string* text) {
   VARIANT converted;
   VariantInit(&converted);
   if (FAILED(VariantChangeType(&converted, const_cast<VARIANT*>(&value), 0, VT_BSTR))) return false;
-  *text = converted.bstrVal != nullptr
-              ? std::u16string(as_u16cstr(converted.bstrVal), SysStringLen(converted.bstrVal))
-              : std::u16string();
+  *text = BstrToText(converted.bstrVal);
   VariantClear(&converted);
   return true;
 }
@@ -54,11 +53,7 @@ bool InternalFun::SyncCall(const DISPPARAMS* params, VARIANT* result) {
   const BuiltinEntry* entry = Lookup(name);
   if (entry == nullptr) return false;
   const std::u16string text = entry->handler(texts);
-  if (!text.empty() && result != nullptr) {
-    VariantClear(result);
-    result->vt = VT_BSTR;
-    result->bstrVal = SysAllocStringLen(as_wcstr(text.data()), static_cast<UINT>(text.size()));
-  }
+  if (!text.empty()) SetVariantText(result, text);
   return true;
 }
 
@@ -82,13 +77,8 @@ void InternalFun::ExcuteAsyCall(const std::u16string& name, const std::vector<st
   if (!callback) return;
   const std::u16string texts[3] = {text::AsciiToUtf16(std::to_string(call_id)),
                                    entry != nullptr ? u"0" : u"fun_not_exist", result};
-  VARIANT args[3];
-  for (int i = 0; i < 3; ++i) {
-    VARIANT& arg = args[2 - i];  // reversed, as the dispatch convention requires
-    VariantInit(&arg);
-    arg.vt = VT_BSTR;
-    arg.bstrVal = SysAllocStringLen(as_wcstr(texts[i].data()), static_cast<UINT>(texts[i].size()));
-  }
+  // Reversed, as the dispatch convention requires.
+  VARIANT args[3] = {TextVariant(texts[2]), TextVariant(texts[1]), TextVariant(texts[0])};
   DISPPARAMS dispparams{args, nullptr, 3, 0};
   VARIANT answer;
   VariantInit(&answer);
