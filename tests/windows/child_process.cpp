@@ -85,6 +85,12 @@ std::wstring MakeTempFolder(const std::wstring& prefix) {
   return folder;
 }
 
+std::wstring MakeHostLogPath(const std::wstring& temp) {
+  CreateDirectoryW((temp + L"\\Tandrel").c_str(), nullptr);
+  CreateDirectoryW((temp + L"\\Tandrel\\log").c_str(), nullptr);
+  return temp + L"\\Tandrel\\log\\Corvane.log";
+}
+
 void RemoveTree(const std::wstring& folder) {
   WIN32_FIND_DATAW data;
   HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);

@@ -40,6 +40,9 @@ class ChildProcess {
 // A new empty folder under the temporary folder.
 std::wstring MakeTempFolder(const std::wstring& prefix);
 void RemoveTree(const std::wstring& folder);
+// The host's log path when its temporary folder is temp (temp\Tandrel\log\Corvane.log), with
+// its folders made; logging is on once the path + ".on" exists.
+std::wstring MakeHostLogPath(const std::wstring& temp);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);

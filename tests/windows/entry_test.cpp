@@ -14,9 +14,8 @@ class HostEntry : public testing::Test {
  protected:
   void SetUp() override {
     temp_ = testwin::MakeTempFolder(L"host-entry");
-    log_folder_ = temp_ + L"\\Tandrel\\log";
-    CreateDirectoryW((temp_ + L"\\Tandrel").c_str(), nullptr);
-    CreateDirectoryW(log_folder_.c_str(), nullptr);
+    const std::wstring log = testwin::MakeHostLogPath(temp_);
+    log_folder_ = log.substr(0, log.rfind(L'\\'));
   }
   void TearDown() override { testwin::RemoveTree(temp_); }
 

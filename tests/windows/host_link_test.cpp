@@ -201,9 +201,7 @@ TEST(HostLink, ParentWindowThatIsNoWindowEndsTheHostAtOnce) {
 TEST(HostLink, KillingTheParentEndsTheHostOnce) {
   // The parent is a process of its own here, so that it can be killed.
   const std::wstring folder = testwin::MakeTempFolder(L"killed-parent");
-  CreateDirectoryW((folder + L"\\Tandrel").c_str(), nullptr);
-  CreateDirectoryW((folder + L"\\Tandrel\\log").c_str(), nullptr);
-  const std::wstring log = folder + L"\\Tandrel\\log\\Corvane.log";
+  const std::wstring log = testwin::MakeHostLogPath(folder);
   testwin::WriteFileBytes(log + L".on", "");
   const std::wstring pid_file = folder + L"\\host.pid";
   testwin::ChildProcess parent;

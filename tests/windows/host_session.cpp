@@ -56,9 +56,7 @@ HostSession::HostSession() {
                                   0, 0, 1000, 800, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   // The host logs under the temporary folder it inherits from us.
   temp_folder = MakeTempFolder(L"host");
-  CreateDirectoryW((temp_folder + L"\\Tandrel").c_str(), nullptr);
-  CreateDirectoryW((temp_folder + L"\\Tandrel\\log").c_str(), nullptr);
-  log_path = temp_folder + L"\\Tandrel\\log\\Corvane.log";
+  log_path = MakeHostLogPath(temp_folder);
   WriteFileBytes(log_path + L".on", "");
 }
 
