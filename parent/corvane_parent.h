@@ -12,7 +12,7 @@
 //   link.Open(u"7");
 //   corvane::HostWindowSettings main;
 //   main.window_id = 256;
-//   main.parent_window = (uint32_t)(uintptr_t)my_window;
+//   main.parent_window = (uint32_t)(uintptr_t)my_window;  // 32 bits in either bitness
 //   main.rect = corvane::HostRect{0, 0, 800, 600};
 //   main.url = u"https://example.com/";
 //   link.StartHost(L"C:\\app\\Corvane.exe", main);

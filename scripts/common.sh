@@ -1,13 +1,43 @@
-# Shared by the README's commands: where things are built and how Wine is run.
+# Shared by the README's commands: where things are built, the two Windows configurations and
+# how Wine runs each.
 # shellcheck shell=bash
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$root/build
 deps=${CORVANE_DEPS:-$build/deps}
 
+# x86 is the shipped host; x64 is the same code for 64-bit parents and for machines whose
+# kernels cannot start 32-bit programs.
+windows_archs=(x86 x64)
+
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installs in a prefix: there is no network to fetch them from.
 export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# Whether this machine starts 32-bit x86 programs. Some kernels have their 32-bit emulation
+# switched off, and neither uname nor the installed packages tell: start a 32-bit program (the
+# 32-bit dynamic loader from libc6-i386) and see.
+can_run_32bit() {
+  [ -x /lib/ld-linux.so.2 ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1
+}
+
+windows_toolchain() {
+  case "$1" in
+    x86) echo "$root/cmake/toolchain-mingw-i686.cmake" ;;
+    x64) echo "$root/cmake/toolchain-mingw-x86_64.cmake" ;;
+  esac
+}
+
+# The Wine loader for programs of this architecture: the generic wine command tries the 32-bit
+# loader first, which cannot start where 32-bit programs cannot.
+wine_loader() {
+  case "$1" in
+    x86) echo /usr/lib/wine/wine ;;
+    x64) echo /usr/lib/wine/wine64 ;;
+  esac
+}
+
+windows_bin() { echo "$build/win-$1/bin"; }
 
 build_native() {
   cmake -S "$root" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null &&
@@ -15,15 +45,19 @@ build_native() {
 }
 
 build_windows() {
-  cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" \
-    -DCORVANE_DEPS_PREFIX="$deps/win" \
+  local arch=$1
+  cmake -S "$root" -B "$build/win-$arch" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$(windows_toolchain "$arch")" \
+    -DCORVANE_DEPS_PREFIX="$deps/win-$arch" \
     -DCORVANE_WINE_IDL="$deps/wine-idl/usr/include/wine/wine/windows" >/dev/null &&
-    cmake --build "$build/win"
+    cmake --build "$build/win-$arch"
 }
 
-# A fresh Wine prefix in the given folder (about ten seconds).
+# A fresh 64-bit Wine prefix in the given folder (about ten seconds). Where the 32-bit Wine is
+# installed too, the same prefix runs both architectures, so that programs of either bitness
+# share one Wine server and see each other's windows.
 fresh_wine_prefix() {
   rm -rf "$1"
-  WINEPREFIX="$1" xvfb-run -a sh -c 'wineboot -i >/dev/null 2>&1; wineserver -w'
+  WINEPREFIX="$1" xvfb-run -a sh -c '"$1" wineboot -i >/dev/null 2>&1; wineserver -w' _ \
+    "$(wine_loader x64)"
 }

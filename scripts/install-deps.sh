@@ -3,31 +3,38 @@
 # third-party libraries the Windows build links statically (jsoncpp from its Debian source
 # package, GoogleTest from the packaged sources). Safe to run again: finished steps are skipped.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-deps=${CORVANE_DEPS:-$root/build/deps}
-toolchain=$root/cmake/toolchain-mingw-i686.cmake
-
-packages=(build-essential pkg-config dpkg-dev cmake ninja-build g++-mingw-w64-i686 mingw-w64-tools
-          libz-mingw-w64-dev libjsoncpp-dev zlib1g-dev googletest libgtest-dev libgmock-dev
-          wine wine32:i386 xvfb xauth clang libclang-rt-14-dev)
+# Everything but the 32-bit Wine, which only machines that can start 32-bit programs get.
+# libc6-i386 carries the 32-bit loader that the probe starts.
+packages=(build-essential pkg-config dpkg-dev cmake ninja-build g++-mingw-w64-i686
+          g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev libjsoncpp-dev zlib1g-dev
+          googletest libgtest-dev libgmock-dev libc6-i386 wine wine64 xvfb xauth clang
+          libclang-rt-14-dev)
+packages_x86=(wine32:i386)
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 
 missing_packages() {
   local p
-  for p in "${packages[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || echo "$p"
   done
 }
 
-if [ -n "$(missing_packages)" ]; then
+export DEBIAN_FRONTEND=noninteractive
+if [ -n "$(missing_packages "${packages[@]}")" ]; then
   echo "== installing packages"
-  export DEBIAN_FRONTEND=noninteractive
-  dpkg --print-foreign-architectures | grep -qx i386 || "${sudo_cmd[@]}" dpkg --add-architecture i386
   "${sudo_cmd[@]}" apt-get update -q
   "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${packages[@]}"
+fi
+
+if can_run_32bit && [ -n "$(missing_packages "${packages_x86[@]}")" ]; then
+  echo "== installing the 32-bit Wine (this machine starts 32-bit programs)"
+  dpkg --print-foreign-architectures | grep -qx i386 || "${sudo_cmd[@]}" dpkg --add-architecture i386
+  "${sudo_cmd[@]}" apt-get update -q
+  "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${packages_x86[@]}"
 fi
 
 mkdir -p "$deps"
@@ -51,30 +58,34 @@ fetch_jsoncpp_source() {
   "${sudo_cmd[@]}" apt-get update -q || true
 }
 
-if [ ! -f "$deps/win/lib/cmake/jsoncpp/jsoncppConfig.cmake" ]; then
-  echo "== building jsoncpp for Windows"
-  mkdir -p "$deps/src"
-  [ -d "$deps/src/jsoncpp" ] || fetch_jsoncpp_source
-  cmake -S "$deps/src/jsoncpp" -B "$deps/build-jsoncpp" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$deps/win" -DBUILD_SHARED_LIBS=OFF -DBUILD_STATIC_LIBS=ON \
-    -DBUILD_OBJECT_LIBS=OFF -DJSONCPP_WITH_TESTS=OFF -DJSONCPP_WITH_POST_BUILD_UNITTEST=OFF \
-    -DJSONCPP_WITH_PKGCONFIG_SUPPORT=OFF >/dev/null
-  cmake --build "$deps/build-jsoncpp" --target install >/dev/null
-fi
-
 # Wine's IDL files, for compiling the type library; taken from the package without installing it.
 if [ ! -f "$deps/wine-idl/usr/include/wine/wine/windows/oaidl.idl" ]; then
   echo "== unpacking Wine's IDL files"
   mkdir -p "$deps/download"
-  (cd "$deps/download" && rm -f libwine-dev_*.deb && apt-get download -q libwine-dev:i386 &&
+  (cd "$deps/download" && rm -f libwine-dev_*.deb && apt-get download -q libwine-dev &&
     dpkg -x libwine-dev_*.deb "$deps/wine-idl")
 fi
 
-if [ ! -f "$deps/win/lib/cmake/GTest/GTestConfig.cmake" ]; then
-  echo "== building GoogleTest for Windows"
-  cmake -S /usr/src/googletest -B "$deps/build-gtest" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$deps/win" -Dgtest_disable_pthreads=OFF >/dev/null
-  cmake --build "$deps/build-gtest" --target install >/dev/null
-fi
+# jsoncpp and GoogleTest for each Windows configuration, built with its own compiler.
+for arch in "${windows_archs[@]}"; do
+  prefix=$deps/win-$arch
+  toolchain=$(windows_toolchain "$arch")
+  if [ ! -f "$prefix/lib/cmake/jsoncpp/jsoncppConfig.cmake" ]; then
+    echo "== building jsoncpp for Windows $arch"
+    mkdir -p "$deps/src"
+    [ -d "$deps/src/jsoncpp" ] || fetch_jsoncpp_source
+    cmake -S "$deps/src/jsoncpp" -B "$deps/build-jsoncpp-$arch" -G Ninja \
+      -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF -DBUILD_STATIC_LIBS=ON \
+      -DBUILD_OBJECT_LIBS=OFF -DJSONCPP_WITH_TESTS=OFF -DJSONCPP_WITH_POST_BUILD_UNITTEST=OFF \
+      -DJSONCPP_WITH_PKGCONFIG_SUPPORT=OFF >/dev/null
+    cmake --build "$deps/build-jsoncpp-$arch" --target install >/dev/null
+  fi
+  if [ ! -f "$prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
+    echo "== building GoogleTest for Windows $arch"
+    cmake -S /usr/src/googletest -B "$deps/build-gtest-$arch" -G Ninja \
+      -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_INSTALL_PREFIX="$prefix" -Dgtest_disable_pthreads=OFF >/dev/null
+    cmake --build "$deps/build-gtest-$arch" --target install >/dev/null
+  fi
+done

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both configurations and runs every test: the portable unit
-# tests natively under the sanitizers, short fuzz runs over the readers of outside bytes, then
-# the same unit tests and the Windows tests under Wine.
+# Installs what is missing, builds the native and both Windows configurations and runs every
+# test: the portable unit tests natively under the sanitizers, short fuzz runs over the readers
+# of outside bytes, then the same unit tests and the Windows tests under Wine for each Windows
+# architecture this machine can run (x64 always; x86, the shipped one, wherever 32-bit programs
+# start), and a parent of one bitness driving a host of the other where both run.
 # Ends with "N passed, N failed" and exits non-zero on any failure.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -10,8 +12,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 echo "== native build"
 build_native || { echo "0 passed, 1 failed"; exit 1; }
-echo "== Windows build"
-build_windows || { echo "0 passed, 1 failed"; exit 1; }
+for arch in "${windows_archs[@]}"; do
+  echo "== Windows $arch build"
+  build_windows "$arch" || { echo "0 passed, 1 failed"; exit 1; }
+done
 
 results=$build/test-results
 rm -rf "$results"
@@ -45,18 +49,40 @@ else
 fi
 
 echo "== Windows tests under Wine"
+# x64 runs everywhere; x86 (the shipped build) and the two mixed-bitness runs wherever this
+# machine starts 32-bit programs. Each run that should happen is listed first, so that one that
+# leaves nothing behind counts as a failure.
+runs=(x64)
+if can_run_32bit; then
+  echo "x86 Windows tests: run, this machine starts 32-bit programs"
+  runs+=(x86 x64:x86 x86:x64)
+else
+  echo "x86 Windows tests: not run, this machine cannot start 32-bit programs"
+fi
+echo "x64 Windows tests: run"
+if [ ${#runs[@]} -gt 1 ]; then
+  echo "mixed bitness (an x64 parent driving the x86 host, an x86 parent driving the x64 host): run"
+else
+  echo "mixed bitness: not run, this machine cannot start 32-bit programs"
+fi
+: >"$results/expected"
+for run in "${runs[@]}"; do
+  case "$run" in
+    *:*) echo "mixed-${run%%:*}-parent-${run#*:}-host" >>"$results/expected" ;;
+    *) for t in "$(windows_bin "$run")"/*_tests.exe; do
+         echo "win-$run-$(basename "$t" .exe)" >>"$results/expected"
+       done ;;
+  esac
+done
+
 export WINEPREFIX=$build/wineprefix-test
 fresh_wine_prefix "$WINEPREFIX"
-# One X server and one wineserver for the whole run; each test program is run from the
-# results folder so that its report lands there.
-(cd "$results" && xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-  for t in "$1"/*_tests.exe; do
-    name=win-$(basename "$t" .exe)
-    timeout 900 wine "$t" --gtest_output="xml:$name.xml" >"$name.log" 2>&1
-    echo "$name $?" >>exit-codes
-    grep -E "^\[  (PASSED|FAILED)  \]|^\[==========\]" "$name.log" | tail -n 3
-  done
-  wineserver -k' _ "$build/win/bin")
+# One X server and one Wine server for the whole run; the programs run from the results folder
+# so that their reports land there.
+(cd "$results" && xvfb-run -a -s "-screen 0 1280x1024x24" "$root/scripts/windows-tests.sh" "${runs[@]}")
+while read -r name; do
+  grep -q "^$name " "$results/exit-codes" || echo "$name 127" >>"$results/exit-codes"
+done <"$results/expected"
 
 # Sum the GoogleTest reports. A program that exits non-zero without a failing test (a crash, a
 # leak found at exit) or leaves no report counts as one failure of its own.

@@ -276,8 +276,11 @@ bool HostObjectImp::DoExecute(const DISPPARAMS& params, VARIANT* result) {
     return true;
   }
   IDispatch* callback = Arg(params, 1).pdispVal;
-  char pointer[16];
-  std::snprintf(pointer, sizeof pointer, "%08X", static_cast<unsigned>(reinterpret_cast<uintptr_t>(callback)));
+  // The whole address, as "%p" writes it: eight digits in the 32-bit program, sixteen in the
+  // 64-bit one, where eight would let two callbacks share a key.
+  char pointer[24];
+  std::snprintf(pointer, sizeof pointer, "%0*llX", static_cast<int>(2 * sizeof(void*)),
+                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(callback)));
   const std::u16string key = u"&" + text::AsciiToUtf16(pointer);
   if (!callbacks_.emplace(key, ComPtr<IDispatch>(callback)).second) {
     LOG_INFO("callback function RegisterFunction fail");

@@ -1,11 +1,15 @@
 #pragma once
 // Our declarations of the WebView2 COM interfaces the host calls or implements, and of the
 // loader exports. Interface ids, base interfaces and the order of every vtable slot are those
-// of the published 32-bit ABI; every method is __stdcall and returns an HRESULT.
+// of the published ABI; every method is __stdcall and returns an HRESULT. The same declarations
+// serve the 32-bit program that ships and the 64-bit build of the same code.
 
 #include <windows.h>
 #include <objidl.h>
 #include <oaidl.h>
+
+#include <cstddef>
+#include <type_traits>
 
 struct EventRegistrationToken {
   INT64 value;
@@ -745,3 +749,37 @@ using CreateCoreWebView2EnvironmentWithOptionsFn = HRESULT(STDMETHODCALLTYPE*)(
     ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* environmentCreatedHandler);
 using GetAvailableCoreWebView2BrowserVersionStringFn =
     HRESULT(STDMETHODCALLTYPE*)(PCWSTR browserExecutableFolder, LPWSTR* versionInfo);
+
+// What the declarations above rely on, checked wherever they are compiled. The x86 program is
+// the one that ships, so its layouts and its calling convention are checked at compile time in
+// that build: they hold even on build machines that cannot run it.
+static_assert(sizeof(EventRegistrationToken) == 8 && alignof(EventRegistrationToken) == 8,
+              "tokens are passed by value as one 64-bit value");
+static_assert(sizeof(COREWEBVIEW2_WEB_ERROR_STATUS) == 4 &&
+                  sizeof(COREWEBVIEW2_WEB_RESOURCE_CONTEXT) == 4 &&
+                  sizeof(COREWEBVIEW2_COOKIE_SAME_SITE_KIND) == 4,
+              "enumerations are 32-bit values");
+static_assert(sizeof(RECT) == 16 && offsetof(RECT, bottom) == 12, "bounds are passed by value");
+static_assert(sizeof(BOOL) == 4 && sizeof(HRESULT) == 4 && sizeof(WCHAR) == 2 &&
+                  sizeof(double) == 8,
+              "scalar arguments");
+static_assert(sizeof(HWND) == sizeof(void*) && sizeof(LPCWSTR) == sizeof(void*),
+              "handles and texts are pointer-sized");
+#if defined(__i386__)
+static_assert(sizeof(void*) == 4, "the x86 program is a 32-bit program");
+static_assert(sizeof(VARIANT) == 16 && sizeof(DISPPARAMS) == 16 && sizeof(EXCEPINFO) == 32,
+              "the script objects' automation structures of the 32-bit ABI");
+// On x86 the calling convention is part of a function's type, so these tell __stdcall (the
+// callee removes its arguments) from the default __cdecl; on x64 there is one convention.
+static_assert(std::is_same_v<CreateCoreWebView2EnvironmentWithOptionsFn,
+                             HRESULT(__stdcall*)(PCWSTR, PCWSTR, ICoreWebView2EnvironmentOptions*,
+                                                 ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*)>,
+              "the loader's exports are __stdcall");
+static_assert(std::is_same_v<GetAvailableCoreWebView2BrowserVersionStringFn,
+                             HRESULT(__stdcall*)(PCWSTR, LPWSTR*)>,
+              "the loader's exports are __stdcall");
+#elif defined(__x86_64__)
+static_assert(sizeof(void*) == 8, "the x64 build is a 64-bit program");
+static_assert(sizeof(VARIANT) == 24 && sizeof(DISPPARAMS) == 24,
+              "the script objects' automation structures of the 64-bit ABI");
+#endif

@@ -15,6 +15,7 @@
 #include "webview2common/text_convert.h"
 #include "webview2common/url_parts.h"
 #include "webview2common/win_text.h"
+#include "webview2common/window_handle_win.h"
 
 namespace {
 
@@ -87,7 +88,7 @@ bool CWebView2Impl::Init(OrmWebView::IWebViewListener* listener) {
 void CWebView2Impl::SetListener(OrmWebView::IWebViewListener* listener) { listener_ = listener; }
 
 bool CWebView2Impl::CreateBrowserWindow() {
-  HWND parent = reinterpret_cast<HWND>(static_cast<uintptr_t>(settings_.parent_wnd));
+  HWND parent = WindowFromHandleValue(settings_.parent_wnd);
   const WindowRect& r = settings_.tab_rect;
   const RECT rect{r.left, r.top, r.right, r.bottom};
   const DWORD style = (parent != nullptr ? WS_CHILD : WS_POPUP) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
@@ -115,7 +116,7 @@ void CWebView2Impl::SendToParent(uint32_t code, std::initializer_list<std::u16st
 }
 
 void CWebView2Impl::OnCreate(HWND hwnd) {
-  settings_.window = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hwnd));
+  settings_.window = WindowHandleValue(hwnd);
   std::wstring version;
   if (CWebView2Loader::Instance().GetInstalledVersion(&version)) {
     LOG_INFO("Webview2 runtime is installed ver:", version);

@@ -5,6 +5,7 @@
 #include "log/logger.h"
 #include "webview2/ui_thread_window.h"
 #include "webview2common/message/ipc_protocol.h"
+#include "webview2common/window_handle_win.h"
 
 using namespace IPC;
 
@@ -46,7 +47,7 @@ void CWebView2IPC::CreateWindowFromText(const std::u16string& text, bool main) {
 
 void CWebView2IPC::WatchParent(uint32_t parent_wnd) {
   if (parent_wnd == 0) return;
-  HWND parent = reinterpret_cast<HWND>(static_cast<uintptr_t>(parent_wnd));
+  HWND parent = WindowFromHandleValue(parent_wnd);
   DWORD pid = 0;
   GetWindowThreadProcessId(parent, &pid);
   if (pid == 0 || !IsWindow(parent)) {
@@ -215,7 +216,7 @@ void CWebView2IPC::SendEvent(OrmWebView::IWebView* view, uint32_t code, const st
 void CWebView2IPC::OnCreated(OrmWebView::IWebView* view) {
   const uint32_t id = IdOf(view);
   const CWebView2Impl* window = LookupWindow(id);
-  const uint32_t handle = window != nullptr ? static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window->m_hWnd)) : 0;
+  const uint32_t handle = window != nullptr ? WindowHandleValue(window->m_hWnd) : 0;
   IPC::Message message = MakeHostMessage(id, kEvtCreated);
   message.WriteInt64(static_cast<int64_t>(handle));
   channel_.Send(message, false, true);

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "webview2common/window_handle_win.h"
+
 namespace {
 
 // Event arguments carry fixed values chosen by the control pipe.
@@ -100,7 +102,7 @@ HRESULT STDMETHODCALLTYPE EngineSettings::put_UserAgent(LPCWSTR value) {
 
 EngineWebView::EngineWebView(HWND window, ICoreWebView2Environment* environment)
     : window_(window),
-      name_(std::to_string(reinterpret_cast<uintptr_t>(window))),
+      name_(std::to_string(WindowHandleValue(window))),
       environment_(environment),
       settings_(new EngineSettings(name_)) {
   Engine::Get().views[window_] = this;
@@ -467,7 +469,7 @@ HRESULT STDMETHODCALLTYPE EngineEnvironment::CreateCoreWebView2Controller(
     HWND parent, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
   if (handler == nullptr) return E_POINTER;
   Engine::Get().Record("CreateCoreWebView2Controller window=" +
-                       std::to_string(reinterpret_cast<uintptr_t>(parent)) +
+                       std::to_string(WindowHandleValue(parent)) +
                        " userDataFolder=" + Utf8(user_data_folder_.c_str()));
   ComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> keep(handler);
   ComPtr<ICoreWebView2Environment> self(this);

@@ -11,6 +11,7 @@
 #include "webview2common/message/ipc_protocol.h"
 #include "webview2common/text_convert.h"
 #include "webview2common/url_parts.h"
+#include "webview2common/window_handle_win.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ TEST(HostEngine, BlankWindowWaitsForLoadUrlAndReportsReadyBeforeNavigating) {
   EXPECT_EQ(ready.window_id, 256);
   HWND window = host.FindBrowserWindow(L"window 256");
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(static_cast<uint32_t>(ready.number), static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window)));
+  EXPECT_EQ(static_cast<uint32_t>(ready.number), WindowHandleValue(window));
   const std::string view = std::to_string(ready.number);
   ASSERT_TRUE(host.WaitFor([&] { return FindLine(host.EngineCalls(), view + " Navigate https://a.example/app/") >= 0; }));
 }

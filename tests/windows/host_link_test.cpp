@@ -6,6 +6,7 @@
 #include "crlf_lines.h"
 #include "host_session.h"
 #include "webview2common/message/ipc_protocol.h"
+#include "webview2common/window_handle_win.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ RECT RectInParent(HWND window, HWND parent) {
 corvane::HostWindowSettings Second(const HostSession& host, int32_t id, const char16_t* title) {
   corvane::HostWindowSettings s;
   s.window_id = id;
-  s.parent_window = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(host.parent_window));
+  s.parent_window = WindowHandleValue(host.parent_window);
   s.rect = corvane::HostRect{50, 60, 200, 100};
   s.title = title;
   return s;
@@ -192,7 +193,7 @@ TEST(HostLink, ParentWindowThatIsNoWindowEndsTheHostAtOnce) {
   wchar_t saved[MAX_PATH] = {};
   GetEnvironmentVariableW(L"TMP", saved, MAX_PATH);
   SetEnvironmentVariableW(L"TMP", (host.temp_folder + L"\\").c_str());
-  ASSERT_TRUE(host.link.StartHost(ProgramFolder() + L"\\Corvane.exe", s));
+  ASSERT_TRUE(host.link.StartHost(testwin::HostProgram(), s));
   SetEnvironmentVariableW(L"TMP", saved);
   EXPECT_EQ(host.WaitForHostExit(), 0xFFFFFFFFu);
   EXPECT_EQ(host.CountLogLinesEndingWith("[main] quit process"), 1u);

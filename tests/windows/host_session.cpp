@@ -4,6 +4,7 @@
 #include "engine_client.h"
 #include "webview2common/message/channel.h"
 #include "webview2common/win_text.h"
+#include "webview2common/window_handle_win.h"
 
 namespace testwin {
 
@@ -72,7 +73,7 @@ HostSession::~HostSession() {
 corvane::HostWindowSettings HostSession::MainSettings(int32_t id) const {
   corvane::HostWindowSettings s;
   s.window_id = id;
-  s.parent_window = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(parent_window));
+  s.parent_window = WindowHandleValue(parent_window);
   s.rect = corvane::HostRect{0, 0, 800, 600};
   s.title = u"main window";
   s.channel = channel;
@@ -110,7 +111,7 @@ bool HostSession::Launch(const corvane::HostWindowSettings& main,
     saved.emplace_back(name, n > 0 && n < 1024 ? old : L"\x01");
     SetEnvironmentVariableW(name.c_str(), value.c_str());
   }
-  const bool started = link.StartHost(ProgramFolder() + L"\\Corvane.exe", main, extra);
+  const bool started = link.StartHost(HostProgram(), main, extra);
   for (const auto& [name, value] : saved) {
     SetEnvironmentVariableW(name.c_str(), value == L"\x01" ? nullptr : value.c_str());
   }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "host_program.h"
 #include "corvane_parent.h"
 
 namespace testwin {

@@ -5,8 +5,9 @@
 #include <string>
 
 #include "corvane_parent.h"
-#include "webview2common/program_path.h"
+#include "host_program.h"
 #include "webview2common/win_text.h"
+#include "webview2common/window_handle_win.h"
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 2;
@@ -24,9 +25,9 @@ int wmain(int argc, wchar_t** argv) {
   if (!link.Open(channel)) return 3;
   corvane::HostWindowSettings main;
   main.window_id = 256;
-  main.parent_window = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window));
+  main.parent_window = WindowHandleValue(window);
   main.rect = corvane::HostRect{0, 0, 320, 240};
-  if (!link.StartHost(ProgramFolder() + L"\\Corvane.exe", main)) return 4;
+  if (!link.StartHost(testwin::HostProgram(), main)) return 4;
   const std::string pid = std::to_string(link.host_process_id());
   HANDLE file = CreateFileW(argv[1], GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written = 0;

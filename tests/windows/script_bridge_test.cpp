@@ -64,7 +64,10 @@ TEST_F(ScriptBridge, ExecuteRoundTrip) {
   EXPECT_EQ(call.window_id, 256);
   ASSERT_GE(call.texts.size(), 2u);
   EXPECT_EQ(call.texts[0], u"getUser");
-  EXPECT_TRUE(std::regex_match(std::string(call.texts[1].begin(), call.texts[1].end()), std::regex("&[0-9A-F]{8}")));
+  // "&" and the callback's whole address: eight digits in the x86 host, sixteen in the x64 one.
+  const std::string digits = std::to_string(2 * testwin::HostPointerSize());
+  EXPECT_TRUE(std::regex_match(std::string(call.texts[1].begin(), call.texts[1].end()),
+                               std::regex("&[0-9A-F]{" + digits + "}")));
   EXPECT_EQ(std::vector<std::u16string>(call.texts.begin() + 2, call.texts.end()),
             (std::vector<std::u16string>{u"a", u"5", u"-1"})) << "a boolean converts as -1";
 

@@ -11,6 +11,7 @@
 #include "webview2common/program_path.h"
 #include "webview2common/text_convert.h"
 #include "webview2common/win_text.h"
+#include "webview2common/window_handle_win.h"
 
 namespace {
 
@@ -153,7 +154,7 @@ int wmain() {
   }
   corvane::HostWindowSettings main;
   main.window_id = 256;
-  main.parent_window = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(parent));
+  main.parent_window = WindowHandleValue(parent);
   main.rect = corvane::HostRect{0, 0, 800, 600};
   main.title = u"main";
   main.url = u"about:blank";
