@@ -228,7 +228,12 @@ bool HostObjectImp::ExecuteByName(const std::u16string& name, const DISPPARAMS& 
     SetVariantText(result, kNotImplemented);
     return false;
   }
-  if (name == u"CallBuiltinSync") return builtins_ && builtins_->SyncCall(&params, result);
+  if (name == u"CallBuiltinSync") {
+    // A built-in that runs a modal loop may see the window close (and the tables cleared)
+    // before it returns: the call holds the built-ins it runs.
+    const std::shared_ptr<InternalFun> builtins = builtins_;
+    return builtins && builtins->SyncCall(&params, result);
+  }
   if (name == u"CallBuiltinAsync") return DoCallBuiltinAsync(params, result);
   return DoParentFunction(name, params, result);
 }

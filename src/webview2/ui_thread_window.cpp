@@ -15,15 +15,18 @@ bool CUIThreadWindow::Init(bool) {
          nullptr;
 }
 
-void CUIThreadWindow::PostTask(Task task) {
-  if (dispatch_message_ == 0 || !task) return;
+bool CUIThreadWindow::PostTask(Task task) {
+  // Without the window a post would land in the posting thread's own queue, where nothing
+  // runs or frees the task.
+  if (dispatch_message_ == 0 || !task || !IsWindow()) return false;
   auto copy = std::make_unique<Task>(std::move(task));
   tasks_.Add(copy.get());
-  if (PostMessageW(m_hWnd, dispatch_message_, reinterpret_cast<WPARAM>(copy.get()), 0)) {
-    copy.release();  // the window procedure owns it now
-  } else {
+  if (!PostMessageW(m_hWnd, dispatch_message_, reinterpret_cast<WPARAM>(copy.get()), 0)) {
     tasks_.Take(copy.get());
+    return false;
   }
+  copy.release();  // the window procedure owns it now
+  return true;
 }
 
 bool CUIThreadWindow::ProcessWindowMessage(HWND, UINT message, WPARAM wparam, LPARAM,

@@ -26,9 +26,10 @@ class CUIThreadWindow : public CWindowBase, public CSingletonT<CUIThreadWindow> 
   // Creates the window on the calling thread, which becomes the UI thread. A second call
   // returns true and creates nothing.
   bool Init(bool on_current_thread = true);
-  // From any thread. Dropped before Init or when posting fails; otherwise the task is owned by
-  // the UI thread from the moment it is posted.
-  void PostTask(Task task);
+  // From any thread. False, with the task released unrun, before Init, when the window could
+  // not be created or when posting fails; otherwise the task is owned by the UI thread from
+  // the moment it is posted.
+  bool PostTask(Task task);
 
   DWORD ui_thread_id() const { return ui_thread_id_; }
 

@@ -135,12 +135,19 @@ bool CWebView2Impl::LoadUrl(const std::u16string& url, const std::u16string& coo
   LOG_INFO("load url=", url);
   if (url.empty()) return false;
   if (!cookies.empty()) SetCookie(url, cookies);
+  if (creating_) {
+    // The browser is on its way (or announcing itself with event 1): its first navigation goes
+    // to the latest address, and no second environment or controller is started.
+    current_url_ = url;
+    return true;
+  }
   if (!webview_) {
     const WindowRect& r = settings_.tab_rect;
     if (IsWindow()) {
       SetWindowPos(m_hWnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER);
     }
     current_url_ = url;
+    creating_ = true;
     if (!primary_ && environment_) {
       RequestController();
     } else {
@@ -149,15 +156,19 @@ bool CWebView2Impl::LoadUrl(const std::u16string& url, const std::u16string& coo
     return true;
   }
   current_url_ = url;
+  // A compound archive address navigates to the archive's virtual folder, as the first load
+  // does; any other address is left as given.
   RewriteUrl(url);
-  // The address is navigated to as given; the rewrite only updates the archive addressing.
-  return SUCCEEDED(webview_->Navigate(as_wcstr(url)));
+  return SUCCEEDED(webview_->Navigate(as_wcstr(current_url_)));
 }
 
 void CWebView2Impl::InitializeWebView() {
   LOG_INFO("InitializeWebView");
   CEnvironmentOptions* options = CEnvironmentOptions::Create();
-  if (options == nullptr) return;
+  if (options == nullptr) {
+    creating_ = false;
+    return;
+  }
   auto held = ComPtr<ICoreWebView2EnvironmentOptions>::Attach(options);
   if (FAILED(options->put_AdditionalBrowserArguments(as_wcstr(settings_.edge_cmd)))) {
     LOG_INFO("put_AdditionalBrowserArguments fail");
@@ -177,6 +188,7 @@ void CWebView2Impl::InitializeWebView() {
       nullptr, as_wcstr(user_data), held.get(), handler.get());
   LOG_INFO("CreateCoreWebView2EnvironmentWithOptions hr=", static_cast<long>(hr));
   if (hr >= 0) return;
+  creating_ = false;
   if (listener_ != nullptr) {
     listener_->OnCreateFailed(this, current_url_, u"CreateCoreWebView2EnvironmentWithOptions fail");
   } else if (IsWindow()) {
@@ -187,7 +199,11 @@ void CWebView2Impl::InitializeWebView() {
 HRESULT CWebView2Impl::OnCreateEnvironmentCompleted(HRESULT result,
                                                     ICoreWebView2Environment* environment) {
   LOG_INFO("OnCreateEnvironmentCompleted result=", static_cast<long>(result));
-  if (result != S_OK || environment == nullptr) return S_OK;
+  if (result != S_OK || environment == nullptr) {
+    // The parent would otherwise wait for event 1 forever.
+    ReportCreateFailed(u"CreateCoreWebView2EnvironmentWithOptions fail");
+    return S_OK;
+  }
   environment_ = ComPtr<ICoreWebView2Environment>(environment);
   RequestController();
   return S_OK;
@@ -199,30 +215,45 @@ void CWebView2Impl::RequestController() {
       WhileAlive([](CWebView2Impl* self, HRESULT result, ICoreWebView2Controller* controller) {
         return self->OnCreateCoreWebView2ControllerCompleted(result, controller);
       }));
-  environment_->CreateCoreWebView2Controller(m_hWnd, handler.get());
+  const HRESULT hr = environment_->CreateCoreWebView2Controller(m_hWnd, handler.get());
+  if (FAILED(hr)) ReportCreateFailed(ControllerFailure(hr));
+}
+
+std::u16string CWebView2Impl::ControllerFailure(HRESULT result) {
+  return u"CreateCoreWebView2Controller fail, error: " +
+         text::AsciiToUtf16(std::to_string(static_cast<long>(result)));
+}
+
+void CWebView2Impl::ReportCreateFailed(const std::u16string& reason) {
+  creating_ = false;
+  if (listener_ != nullptr) listener_->OnCreateFailed(this, current_url_, reason);
 }
 
 HRESULT CWebView2Impl::OnCreateCoreWebView2ControllerCompleted(HRESULT result,
                                                                ICoreWebView2Controller* controller) {
   LOG_INFO("OnCreateCoreWebView2ControllerCompleted result=", static_cast<long>(result));
   if (result != S_OK) {
-    if (listener_ != nullptr) {
-      listener_->OnCreateFailed(this, current_url_,
-                                u"CreateCoreWebView2Controller fail, error: " +
-                                    text::AsciiToUtf16(std::to_string(static_cast<long>(result))));
-    }
+    ReportCreateFailed(ControllerFailure(result));
     return S_OK;
   }
-  if (listener_ != nullptr) listener_->OnCreated(this);
   controller_ = ComPtr<ICoreWebView2Controller>(controller);
   if (controller_) controller_->get_CoreWebView2(webview_.Put());
   if (!webview_) {
+    creating_ = false;
+    if (listener_ != nullptr) listener_->OnCreated(this);
     LOG_INFO("OnCreateCoreWebView2ControllerCompleted fail");
     return S_OK;
   }
   ApplyPageSettings();
   webview_->get_BrowserProcessId(&browser_process_id_);
   if (auto webview2 = webview_.As<ICoreWebView2_2>()) webview2->get_CookieManager(cookie_manager_.Put());
+  SetPendingCookies();
+  // Event 1 goes out with the window complete: a parent that navigates from its handler only
+  // replaces the first address (the chain is still "creating"), and one that closes the window
+  // there ends the creation here.
+  if (listener_ != nullptr) listener_->OnCreated(this);
+  if (closed_) return S_OK;
+  creating_ = false;
   RewriteUrl(std::u16string(current_url_));
   webview_->AddScriptToExecuteOnDocumentCreated(as_wcstr(document_script_), nullptr);
   if (FAILED(webview_->Navigate(as_wcstr(current_url_)))) {
@@ -278,6 +309,9 @@ void CWebView2Impl::SetMute(bool muted) {
 }
 
 void CWebView2Impl::Close() {
+  closed_ = true;
+  creating_ = false;
+  pending_cookies_.clear();
   if (webview_) {
     webview_->remove_DocumentTitleChanged(title_changed_);
     webview_->remove_SourceChanged(source_changed_);
@@ -293,7 +327,13 @@ void CWebView2Impl::Close() {
 }
 
 bool CWebView2Impl::SetCookie(const std::u16string& url, const std::u16string& cookies) {
-  if (url.empty() || cookies.empty() || !cookie_manager_) return false;
+  if (url.empty() || cookies.empty()) return false;
+  if (!cookie_manager_) {
+    if (webview_ || closed_) return false;  // a web view without a cookie manager never gets one
+    // Kept until the cookie manager exists, and set there before the first navigation.
+    pending_cookies_.emplace_back(url, cookies);
+    return true;
+  }
   const UrlHostPath parts = SplitHostAndPath(url);
   const std::u16string path = parts.path.empty() ? u"/" : parts.path;
   int stored = 0;
@@ -310,6 +350,12 @@ bool CWebView2Impl::SetCookie(const std::u16string& url, const std::u16string& c
     ++stored;
   }
   return stored > 0;
+}
+
+void CWebView2Impl::SetPendingCookies() {
+  std::vector<std::pair<std::u16string, std::u16string>> pending;
+  pending.swap(pending_cookies_);
+  for (const auto& [url, cookies] : pending) SetCookie(url, cookies);
 }
 
 namespace {
@@ -580,10 +626,14 @@ bool CWebView2Impl::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wparam,
       Show(true);
       result = 0;
       return true;
-    case kDrainPageCalls:
+    case kDrainPageCalls: {
+      // The page functions run across the process boundary, and a close arriving meanwhile
+      // would free this window under the loop: hold it until the drain is done.
+      const std::shared_ptr<CWebView2Impl> keep = weak_from_this().lock();
       DrainPageCalls();
       result = 0;
       return true;
+    }
     default:
       return false;
   }

@@ -109,6 +109,11 @@ class CWebView2Impl : public OrmWebView::IWebView,
   void OnCreate(HWND hwnd);
   void InitializeWebView();
   void RequestController();
+  static std::u16string ControllerFailure(HRESULT result);
+  // Ends a creation chain that failed and tells the parent (event 4 with the reason).
+  void ReportCreateFailed(const std::u16string& reason);
+  // Sets the cookies kept while the cookie manager did not exist yet.
+  void SetPendingCookies();
   HRESULT OnCreateEnvironmentCompleted(HRESULT result, ICoreWebView2Environment* environment);
   HRESULT OnCreateCoreWebView2ControllerCompleted(HRESULT result, ICoreWebView2Controller* controller);
   void ApplyPageSettings();
@@ -157,6 +162,10 @@ class CWebView2Impl : public OrmWebView::IWebView,
 
   std::map<std::u16string, std::u16string> mime_overrides_;
   std::vector<PageCall> pending_calls_;
+  // Between the request of an environment or controller and the first navigation.
+  bool creating_ = false;
+  bool closed_ = false;
+  std::vector<std::pair<std::u16string, std::u16string>> pending_cookies_;  // url, cookie text
   std::atomic<bool> drained_{false};
   std::u16string referrer_;
   ArchiveAddress archive_;

@@ -21,12 +21,20 @@ CWebView2IPC::~CWebView2IPC() {
 bool CWebView2IPC::Init(const std::u16string& command_line) {
   if (command_line.empty()) return false;
   CUIThreadWindow::Instance().Init(true);
-  CreateWindowFromText(command_line, true);
+  const WindowSettings settings = ParseWindowSettings(command_line, data_directory_);
+  if (!IsValidWindowId(settings.web_view_id)) {
+    // Every message of such a window would carry a corrupted code: the host ends, as it does
+    // when the parent's window is missing.
+    LOG_INFO("invalid web_view_id=", settings.web_view_id, ", quit");
+    PostQuitMessage(0);
+    return false;
+  }
+  CreateWindowFromSettings(settings, command_line, true);
   return true;
 }
 
-void CWebView2IPC::CreateWindowFromText(const std::u16string& text, bool main) {
-  const WindowSettings settings = ParseWindowSettings(text, data_directory_);
+void CWebView2IPC::CreateWindowFromSettings(const WindowSettings& settings,
+                                            const std::u16string& text, bool main) {
   if (main) channel_.Init(settings.ChannelName());
   channel_.AddListener(this);
   auto window = std::make_shared<CWebView2Impl>(settings, this, text, main);
@@ -162,7 +170,14 @@ void CWebView2IPC::OnCreateCommand(uint32_t id, const std::u16string& text) {
   }
   const std::u16string placed = u" --programe-placement " + text;
   LOG_INFO("receive create webview cmd:", placed);
-  CreateWindowFromText(placed, false);
+  // The window is registered under the id in its settings: a text naming another id (a live
+  // window's among them) or an id no message can carry creates nothing.
+  const WindowSettings settings = ParseWindowSettings(placed, data_directory_);
+  if (!IsValidWindowId(settings.web_view_id) || static_cast<uint32_t>(settings.web_view_id) != id) {
+    LOG_INFO("create webview refused: web_view_id=", settings.web_view_id, " for window ", id);
+    return;
+  }
+  CreateWindowFromSettings(settings, placed, false);
 }
 
 void CWebView2IPC::OnCallPageFunction(uint32_t id, PickleIterator& body) {

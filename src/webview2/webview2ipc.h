@@ -47,7 +47,8 @@ class CWebView2IPC : public IChannelListener2,
   int32_t main_window_id() const { return main_window_id_; }
 
  private:
-  void CreateWindowFromText(const std::u16string& text, bool main);
+  void CreateWindowFromSettings(const WindowSettings& settings, const std::u16string& text,
+                                bool main);
   void OnCreateCommand(uint32_t id, const std::u16string& text);
   void OnCallPageFunction(uint32_t id, PickleIterator& body);
   void WatchParent(uint32_t parent_wnd);

@@ -60,4 +60,27 @@ TEST(UIThreadWindow, TaskOwnsItsCapturedState) {
   EXPECT_TRUE(watch.expired()) << "and frees it once run";
 }
 
+// Refuses the creation of every window of this thread while it is installed.
+LRESULT CALLBACK RefuseWindows(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HCBT_CREATEWND) return 1;
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+TEST(UIThreadWindow, TaskPostedWhenTheWindowCouldNotBeCreatedIsReleasedUnrun) {
+  CUIThreadWindow window;
+  HHOOK hook = SetWindowsHookExW(WH_CBT, &RefuseWindows, nullptr, GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  EXPECT_FALSE(window.Init(true));
+  UnhookWindowsHookEx(hook);
+  ASSERT_FALSE(window.IsWindow());
+
+  auto shared = std::make_shared<int>(7);
+  std::weak_ptr<int> watch = shared;
+  bool ran = false;
+  EXPECT_FALSE(window.PostTask([shared = std::move(shared), &ran] { ran = true; }));
+  EXPECT_TRUE(watch.expired()) << "the task is released at once, not left in the thread's queue";
+  Pump(100);
+  EXPECT_FALSE(ran);
+}
+
 }  // namespace

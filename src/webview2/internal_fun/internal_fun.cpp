@@ -1,16 +1,15 @@
 #include "webview2/internal_fun/internal_fun.h"
 
-#include <atomic>
-
 #include "log/logger.h"
+#include "webview2/internal_fun/call_counter.h"
 #include "webview2/ui_thread_window.h"
 #include "webview2common/com_text.h"
 #include "webview2common/text_convert.h"
 #include "webview2common/win_text.h"
 
 int32_t NextCallId() {
-  static std::atomic<int32_t> counter{0};
-  return counter.fetch_add(1) + 1;
+  static CallCounter counter;
+  return counter.Next();
 }
 
 const BuiltinEntry* BuiltinTable::Find(const std::u16string& name) const {

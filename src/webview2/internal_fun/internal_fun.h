@@ -52,8 +52,8 @@ class InternalMiscFun : public BuiltinTable {
   InternalMiscFun();
 };
 
-// The process-wide call id shared by external.Execute and external.CallBuiltinAsync: the
-// incremented value, first id 1.
+// The process-wide call id shared by external.Execute and external.CallBuiltinAsync: first id
+// 1, then one more each call, back to 1 after the largest 32-bit value.
 int32_t NextCallId();
 
 class InternalFun : public std::enable_shared_from_this<InternalFun> {

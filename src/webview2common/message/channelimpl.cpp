@@ -14,7 +14,7 @@ CChannelImpl::~CChannelImpl() { Uninit(); }
 bool CChannelImpl::Connect(const std::wstring& peer_name) {
   if (IsWindow()) return true;
   peer_name_ = peer_name;
-  peer_ = FindWindowW(peer_name_.c_str(), peer_name_.c_str());
+  peer_.store(FindWindowW(peer_name_.c_str(), peer_name_.c_str()));
   const RECT empty{0, 0, 0, 0};
   CreateBoundWindow(own_name_.c_str(), CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, nullptr, empty,
                     own_name_.c_str(), WS_POPUP, 0);
@@ -34,8 +34,13 @@ void CChannelImpl::RemoveListener(IChannelListener* listener) {
 }
 
 HWND CChannelImpl::PeerWindow() {
-  if (!::IsWindow(peer_)) peer_ = FindWindowW(peer_name_.c_str(), peer_name_.c_str());
-  return ::IsWindow(peer_) ? peer_ : nullptr;
+  // Both the UI thread and the sender thread look the peer up; the handle is shared atomically.
+  HWND peer = peer_.load();
+  if (!::IsWindow(peer)) {
+    peer = FindWindowW(peer_name_.c_str(), peer_name_.c_str());
+    peer_.store(peer);
+  }
+  return ::IsWindow(peer) ? peer : nullptr;
 }
 
 bool CChannelImpl::DirectSend(const IPC::Message& message, bool immediate_dispatch) {
@@ -97,23 +102,34 @@ DWORD WINAPI CChannelImpl::SenderThread(void* self) {
 
 void CChannelImpl::SenderLoop() {
   const HANDLE events[2] = {stop_event_, work_event_};
+  DWORD wait = INFINITE;
   for (;;) {
-    const DWORD signalled = WaitForMultipleObjects(2, events, FALSE, INFINITE);
-    if (signalled != WAIT_OBJECT_0 + 1) return;
+    const DWORD signalled = WaitForMultipleObjects(2, events, FALSE, wait);
+    if (signalled == WAIT_OBJECT_0) {
+      // Shutting down: what the peer can still take goes out (the main window's closed event
+      // among it); the rest is dropped with the queue.
+      SendQueued();
+      return;
+    }
+    if (signalled != WAIT_OBJECT_0 + 1 && signalled != WAIT_TIMEOUT) return;
+    // While the peer's window is missing, try again after a pause instead of spinning; new
+    // work tries again at once.
+    wait = SendQueued() ? INFINITE : kRetryIntervalMs;
+  }
+}
+
+bool CChannelImpl::SendQueued() {
+  for (;;) {
     IPC::Message message;
     {
       CAutoLocker lock(queue_lock_);
-      if (queue_.empty()) continue;
+      if (queue_.empty()) return true;
       message = queue_.front();
-      queue_.pop_front();
-      if (!queue_.empty()) SetEvent(work_event_);
     }
-    if (message.type() == 0) continue;
-    if (!DirectSend(message, false)) {
-      // The peer's window is not there (yet): the message goes out after a later send.
-      CAutoLocker lock(queue_lock_);
-      queue_.push_back(message);
-    }
+    // The front message leaves the queue only once sent, so the order never changes.
+    if (message.type() != 0 && !DirectSend(message, false)) return false;
+    CAutoLocker lock(queue_lock_);
+    if (!queue_.empty()) queue_.pop_front();
   }
 }
 

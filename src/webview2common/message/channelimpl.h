@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <deque>
 #include <map>
 #include <string>
@@ -25,6 +26,9 @@ class CChannelImpl : public CWindowBase {
   static constexpr UINT kPeerProcessExited = WM_USER + 102;
   static constexpr DWORD kSendTimeoutMs = 5000;
   static constexpr DWORD kSenderStopTimeoutMs = 10000;
+  // How long the sender waits before trying a queued message again when the peer's window is
+  // missing.
+  static constexpr DWORD kRetryIntervalMs = 100;
 
   explicit CChannelImpl(std::wstring own_name);
   ~CChannelImpl() override;
@@ -59,6 +63,9 @@ class CChannelImpl : public CWindowBase {
   bool StartSender();
   static DWORD WINAPI SenderThread(void* self);
   void SenderLoop();
+  // Sends the queued messages in order; false when the peer could not take the front one,
+  // which then stays at the front.
+  bool SendQueued();
   void Deliver(const void* data, size_t length);
   void RegisterProcessWaitExit(HANDLE process);
   void StopWatching();
@@ -68,7 +75,7 @@ class CChannelImpl : public CWindowBase {
 
   std::wstring peer_name_;
   std::wstring own_name_;
-  HWND peer_ = nullptr;
+  std::atomic<HWND> peer_{nullptr};
   volatile LONG shut_down_ = 0;
   bool destroying_ = false;  // the destroy message is honoured only from Uninit
   bool session_ending_ = false;
