@@ -8,7 +8,7 @@ set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 # The suites that start the host.
-host_suites='HostLink.*:HostEngine.*:ScriptBridge.*:Archives.*:Cookies.*:MixedBitness.*'
+host_suites='HostLink.*:HostEngine.*:ScriptBridge.*:Archives.*:Cookies.*:Lifecycle.*:MixedBitness.*'
 
 for run in "$@"; do
   arch=${run%%:*}

@@ -194,6 +194,8 @@ std::string Engine::Execute(const std::string& request) {
     else if (f[1] == "controller-result") controller_result = ParseHresult(f[2]);
     else if (f[1] == "navigate-result") navigate_result = ParseHresult(f[2]);
     else if (f[1] == "environment-result") environment_result = ParseHresult(f[2]);
+    else if (f[1] == "environment-completion-result") environment_completion_result = ParseHresult(f[2]);
+    else if (f[1] == "controller-request-result") controller_request_result = ParseHresult(f[2]);
     else return "error: unknown setting " + f[1];
     return "ok";
   }
@@ -283,6 +285,11 @@ __declspec(dllexport) HRESULT STDMETHODCALLTYPE CreateCoreWebView2EnvironmentWit
   ComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> keep(handler);
   const std::wstring folder = user_data_folder != nullptr ? user_data_folder : L"";
   engine.Post([keep, folder] {
+    const HRESULT result = Engine::Get().environment_completion_result;
+    if (FAILED(result)) {
+      keep->Invoke(result, nullptr);
+      return;
+    }
     auto environment = ComPtr<ICoreWebView2Environment>::Attach(new EngineEnvironment(folder));
     keep->Invoke(S_OK, environment.get());
   });

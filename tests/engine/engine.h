@@ -27,6 +27,8 @@ class Engine {
 
   bool runtime_missing = false;
   HRESULT environment_result = S_OK;
+  HRESULT environment_completion_result = S_OK;
+  HRESULT controller_request_result = S_OK;
   HRESULT controller_result = S_OK;
   HRESULT navigate_result = S_OK;
   std::map<HWND, EngineWebView*> views;

@@ -332,6 +332,26 @@ HRESULT STDMETHODCALLTYPE EnginePageFunction::Invoke(DISPID id, REFIID, LCID loc
   line += ") dispid=" + std::to_string(id) + " locale=" + std::to_string(locale) +
           " flags=" + std::to_string(flags);
   Engine::Get().Record(line);
+  if (name_.rfind("slow", 0) == 0) {
+    // A real page function runs in the browser process: the caller's thread keeps handling
+    // window messages (the parent's commands among them) until it returns.
+    const DWORD until = GetTickCount() + 500;
+    MSG msg;
+    bool quit = false;
+    while (!quit && static_cast<LONG>(until - GetTickCount()) > 0) {
+      while (!quit && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+          PostQuitMessage(static_cast<int>(msg.wParam));  // left for the caller's loop
+          quit = true;
+          break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+      if (!quit) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    Engine::Get().Record(view_ + " page-function " + name_ + " returned");
+  }
   if (!name_.empty() && name_.back() == '!') return E_FAIL;
   if (result != nullptr) {
     VariantClear(result);
@@ -471,6 +491,7 @@ HRESULT STDMETHODCALLTYPE EngineEnvironment::CreateCoreWebView2Controller(
   Engine::Get().Record("CreateCoreWebView2Controller window=" +
                        std::to_string(WindowHandleValue(parent)) +
                        " userDataFolder=" + Utf8(user_data_folder_.c_str()));
+  if (FAILED(Engine::Get().controller_request_result)) return Engine::Get().controller_request_result;
   ComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> keep(handler);
   ComPtr<ICoreWebView2Environment> self(this);
   // Completion comes later, on the UI thread, as the real runtime does it.

@@ -176,6 +176,50 @@ TEST_F(Archives, DamagedEntriesAreLeftOutOthersServed) {
   EXPECT_GE(host.CountLogLinesEndingWith("index.html: CRC-32 mismatch"), 1u);
 }
 
+TEST_F(Archives, CompoundNavigationOfALiveWindowServesTheArchive) {
+  HostSession host;
+  const std::string view = Open(host, u"https://plain.example/");
+  ASSERT_FALSE(view.empty());
+  const std::u16string url = Compound(L"k1", archive_, u"index.html");
+  host.link.set_delivery(corvane::ParentLink::Delivery::kImmediate);
+  ASSERT_TRUE(host.link.Navigate(256, url));
+  const std::string digest = Md5::HexDigest(text::Utf16ToUtf8(url));
+  const auto calls = host.EngineCalls();
+  EXPECT_NE(std::find(calls.begin(), calls.end(),
+                      view + " Navigate " + Narrow(folder_) + "\\zip_" + digest + "\\app.dat|index.html"),
+            calls.end())
+      << "a later compound address navigates to the archive's folder, as the first load does";
+  EXPECT_EQ(std::find(calls.begin(), calls.end(), view + " Navigate " + text::Utf16ToUtf8(url)), calls.end());
+  std::string base = "file:///" + Narrow(folder_) + "/zip_" + digest + "/";
+  std::replace(base.begin(), base.end(), '\\', '/');
+  EXPECT_NE(host.Engine("request\t" + view + "\t" + base + "app.dat|index.html").find("body=" + HexOf(kIndex)),
+            std::string::npos);
+}
+
+TEST(Cookies, CookiesGivenBeforeTheBrowserExistsAreSetBeforeItsFirstNavigation) {
+  HostSession host;
+  corvane::HostWindowSettings main = host.MainSettings(256);
+  main.url = u"about:blank";
+  ASSERT_TRUE(host.StartWith(main));
+  ASSERT_TRUE(host.WaitFor([&] { return host.Engine("calls").find("GetAvailable") != std::string::npos; }));
+  host.link.set_delivery(corvane::ParentLink::Delivery::kImmediate);
+  // The navigation starts the browser; the cookie text comes with it, before any cookie manager.
+  ASSERT_TRUE(host.link.Navigate(256, u"https://h.example/a/b", u"early=1"));
+  ASSERT_TRUE(host.link.SetCookie(256, u"https://h.example/", u"later=2"));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; }));
+  const std::string view = std::to_string(host.events.Of(IPC::kEvtCreated)[0].number);
+  ASSERT_TRUE(host.WaitFor([&] { return host.Engine("cookies\t" + view).find("later=2") != std::string::npos; }));
+  EXPECT_EQ(host.Engine("cookies\t" + view),
+            "early=1 domain=h.example path=/a/b secure=0 httponly=0\n"
+            "later=2 domain=h.example path=/ secure=0 httponly=0\n");
+  const auto calls = host.EngineCalls();
+  const auto cookie = std::find_if(calls.begin(), calls.end(), [&](const std::string& l) { return l.find(view + " AddOrUpdateCookie early=1") == 0; });
+  const auto navigate = std::find(calls.begin(), calls.end(), view + " Navigate https://h.example/a/b");
+  ASSERT_NE(cookie, calls.end());
+  ASSERT_NE(navigate, calls.end());
+  EXPECT_LT(cookie, navigate);
+}
+
 TEST(Cookies, SetListAndDelete) {
   HostSession host;
   corvane::HostWindowSettings main = host.MainSettings(256);

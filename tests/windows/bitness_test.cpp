@@ -61,6 +61,7 @@ TEST(MixedBitness, HostOfTheChosenBitnessPlacesItsWindowInThisParentsWindow) {
 
   ASSERT_TRUE(host.link.Close(256));
   EXPECT_EQ(host.WaitForHostExit(), 0xFFFFFFFFu);
+  EXPECT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtClosed) == 1; }));
 }
 
 }  // namespace

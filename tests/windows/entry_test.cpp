@@ -23,7 +23,7 @@ class HostEntry : public testing::Test {
   // Runs the host with the temporary folder pointed at our own folder and tells it to quit.
   DWORD RunAndQuit(ChildProcess& host) {
     const ChildProcess::Environment env{{L"TMP", temp_ + L"\\"}, {L"TEMP", temp_ + L"\\"}};
-    if (!host.Start(testwin::HostProgram(), L"", env)) return 1000;
+    if (!host.Start(testwin::HostProgram(), L"--web_view_id=256", env)) return 1000;
     if (!host.PostToMainThread(WM_QUIT, 10000)) return 1001;
     return host.Wait(20000);
   }
@@ -64,7 +64,7 @@ TEST_F(HostEntry, StartsWithHighDpiSwitch) {
   ASSERT_TRUE(testwin::WriteFileBytes(log_folder_ + L"\\Corvane.log.on", ""));
   const ChildProcess::Environment env{{L"TMP", temp_ + L"\\"}, {L"TEMP", temp_ + L"\\"}};
   ChildProcess host;
-  ASSERT_TRUE(host.Start(testwin::HostProgram(), L"--enable_high_dpi", env));
+  ASSERT_TRUE(host.Start(testwin::HostProgram(), L"--web_view_id=256 --enable_high_dpi", env));
   ASSERT_TRUE(host.PostToMainThread(WM_QUIT, 10000));
   EXPECT_EQ(host.Wait(20000), 0xFFFFFFFFu);
   const std::vector<std::string> lines =
