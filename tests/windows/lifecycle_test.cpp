@@ -207,31 +207,31 @@ void StartBlank(HostSession& host) {
   host.link.set_delivery(corvane::ParentLink::Delivery::kImmediate);
 }
 
-TEST(Lifecycle, FailedEnvironmentCompletionIsReportedToTheParent) {
-  HostSession host;
-  StartBlank(host);
-  ASSERT_EQ(host.Engine("set\tenvironment-completion-result\t0x80004005"), "ok");
-  ASSERT_TRUE(host.link.Navigate(256, u"https://a.example/"));
-  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtLoadFailed) == 1; }));
-  EXPECT_EQ(host.events.Of(IPC::kEvtLoadFailed)[0].texts,
-            (std::vector<std::u16string>{u"https://a.example/", u"CreateCoreWebView2EnvironmentWithOptions fail"}));
-  EXPECT_EQ(host.events.Count(IPC::kEvtCreated), 0u);
+TEST(Lifecycle, CreationFailuresAfterTheRequestAreReportedToTheParent) {
+  struct Case {
+    const char* setting;  // the engine setting that makes the step fail, with E_FAIL/E_ACCESSDENIED
+    const char* result;
+    const char16_t* reason;
+  };
+  const Case cases[] = {
+      {"environment-completion-result", "0x80004005", u"CreateCoreWebView2EnvironmentWithOptions fail"},
+      {"controller-request-result", "0x80070005", u"CreateCoreWebView2Controller fail, error: -2147024891"},
+  };
+  for (const Case& c : cases) {
+    HostSession host;
+    StartBlank(host);
+    ASSERT_EQ(host.Engine(std::string("set\t") + c.setting + "\t" + c.result), "ok");
+    ASSERT_TRUE(host.link.Navigate(256, u"https://a.example/"));
+    ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtLoadFailed) == 1; })) << c.setting;
+    EXPECT_EQ(host.events.Of(IPC::kEvtLoadFailed)[0].texts,
+              (std::vector<std::u16string>{u"https://a.example/", c.reason}));
+    EXPECT_EQ(host.events.Count(IPC::kEvtCreated), 0u);
 
-  // A failed chain can be started again by the next navigation.
-  ASSERT_EQ(host.Engine("set\tenvironment-completion-result\t0"), "ok");
-  ASSERT_TRUE(host.link.Navigate(256, u"https://b.example/"));
-  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; }));
-}
-
-TEST(Lifecycle, RefusedControllerRequestIsReportedToTheParent) {
-  HostSession host;
-  StartBlank(host);
-  ASSERT_EQ(host.Engine("set\tcontroller-request-result\t0x80070005"), "ok");
-  ASSERT_TRUE(host.link.Navigate(256, u"https://a.example/"));
-  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtLoadFailed) == 1; }));
-  EXPECT_EQ(host.events.Of(IPC::kEvtLoadFailed)[0].texts,
-            (std::vector<std::u16string>{u"https://a.example/", u"CreateCoreWebView2Controller fail, error: -2147024891"}));
-  EXPECT_EQ(host.events.Count(IPC::kEvtCreated), 0u);
+    // A failed chain is started again by the next navigation.
+    ASSERT_EQ(host.Engine(std::string("set\t") + c.setting + "\t0"), "ok");
+    ASSERT_TRUE(host.link.Navigate(256, u"https://b.example/"));
+    ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; })) << c.setting;
+  }
 }
 
 TEST(Lifecycle, CloseWhileQueuedPageCallsRunKeepsTheWindowUntilTheyAreDone) {
