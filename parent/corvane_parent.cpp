@@ -65,39 +65,33 @@ bool ParentLink::Send(const IPC::Message& message) {
   }
 }
 
+template <typename Body>
+bool ParentLink::SendCommand(int32_t id, const Body& body) {
+  Message m = MakeCommand(id, Body::kCode);
+  return WriteBody(m, body) && Send(m);
+}
+
 bool ParentLink::Navigate(int32_t id, const std::u16string& url, const std::u16string& cookie) {
-  Message m = MakeCommand(id, kCmdNavigate);
-  return m.WriteString16(url) && m.WriteString16(cookie) && Send(m);
+  return SendCommand(id, NavigateCommand{url, cookie});
 }
 
 bool ParentLink::SetCookie(int32_t id, const std::u16string& url, const std::u16string& cookie) {
-  Message m = MakeCommand(id, kCmdSetCookie);
-  return m.WriteString16(url) && m.WriteString16(cookie) && Send(m);
+  return SendCommand(id, SetCookieCommand{url, cookie});
 }
 
 bool ParentLink::SetBounds(int32_t id, int32_t x, int32_t y, int32_t width, int32_t height) {
-  Message m = MakeCommand(id, kCmdSetBounds);
-  return m.WriteInt(x) && m.WriteInt(y) && m.WriteInt(width) && m.WriteInt(height) && Send(m);
+  return SendCommand(id, SetBoundsCommand{x, y, width, height});
 }
 
-bool ParentLink::Show(int32_t id, bool visible) {
-  Message m = MakeCommand(id, kCmdShow);
-  return m.WriteInt(visible ? 1 : 0) && Send(m);
-}
+bool ParentLink::Show(int32_t id, bool visible) { return SendCommand(id, ShowCommand{visible ? 1 : 0}); }
 
 bool ParentLink::Close(int32_t id) { return Send(MakeCommand(id, kCmdClose)); }
 
-bool ParentLink::Mute(int32_t id, bool muted) {
-  Message m = MakeCommand(id, kCmdMute);
-  return m.WriteBool(muted) && Send(m);
-}
+bool ParentLink::Mute(int32_t id, bool muted) { return SendCommand(id, MuteCommand{muted}); }
 
 bool ParentLink::CallPageFunction(int32_t id, int64_t call_id, const std::u16string& function,
                                   const std::vector<std::u16string>& arguments) {
-  Message m = MakeCommand(id, kCmdCallPageFunction);
-  bool ok = m.WriteInt64(call_id) && m.WriteString16(function);
-  for (const std::u16string& argument : arguments) ok = ok && m.WriteString16(argument);
-  return ok && Send(m);
+  return SendCommand(id, CallPageFunctionCommand{call_id, function, arguments});
 }
 
 bool ParentLink::AnswerPageCall(int32_t id, const PageCall& call,
@@ -106,25 +100,21 @@ bool ParentLink::AnswerPageCall(int32_t id, const PageCall& call,
 }
 
 bool ParentLink::GetCookies(int32_t id, const std::u16string& url, bool http_only_only) {
-  Message m = MakeCommand(id, kCmdGetCookies);
-  return m.WriteString16(url) && m.WriteInt(http_only_only ? 1 : 0) && Send(m);
+  return SendCommand(id, GetCookiesCommand{url, http_only_only ? 1 : 0});
 }
 
 bool ParentLink::RegisterParentFunction(int32_t id, const std::u16string& function) {
-  Message m = MakeCommand(id, kCmdRegisterParentFunction);
-  return m.WriteString16(function) && Send(m);
+  return SendCommand(id, RegisterParentFunctionCommand{function});
 }
 
 bool ParentLink::CreateBrowser(const HostWindowSettings& settings) {
   std::u16string text;
   if (!BuildSettingsText(settings, &text)) return false;
-  Message m = MakeCommand(settings.window_id, kCmdCreateBrowser);
-  return m.WriteString16(text) && Send(m);
+  return SendCommand(settings.window_id, CreateBrowserCommand{text});
 }
 
 bool ParentLink::DeleteCookie(int32_t id, const std::u16string& url, const std::u16string& name) {
-  Message m = MakeCommand(id, kCmdDeleteCookie);
-  return m.WriteString16(url) && m.WriteString16(name) && Send(m);
+  return SendCommand(id, DeleteCookieCommand{url, name});
 }
 
 bool ParentLink::GoBack(int32_t id) { return Send(MakeCommand(id, kCmdGoBack)); }
@@ -133,60 +123,64 @@ bool ParentLink::Reload(int32_t id) { return Send(MakeCommand(id, kCmdReload)); 
 bool ParentLink::Stop(int32_t id) { return Send(MakeCommand(id, kCmdStop)); }
 
 bool ParentLink::SetReferrer(int32_t id, const std::u16string& referrer) {
-  Message m = MakeCommand(id, kCmdSetReferrer);
-  return m.WriteString16(referrer) && Send(m);
+  return SendCommand(id, SetReferrerCommand{referrer});
 }
+
+namespace {
+
+// An event's body; one that is truncated or malformed is delivered with what could be read
+// (the values it lacks are empty texts and zeros), as the host does with commands.
+template <typename Body>
+Body ReadEvent(const IPC::Message& message) {
+  Body body;
+  (void)ReadBody(message, &body);
+  return body;
+}
+
+}  // namespace
 
 void ParentLink::OnReceiveMessage(const IPC::Message& message) {
   if (events_ == nullptr) return;
   const int32_t id = static_cast<int32_t>(WindowIdOf(message.type()));
-  PickleIterator body(message);
   switch (CodeOf(message.type())) {
     case kEvtCreated:
-      events_->OnWindowReady(id, static_cast<uint32_t>(ReadInt64(body)));
+      events_->OnWindowReady(id, static_cast<uint32_t>(ReadEvent<CreatedEvent>(message).window_handle));
       break;
     case kEvtClosed:
       events_->OnWindowClosed(id);
       break;
     case kEvtLoadFailed: {
-      const std::u16string url = ReadText(body);
-      events_->OnLoadFailed(id, url, ReadText(body));
+      const auto body = ReadEvent<LoadFailedEvent>(message);
+      events_->OnLoadFailed(id, body.url, body.reason.value_or(u""));
       break;
     }
     case kEvtPageLoaded:
-      events_->OnPageLoaded(id, ReadText(body));
+      events_->OnPageLoaded(id, ReadEvent<PageLoadedEvent>(message).url.value_or(u""));
       break;
     case kEvtSourceChanged:
-      events_->OnSourceChanged(id, ReadText(body));
+      events_->OnSourceChanged(id, ReadEvent<SourceChangedEvent>(message).text);
       break;
     case kEvtTitleChanged:
-      events_->OnTitleChanged(id, ReadText(body));
+      events_->OnTitleChanged(id, ReadEvent<TitleChangedEvent>(message).text);
       break;
     case kEvtNewWindow:
-      events_->OnNewWindowRequested(id, ReadText(body));
+      events_->OnNewWindowRequested(id, ReadEvent<NewWindowEvent>(message).text);
       break;
-    case kEvtPageCall: {
-      PageCall call;
-      call.call_id = ReadInt64(body);
-      call.function = ReadText(body);
-      call.key = ReadText(body);
-      call.arguments = ReadRemainingTexts(body);
-      events_->OnPageCall(id, call);
+    case kEvtPageCall:
+      events_->OnPageCall(id, ReadEvent<PageCallEvent>(message));
       break;
-    }
     case kEvtPageCallResult: {
-      const int64_t call_id = ReadInt64(body);
-      const int32_t status = ReadInt32(body);
-      events_->OnPageCallResult(id, call_id, status, ReadText(body));
+      const auto body = ReadEvent<PageCallResultEvent>(message);
+      events_->OnPageCallResult(id, body.call_id, body.status, body.result);
       break;
     }
     case kEvtCookieList: {
-      const std::u16string url = ReadText(body);
-      events_->OnCookies(id, url, ReadText(body));
+      const auto body = ReadEvent<CookieListEvent>(message);
+      events_->OnCookies(id, body.url, body.listing);
       break;
     }
     case kEvtFrameLoaded:
-      events_->OnFrameLoaded(id, ReadText(body));
+      events_->OnFrameLoaded(id, ReadEvent<FrameLoadedEvent>(message).text);
       break;
     default:
       events_->OnOtherEvent(id, message);

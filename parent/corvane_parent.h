@@ -36,12 +36,9 @@ namespace corvane {
 
 // A page's call of a parent function (event 10). When key is not empty the page awaits an
 // answer: reply with ParentLink::AnswerPageCall.
-struct PageCall {
-  int64_t call_id = 0;
-  std::u16string function;
-  std::u16string key;
-  std::vector<std::u16string> arguments;
-};
+// A page's call of a parent function (event 10): call id (0 when no answer is awaited),
+// function name, the page callback's key and the argument texts.
+using PageCall = IPC::PageCallEvent;
 
 // Event callbacks, all on the thread that opened the link. Each does nothing by default.
 class HostEvents {
@@ -121,6 +118,8 @@ class ParentLink : private IChannelListener2 {
   static bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms);
 
  private:
+  template <typename Body>
+  bool SendCommand(int32_t window_id, const Body& body);
   void OnReceiveMessage(const IPC::Message& message) override;
   int32_t ListenerRoute() override { return IPC::kHostRouting; }
   void OnPeerProcessExit(bool session_ending) override;

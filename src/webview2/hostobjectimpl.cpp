@@ -117,11 +117,8 @@ HRESULT HostObjectImp::LoadTypeInfo(UINT index, LCID, ITypeInfo** info) {
     if (FAILED(hr)) {
       LOG_INFO("load webview2.tlb fail ret=", static_cast<long>(hr));
       if (sender_ != nullptr) {
-        IPC::Message message = IPC::MakeHostMessage(static_cast<uint32_t>(settings_.web_view_id),
-                                                    IPC::kEvtLoadFailed);
-        message.WriteString16(settings_.url);
-        message.WriteString16(u"load webview2.tlb fail");
-        sender_->Send(message, true, false);
+        sender_->Send(IPC::MakeHostEvent(WindowId(), IPC::LoadFailedEvent{settings_.url, u"load webview2.tlb fail"}),
+                      true, false);
       }
       type_library_.Reset();  // retried on the next call
       return hr;
@@ -188,12 +185,8 @@ HRESULT STDMETHODCALLTYPE HostObjectImp::Invoke(DISPID id, REFIID, LCID, WORD fl
   return E_FAIL;
 }
 
-IPC::Message HostObjectImp::MakePageCall() const {
-  return IPC::MakeHostMessage(static_cast<uint32_t>(settings_.web_view_id), IPC::kEvtPageCall);
-}
-
-bool HostObjectImp::WriteArguments(IPC::Message& message, const DISPPARAMS& params, UINT first,
-                                   VARIANT* result, bool conversion_text) {
+bool HostObjectImp::ArgumentTexts(const DISPPARAMS& params, UINT first, VARIANT* result,
+                                  bool conversion_text, std::vector<std::u16string>* texts) {
   for (UINT i = first; i < params.cArgs; ++i) {
     const VARIANT& value = Arg(params, i);
     if (value.vt == VT_DISPATCH) {
@@ -210,9 +203,13 @@ bool HostObjectImp::WriteArguments(IPC::Message& message, const DISPPARAMS& para
       SetVariantText(result, text::AnsiToUtf16(e.what()));
       return false;
     }
-    message.WriteString16(text);
+    texts->push_back(std::move(text));
   }
   return true;
+}
+
+bool HostObjectImp::SendPageCall(const IPC::PageCallEvent& call) {
+  return sender_->Send(IPC::MakeHostEvent(WindowId(), call), true, false);
 }
 
 bool HostObjectImp::ExecuteByName(const std::u16string& name, const DISPPARAMS& params, VARIANT* result) {
@@ -264,12 +261,9 @@ bool HostObjectImp::DoExecuteDirect(const DISPPARAMS& params, VARIANT* result) {
     SetVariantText(result, kUnknownFunction);
     return false;
   }
-  IPC::Message message = MakePageCall();
-  message.WriteInt64(0);
-  message.WriteString16(BstrText(first));
-  message.WriteString16(u"");
-  if (!WriteArguments(message, params, 1, result, true)) return false;
-  sender_->Send(message, true, false);
+  IPC::PageCallEvent call{0, BstrText(first), u"", {}};
+  if (!ArgumentTexts(params, 1, result, true, &call.arguments)) return false;
+  SendPageCall(call);
   SetTrue(result);
   return true;
 }
@@ -291,12 +285,9 @@ bool HostObjectImp::DoExecute(const DISPPARAMS& params, VARIANT* result) {
     LOG_INFO("callback function RegisterFunction fail");
   }
   int64_t call_id = NextCallId();
-  IPC::Message message = MakePageCall();
-  message.WriteInt64(call_id);
-  message.WriteString16(BstrText(Arg(params, 0)));
-  message.WriteString16(key);
-  if (!WriteArguments(message, params, 2, result, true)) return false;
-  if (!sender_->Send(message, true, false)) call_id = 0;
+  IPC::PageCallEvent call{call_id, BstrText(Arg(params, 0)), key, {}};
+  if (!ArgumentTexts(params, 2, result, true, &call.arguments)) return false;
+  if (!SendPageCall(call)) call_id = 0;
   SetVariantText(result, text::AsciiToUtf16(std::to_string(call_id)));
   return true;
 }
@@ -331,12 +322,9 @@ bool HostObjectImp::DoCallBuiltinAsync(const DISPPARAMS& params, VARIANT* result
 
 bool HostObjectImp::DoParentFunction(const std::u16string& name, const DISPPARAMS& params, VARIANT* result) {
   if (sender_ == nullptr) return false;
-  IPC::Message message = MakePageCall();
-  message.WriteInt64(0);
-  message.WriteString16(name);
-  message.WriteString16(u"");
-  if (!WriteArguments(message, params, 0, result, false)) return false;
-  sender_->Send(message, true, false);
+  IPC::PageCallEvent call{0, name, u"", {}};
+  if (!ArgumentTexts(params, 0, result, false, &call.arguments)) return false;
+  SendPageCall(call);
   SetTrue(result);
   return true;
 }

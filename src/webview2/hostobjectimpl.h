@@ -10,11 +10,13 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "webview2/internal_fun/internal_fun.h"
 #include "webview2/webview_interfaces.h"
 #include "webview2/window_settings.h"
 #include "webview2common/com_ptr.h"
+#include "webview2common/message/ipc_protocol.h"
 
 // {2B753AB9-5E64-4F15-AAE6-DF06C167496D}
 inline const IID IID_IHostObjectImp = {0x2B753AB9, 0x5E64, 0x4F15, {0xAA, 0xE6, 0xDF, 0x06, 0xC1, 0x67, 0x49, 0x6D}};
@@ -83,11 +85,14 @@ class HostObjectImp : public IHostObjectImp, public IDispatch {
   bool DoExecute(const DISPPARAMS& params, VARIANT* result);
   bool DoCallBuiltinAsync(const DISPPARAMS& params, VARIANT* result);
   bool DoParentFunction(const std::u16string& name, const DISPPARAMS& params, VARIANT* result);
-  // Writes script arguments from index `first` on as texts; false with an error text (or none
-  // when objects are allowed to fail silently) when one is an object or cannot be converted.
-  bool WriteArguments(IPC::Message& message, const DISPPARAMS& params, UINT first, VARIANT* result,
-                      bool with_text);
-  IPC::Message MakePageCall() const;
+  // Script arguments from index `first` on as texts; false with an error text in *result (or
+  // none for a failed conversion when conversion_text is false) when one is an object or
+  // cannot be converted.
+  static bool ArgumentTexts(const DISPPARAMS& params, UINT first, VARIANT* result,
+                            bool conversion_text, std::vector<std::u16string>* texts);
+  // Sends event 10 for this host object's window, queued.
+  bool SendPageCall(const IPC::PageCallEvent& call);
+  uint32_t WindowId() const { return static_cast<uint32_t>(settings_.web_view_id); }
 
   LONG refs_ = 1;
   ComPtr<ITypeLib> type_library_;

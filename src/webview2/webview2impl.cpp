@@ -108,13 +108,6 @@ RECT CWebView2Impl::ClientRect() const {
   return rect;
 }
 
-void CWebView2Impl::SendToParent(uint32_t code, std::initializer_list<std::u16string> texts) {
-  if (sender_ == nullptr) return;
-  IPC::Message message = IPC::MakeHostMessage(tag_, code);
-  for (const std::u16string& text : texts) message.WriteString16(text);
-  sender_->Send(message, true, false);
-}
-
 void CWebView2Impl::OnCreate(HWND hwnd) {
   settings_.window = WindowHandleValue(hwnd);
   std::wstring version;
@@ -124,7 +117,7 @@ void CWebView2Impl::OnCreate(HWND hwnd) {
     return;
   }
   if (!primary_) {
-    SendToParent(IPC::kEvtLoadFailed, {current_url_});
+    SendToParent(IPC::LoadFailedEvent{current_url_, std::nullopt});
     return;
   }
   PostMessageW(hwnd, WM_CLOSE, 0, 0);
@@ -402,7 +395,7 @@ HRESULT CWebView2Impl::GetCookies(const std::u16string& url, bool http_only) {
         }
         const std::u16string text = FormatCookieListing(cookies, count, http_only);
         LOG_INFO("get cookie result:", text);
-        self->SendToParent(IPC::kEvtCookieList, {self->current_url_, text});
+        self->SendToParent(IPC::CookieListEvent{self->current_url_, text});
         return S_OK;
       }));
   return cookie_manager_->GetCookies(as_wcstr(url), handler.get());
@@ -552,16 +545,12 @@ void CWebView2Impl::DrainPageCalls() {
   std::vector<PageCall> calls;
   calls.swap(pending_calls_);
   for (const PageCall& call : calls) {
-    int32_t status = IPC::kCallNotCalled;
-    std::u16string result;
+    IPC::PageCallResultEvent answer;
+    answer.call_id = call.request_id;
+    answer.status = IPC::kCallNotCalled;
     bool queue = false;
-    CallPageFunction(call.name, call.arguments, result, status, queue);
-    if (sender_ == nullptr) continue;
-    IPC::Message message = IPC::MakeHostMessage(tag_, IPC::kEvtPageCallResult);
-    message.WriteInt64(call.request_id);
-    message.WriteInt(status);
-    message.WriteString16(result);
-    sender_->Send(message, true, false);
+    CallPageFunction(call.name, call.arguments, answer.result, answer.status, queue);
+    SendToParent(answer);
   }
 }
 

@@ -18,6 +18,7 @@
 #include "webview2/webview_interfaces.h"
 #include "webview2/window_settings.h"
 #include "webview2common/com_ptr.h"
+#include "webview2common/message/ipc_protocol.h"
 #include "webview2common/pending_pointers.h"
 #include "webview2common/window_base.h"
 
@@ -125,8 +126,11 @@ class CWebView2Impl : public OrmWebView::IWebView,
   void DrainPageCalls();
   void LoadDocumentScript();
   RECT ClientRect() const;
-  // Sends a message of this window with the given texts, queued, deferred.
-  void SendToParent(uint32_t code, std::initializer_list<std::u16string> texts);
+  // Sends an event of this window, queued, deferred.
+  template <typename Body>
+  void SendToParent(const Body& body) {
+    if (sender_ != nullptr) sender_->Send(IPC::MakeHostEvent(tag_, body), true, false);
+  }
 
   // Page events (webview2impl_events.cpp).
   HRESULT OnNavigationStarting(ICoreWebView2NavigationStartingEventArgs* args);

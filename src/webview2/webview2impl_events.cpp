@@ -122,13 +122,17 @@ HRESULT CWebView2Impl::OnNavigationCompleted(ICoreWebView2NavigationCompletedEve
   args->get_WebErrorStatus(&status);
   if (success) {
     LOG_INFO(frame ? "FrameNavigationCompleted success" : "NavigationCompleted success");
-    SendToParent(frame ? IPC::kEvtFrameLoaded : IPC::kEvtPageLoaded, {current_url_});
+    if (frame) {
+      SendToParent(IPC::FrameLoadedEvent{current_url_});
+    } else {
+      SendToParent(IPC::PageLoadedEvent{current_url_});
+    }
     return S_OK;
   }
   wchar_t text[64];
   std::swprintf(text, 64, L"@StatusCode=%d", static_cast<int>(status));
   LOG_INFO(frame ? "FrameNavigationCompleted fail:" : "NavigationCompleted fail:", text);
-  SendToParent(IPC::kEvtLoadFailed, {current_url_, std::u16string(as_u16cstr(text))});
+  SendToParent(IPC::LoadFailedEvent{current_url_, std::u16string(as_u16cstr(text))});
   return S_OK;
 }
 
@@ -138,7 +142,7 @@ HRESULT CWebView2Impl::OnNewWindowRequested(ICoreWebView2NewWindowRequestedEvent
   args->put_Handled(TRUE);
   LPWSTR uri = nullptr;
   args->get_Uri(&uri);
-  SendToParent(IPC::kEvtNewWindow, {TakeCoTaskString(uri)});
+  SendToParent(IPC::NewWindowEvent{TakeCoTaskString(uri)});
   return S_OK;
 }
 

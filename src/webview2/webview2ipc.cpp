@@ -71,37 +71,44 @@ CWebView2Impl* CWebView2IPC::LookupWindow(uint32_t id) const {
   return it != windows_.end() ? it->second.get() : nullptr;
 }
 
+namespace {
+
+// A command's body. An incomplete one is logged and acted on with what could be read: the
+// values it lacks are empty texts and zeros.
+template <typename Body>
+Body ReadCommand(const IPC::Message& message) {
+  Body body;
+  if (!ReadBody(message, &body)) LOG_INFO("incomplete body of command ", Body::kCode);
+  return body;
+}
+
+}  // namespace
+
 void CWebView2IPC::OnReceiveMessage(const IPC::Message& message) {
   const uint32_t code = CodeOf(message.type());
   const uint32_t id = WindowIdOf(message.type());
   LOG_INFO("OnReceiveMessage, msg.type=", code);
-  PickleIterator body(message);
   CWebView2Impl* window = LookupWindow(id);
   switch (code) {
     case kCmdNavigate: {
-      const std::u16string url = ReadText(body);
-      const std::u16string cookie = ReadText(body);
-      if (window != nullptr) window->LoadUrl(url, cookie);
+      const auto body = ReadCommand<NavigateCommand>(message);
+      if (window != nullptr) window->LoadUrl(body.url, body.cookie);
       break;
     }
     case kCmdSetCookie: {
       LOG_INFO("recevice set cookie");
-      const std::u16string url = ReadText(body);
-      const std::u16string cookie = ReadText(body);
-      if (window != nullptr) window->SetCookie(url, cookie);
+      const auto body = ReadCommand<SetCookieCommand>(message);
+      if (window != nullptr) window->SetCookie(body.url, body.cookie);
       break;
     }
     case kCmdSetBounds: {
-      const int32_t x = ReadInt32(body);
-      const int32_t y = ReadInt32(body);
-      const int32_t width = ReadInt32(body);
-      const int32_t height = ReadInt32(body);
-      if (window != nullptr) window->SetBounds(WindowRect{x, y, WrappingAdd(x, width), WrappingAdd(y, height)});
+      const auto b = ReadCommand<SetBoundsCommand>(message);
+      if (window != nullptr) window->SetBounds(WindowRect{b.x, b.y, WrappingAdd(b.x, b.width), WrappingAdd(b.y, b.height)});
       break;
     }
     case kCmdShow: {
-      const int32_t visible = ReadInt32(body);
-      if (window != nullptr) window->Show(visible != 0);
+      const auto body = ReadCommand<ShowCommand>(message);
+      if (window != nullptr) window->Show(body.visible != 0);
       break;
     }
     case kCmdClose:
@@ -113,31 +120,29 @@ void CWebView2IPC::OnReceiveMessage(const IPC::Message& message) {
       }
       break;
     case kCmdMute: {
-      const bool muted = ReadFlag(body);
-      if (window != nullptr) window->SetMute(muted);
+      const auto body = ReadCommand<MuteCommand>(message);
+      if (window != nullptr) window->SetMute(body.muted);
       break;
     }
     case kCmdCallPageFunction:
-      OnCallPageFunction(id, body);
+      OnCallPageFunction(id, ReadCommand<CallPageFunctionCommand>(message));
       break;
     case kCmdGetCookies: {
-      const std::u16string url = ReadText(body);
-      const int32_t http_only = ReadInt32(body);
-      if (window != nullptr) window->GetCookies(url, http_only != 0);
+      const auto body = ReadCommand<GetCookiesCommand>(message);
+      if (window != nullptr) window->GetCookies(body.url, body.http_only != 0);
       break;
     }
     case kCmdRegisterParentFunction: {
-      const std::u16string name = ReadText(body);
-      if (window != nullptr && !name.empty()) window->RegisterParentFunction(name);
+      const auto body = ReadCommand<RegisterParentFunctionCommand>(message);
+      if (window != nullptr && !body.function.empty()) window->RegisterParentFunction(body.function);
       break;
     }
     case kCmdCreateBrowser:
-      OnCreateCommand(id, ReadText(body));
+      OnCreateCommand(id, ReadCommand<CreateBrowserCommand>(message).settings);
       break;
     case kCmdDeleteCookie: {
-      const std::u16string url = ReadText(body);
-      const std::u16string name = ReadText(body);
-      if (window != nullptr) window->DeleteCookie(name, url);
+      const auto body = ReadCommand<DeleteCookieCommand>(message);
+      if (window != nullptr) window->DeleteCookie(body.name, body.url);
       break;
     }
     case kCmdGoBack:
@@ -154,8 +159,8 @@ void CWebView2IPC::OnReceiveMessage(const IPC::Message& message) {
       break;
     case kCmdSetReferrer: {
       LOG_INFO("set referer");
-      const std::u16string referrer = ReadText(body);
-      if (window != nullptr) window->SetReferrer(referrer);
+      const auto body = ReadCommand<SetReferrerCommand>(message);
+      if (window != nullptr) window->SetReferrer(body.referrer);
       break;
     }
     default:
@@ -180,28 +185,22 @@ void CWebView2IPC::OnCreateCommand(uint32_t id, const std::u16string& text) {
   CreateWindowFromSettings(settings, placed, false);
 }
 
-void CWebView2IPC::OnCallPageFunction(uint32_t id, PickleIterator& body) {
-  const int64_t call_id = ReadInt64(body);
-  const std::u16string name = ReadText(body);
-  const std::vector<std::u16string> arguments = ReadRemainingTexts(body);
-  int32_t status = kCallNotCalled;
-  std::u16string result;
+void CWebView2IPC::OnCallPageFunction(uint32_t id, const CallPageFunctionCommand& call) {
+  PageCallResultEvent answer;
+  answer.call_id = call.call_id;
+  answer.status = kCallNotCalled;
   bool queue = false;
   CWebView2Impl* window = LookupWindow(id);
   if (window != nullptr) {
-    window->CallPageFunction(name, arguments, result, status, queue);
+    window->CallPageFunction(call.function, call.arguments, answer.result, answer.status, queue);
   } else {
-    status = kCallNoWindow;
+    answer.status = kCallNoWindow;
   }
   if (queue) {
-    window->EnqueuePageCall(name, arguments, call_id);
+    window->EnqueuePageCall(call.function, call.arguments, call.call_id);
     return;
   }
-  IPC::Message reply = MakeHostMessage(id, kEvtPageCallResult);
-  reply.WriteInt64(call_id);
-  reply.WriteInt(status);
-  reply.WriteString16(result);
-  channel_.Send(reply, true, false);
+  channel_.Send(MakeHostEvent(id, answer), true, false);
 }
 
 void CWebView2IPC::OnPeerProcessExit(bool) {
@@ -222,19 +221,16 @@ uint32_t CWebView2IPC::IdOf(OrmWebView::IWebView* view) const {
   return static_cast<uint32_t>(main_window_id_);
 }
 
-void CWebView2IPC::SendEvent(OrmWebView::IWebView* view, uint32_t code, const std::u16string* text) {
-  IPC::Message message = MakeHostMessage(IdOf(view), code);
-  if (text != nullptr) message.WriteString16(*text);
-  channel_.Send(message, true, false);
+void CWebView2IPC::SendEvent(OrmWebView::IWebView* view, uint32_t code) {
+  channel_.Send(MakeHostMessage(IdOf(view), code), true, false);
 }
 
 void CWebView2IPC::OnCreated(OrmWebView::IWebView* view) {
   const uint32_t id = IdOf(view);
   const CWebView2Impl* window = LookupWindow(id);
-  const uint32_t handle = window != nullptr ? WindowHandleValue(window->m_hWnd) : 0;
-  IPC::Message message = MakeHostMessage(id, kEvtCreated);
-  message.WriteInt64(static_cast<int64_t>(handle));
-  channel_.Send(message, false, true);
+  CreatedEvent ready;
+  ready.window_handle = window != nullptr ? WindowHandleValue(window->m_hWnd) : 0;
+  channel_.Send(MakeHostEvent(id, ready), false, true);
 }
 
 void CWebView2IPC::OnClosed(OrmWebView::IWebView* view) { SendEvent(view, kEvtClosed); }
@@ -243,22 +239,19 @@ void CWebView2IPC::OnPageLoaded(OrmWebView::IWebView* view) { SendEvent(view, kE
 
 void CWebView2IPC::OnCreateFailed(OrmWebView::IWebView* view, const std::u16string& url,
                                   const std::u16string& reason) {
-  IPC::Message message = MakeHostMessage(IdOf(view), kEvtLoadFailed);
-  message.WriteString16(url);
-  message.WriteString16(reason);
-  channel_.Send(message, true, false);
+  channel_.Send(MakeHostEvent(IdOf(view), LoadFailedEvent{url, reason}), true, false);
 }
 
 void CWebView2IPC::OnSourceChanged(OrmWebView::IWebView* view, const std::u16string& uri) {
-  SendEvent(view, kEvtSourceChanged, &uri);
+  channel_.Send(MakeHostEvent(IdOf(view), SourceChangedEvent{uri}), true, false);
 }
 
 void CWebView2IPC::OnTitleChanged(OrmWebView::IWebView* view, const std::u16string& title) {
-  SendEvent(view, kEvtTitleChanged, &title);
+  channel_.Send(MakeHostEvent(IdOf(view), TitleChangedEvent{title}), true, false);
 }
 
 void CWebView2IPC::OnNewWindow(OrmWebView::IWebView* view, const std::u16string& uri) {
-  SendEvent(view, kEvtNewWindow, &uri);
+  channel_.Send(MakeHostEvent(IdOf(view), NewWindowEvent{uri}), true, false);
 }
 
 bool CWebView2IPC::Send(const IPC::Message& message, bool queued, bool immediate_dispatch) {

@@ -50,11 +50,11 @@ class CWebView2IPC : public IChannelListener2,
   void CreateWindowFromSettings(const WindowSettings& settings, const std::u16string& text,
                                 bool main);
   void OnCreateCommand(uint32_t id, const std::u16string& text);
-  void OnCallPageFunction(uint32_t id, PickleIterator& body);
+  void OnCallPageFunction(uint32_t id, const IPC::CallPageFunctionCommand& call);
   void WatchParent(uint32_t parent_wnd);
   uint32_t IdOf(OrmWebView::IWebView* view) const;
-  // Sends an event with no body or one text for the reporting window, queued.
-  void SendEvent(OrmWebView::IWebView* view, uint32_t code, const std::u16string* text = nullptr);
+  // Sends an event without a body for the reporting window, queued.
+  void SendEvent(OrmWebView::IWebView* view, uint32_t code);
 
   CChannel channel_;
   int32_t main_window_id_ = 0;

@@ -102,17 +102,24 @@ TEST(MessageHeader, CreatedEventBodyCarriesHandleInLowHalf) {
 
 TEST(PickleRead, ReadsBackWhatWasWritten) {
   IPC::Message m(1, 7, 2);
-  m.WriteInt64(-5);
-  m.WriteString16(u"name");
-  m.WriteString16(u"");
-  m.WriteString16(u"last");
+  ASSERT_TRUE(m.WriteInt64(-5));
+  ASSERT_TRUE(m.WriteString16(u"name"));
+  ASSERT_TRUE(m.WriteString16(u""));
+  ASSERT_TRUE(m.WriteString16(u"last"));
   IPC::Message view(m.data(), static_cast<int>(m.size()));
   EXPECT_TRUE(view.is_read_only());
   EXPECT_EQ(view.type(), 7u);
   PickleIterator it(view);
-  EXPECT_EQ(IPC::ReadInt64(it), -5);
-  EXPECT_EQ(IPC::ReadText(it), u"name");
-  EXPECT_EQ(IPC::ReadRemainingTexts(it), (std::vector<std::u16string>{u"", u"last"}));
+  int64_t id = 0;
+  std::u16string name, empty, last;
+  ASSERT_TRUE(it.ReadInt64(&id));
+  ASSERT_TRUE(it.ReadString16(&name));
+  ASSERT_TRUE(it.ReadString16(&empty));
+  ASSERT_TRUE(it.ReadString16(&last));
+  EXPECT_EQ(id, -5);
+  EXPECT_EQ(name, u"name");
+  EXPECT_EQ(empty, u"");
+  EXPECT_EQ(last, u"last");
   EXPECT_EQ(it.remaining(), 0u);
 }
 
@@ -138,8 +145,8 @@ TEST(PickleRead, ShortReadFailsWithoutMoving) {
 
 TEST(PickleRead, FlagLooksOnlyAtFirstByte) {
   IPC::Message m;
-  m.WriteInt(0x00000001);
-  m.WriteInt(0x00000100);
+  ASSERT_TRUE(m.WriteInt(0x00000001));
+  ASSERT_TRUE(m.WriteInt(0x00000100));
   PickleIterator it(m);
   bool a = false, b = true;
   ASSERT_TRUE(it.ReadBool(&a));
@@ -151,8 +158,8 @@ TEST(PickleRead, FlagLooksOnlyAtFirstByte) {
 TEST(PickleRead, HostileTextCountsFail) {
   for (int32_t count : {0x40000000, -1, INT32_MIN, 0x7FFFFFFF, 3}) {
     IPC::Message m;
-    m.WriteInt(count);
-    m.WriteInt(0x00620061);  // "ab": only two code units present
+    ASSERT_TRUE(m.WriteInt(count));
+    ASSERT_TRUE(m.WriteInt(0x00620061));  // "ab": only two code units present
     PickleIterator it(m);
     std::u16string text = u"untouched";
     EXPECT_FALSE(it.ReadString16(&text)) << count;
@@ -205,7 +212,7 @@ TEST(PickleView, BodyLengthNotMultipleOfFourStaysInside) {
 
 TEST(PickleCopy, CopyOfViewOwnsItsBytes) {
   IPC::Message original(2, 0x0305, 2);
-  original.WriteString16(u"payload");
+  ASSERT_TRUE(original.WriteString16(u"payload"));
   Bytes wire = Wire(original);
   IPC::Message view(wire.data(), static_cast<int>(wire.size()));
   IPC::Message copy(view);
@@ -213,7 +220,9 @@ TEST(PickleCopy, CopyOfViewOwnsItsBytes) {
   EXPECT_FALSE(copy.is_read_only());
   EXPECT_EQ(copy.type(), 0x0305u);
   PickleIterator it(copy);
-  EXPECT_EQ(IPC::ReadText(it), u"payload");
+  std::u16string text;
+  ASSERT_TRUE(it.ReadString16(&text));
+  EXPECT_EQ(text, u"payload");
   EXPECT_EQ(copy.capacity() % 64, 0);
 
   IPC::Message assigned(1, 1, 1);
@@ -226,7 +235,7 @@ TEST(PickleCopy, CopyOfViewOwnsItsBytes) {
 
 TEST(PickleWrite, ReadOnlyViewRefusesWrites) {
   IPC::Message m;
-  m.WriteInt(1);
+  ASSERT_TRUE(m.WriteInt(1));
   IPC::Message view(m.data(), static_cast<int>(m.size()));
   EXPECT_FALSE(view.WriteInt(2));
   EXPECT_FALSE(view.WriteString16(u"x"));

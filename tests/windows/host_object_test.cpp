@@ -100,9 +100,10 @@ TEST_F(HostObjectInProcess, TypeInfoFailureIsReportedToTheParent) {
   EXPECT_TRUE(FAILED(object_->GetTypeInfo(0, 0, &info)));
   ASSERT_EQ(sender_.messages.size(), 1u);
   EXPECT_EQ(sender_.messages[0].type(), 512u | IPC::kEvtLoadFailed);
-  PickleIterator it(sender_.messages[0]);
-  EXPECT_EQ(IPC::ReadText(it), u"https://x.example/");
-  EXPECT_EQ(IPC::ReadText(it), u"load webview2.tlb fail");
+  IPC::LoadFailedEvent failed;
+  ASSERT_TRUE(IPC::ReadBody(sender_.messages[0], &failed));
+  EXPECT_EQ(failed.url, u"https://x.example/");
+  EXPECT_EQ(failed.reason, std::optional<std::u16string>(u"load webview2.tlb fail"));
   LPOLESTR name = const_cast<LPOLESTR>(L"Execute");
   DISPID id = 0;
   EXPECT_TRUE(FAILED(object_->GetIDsOfNames(IID_NULL, &name, 1, 0, &id)));

@@ -67,8 +67,8 @@ TEST(Lifecycle, AnswersWaitQuietlyForAMissingParentWindowAndArriveInOrder) {
   const int kCalls = 30;
   for (int i = 1; i <= kCalls; ++i) {
     IPC::Message call = corvane::ParentLink::MakeCommand(0x0F00, IPC::kCmdCallPageFunction);
-    call.WriteInt64(i);
-    call.WriteString16(u"f");
+    ASSERT_TRUE(call.WriteInt64(i));
+    ASSERT_TRUE(call.WriteString16(u"f"));
     SendRaw(target, call, i % 2 ? 0x8888 : 0x8889);
   }
   host.WaitFor([] { return false; }, 300);
@@ -117,8 +117,9 @@ TEST(Lifecycle, CreateCommandsThatNameAnotherOrAnInvalidWindowCreateNothing) {
   // The main window's id in another window's command; an id no message can carry; window 0.
   for (const Case& c : {Case{512, u"256"}, Case{512, u"300"}, Case{0, u"0"}, Case{768, u"70000"}}) {
     IPC::Message create = corvane::ParentLink::MakeCommand(c.command_id, IPC::kCmdCreateBrowser);
-    create.WriteString16(u"--web_view_id=" + std::u16string(c.settings_id) + u" --parent_wnd=" + parent +
-                         u" --tab_rect=0,0,100,100 --class_name=hostile");
+    const IPC::CreateBrowserCommand body{u"--web_view_id=" + std::u16string(c.settings_id) + u" --parent_wnd=" +
+                                         parent + u" --tab_rect=0,0,100,100 --class_name=hostile"};
+    ASSERT_TRUE(IPC::WriteBody(create, body));
     ASSERT_TRUE(host.link.Send(create));
   }
   host.WaitFor([] { return false; }, 500);

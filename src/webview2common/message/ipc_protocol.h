@@ -2,7 +2,9 @@
 // Codes and conventions of the messages exchanged with the parent.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "webview2common/message/ipc_message.h"
@@ -67,33 +69,222 @@ inline Message MakeHostMessage(uint32_t window_id, uint32_t code) {
   return Message(kHostRouting, window_id | code, kPriority);
 }
 
-// Body readers that leave the value empty or 0 when it cannot be read.
-inline std::u16string ReadText(PickleIterator& it) {
+// ---- Message bodies
+//
+// Each command and event body is declared once, as a small type whose Tie(body) lists its
+// values in wire order; WriteBody and ReadBody serve the host and the parent library alike. A trailing
+// std::vector<std::u16string> takes every remaining text (read until a read fails); a trailing
+// std::optional value may be absent.
+
+struct NavigateCommand {
+  static constexpr uint32_t kCode = kCmdNavigate;
+  std::u16string url;
+  std::u16string cookie;
+  template <typename Self>
+  static auto Tie(Self& s) { return std::tie(s.url, s.cookie); }
+};
+struct SetCookieCommand {
+  static constexpr uint32_t kCode = kCmdSetCookie;
+  std::u16string url;
+  std::u16string cookie;
+  template <typename Self>
+  static auto Tie(Self& s) { return std::tie(s.url, s.cookie); }
+};
+struct SetBoundsCommand {
+  static constexpr uint32_t kCode = kCmdSetBounds;
+  int32_t x = 0;
+  int32_t y = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+  template <typename Self>
+  static auto Tie(Self& s) { return std::tie(s.x, s.y, s.width, s.height); }
+};
+struct ShowCommand {
+  static constexpr uint32_t kCode = kCmdShow;
+  int32_t visible = 0;
+  template <typename Self>
+  static auto Tie(Self& s) { return std::tie(s.visible); }
+};
+struct MuteCommand {
+  static constexpr uint32_t kCode = kCmdMute;
+  bool muted = false;
+  template <typename Self>
+  static auto Tie(Self& s) { return std::tie(s.muted); }
+};
+struct CallPageFunctionCommand {
+  static constexpr uint32_t kCode = kCmdCallPageFunction;
+  int64_t call_id = 0;
+  std::u16string function;
+  std::vector<std::u16string> arguments;
+  template <typename Self>
+  static auto Tie(Self& s) { return std::tie(s.call_id, s.function, s.arguments); }
+};
+struct GetCookiesCommand {
+  static constexpr uint32_t kCode = kCmdGetCookies;
+  std::u16string url;
+  int32_t http_only = 0;  // non-zero: only HttpOnly cookies are listed
+  template <typename Self>
+  static auto Tie(Self& s) { return std::tie(s.url, s.http_only); }
+};
+struct RegisterParentFunctionCommand {
+  static constexpr uint32_t kCode = kCmdRegisterParentFunction;
+  std::u16string function;
+  template <typename Self>
+  static auto Tie(Self& s) { return std::tie(s.function); }
+};
+struct CreateBrowserCommand {
+  static constexpr uint32_t kCode = kCmdCreateBrowser;
+  std::u16string settings;  // a command-line text of window settings
+  template <typename Self>
+  static auto Tie(Self& s) { return std::tie(s.settings); }
+};
+struct DeleteCookieCommand {
+  static constexpr uint32_t kCode = kCmdDeleteCookie;
+  std::u16string url;
+  std::u16string name;
+  template <typename Self>
+  static auto Tie(Self& s) { return std::tie(s.url, s.name); }
+};
+struct SetReferrerCommand {
+  static constexpr uint32_t kCode = kCmdSetReferrer;
+  std::u16string referrer;
+  template <typename Self>
+  static auto Tie(Self& s) { return std::tie(s.referrer); }
+};
+
+struct CreatedEvent {
+  static constexpr uint32_t kCode = kEvtCreated;
+  int64_t window_handle = 0;  // the 32-bit handle value in the low half
+  template <typename Self>
+  static auto Tie(Self& s) { return std::tie(s.window_handle); }
+};
+struct LoadFailedEvent {
+  static constexpr uint32_t kCode = kEvtLoadFailed;
+  std::u16string url;
+  std::optional<std::u16string> reason;  // absent when a later window finds no runtime
+  template <typename Self>
+  static auto Tie(Self& s) { return std::tie(s.url, s.reason); }
+};
+struct PageLoadedEvent {
+  static constexpr uint32_t kCode = kEvtPageLoaded;
+  std::optional<std::u16string> url;
+  template <typename Self>
+  static auto Tie(Self& s) { return std::tie(s.url); }
+};
+// Events 6, 7, 8 and 18: one text (a URI, a title, a URL).
+template <uint32_t Code>
+struct TextEvent {
+  static constexpr uint32_t kCode = Code;
   std::u16string text;
-  it.ReadString16(&text);
-  return text;
+  template <typename Self>
+  static auto Tie(Self& s) { return std::tie(s.text); }
+};
+using SourceChangedEvent = TextEvent<kEvtSourceChanged>;
+using TitleChangedEvent = TextEvent<kEvtTitleChanged>;
+using NewWindowEvent = TextEvent<kEvtNewWindow>;
+using FrameLoadedEvent = TextEvent<kEvtFrameLoaded>;
+struct PageCallEvent {
+  static constexpr uint32_t kCode = kEvtPageCall;
+  int64_t call_id = 0;  // 0 when no answer is awaited
+  std::u16string function;
+  std::u16string key;   // the page callback's key, empty when none
+  std::vector<std::u16string> arguments;
+  template <typename Self>
+  static auto Tie(Self& s) { return std::tie(s.call_id, s.function, s.key, s.arguments); }
+};
+struct PageCallResultEvent {
+  static constexpr uint32_t kCode = kEvtPageCallResult;
+  int64_t call_id = 0;
+  int32_t status = 0;
+  std::u16string result;
+  template <typename Self>
+  static auto Tie(Self& s) { return std::tie(s.call_id, s.status, s.result); }
+};
+struct CookieListEvent {
+  static constexpr uint32_t kCode = kEvtCookieList;
+  std::u16string url;
+  std::u16string listing;
+  template <typename Self>
+  static auto Tie(Self& s) { return std::tie(s.url, s.listing); }
+};
+
+namespace body_detail {
+
+class Writer {
+ public:
+  explicit Writer(Message& message) : message_(message) {}
+  void operator()(int32_t value) { ok_ = ok_ && message_.WriteInt(value); }
+  void operator()(int64_t value) { ok_ = ok_ && message_.WriteInt64(value); }
+  void operator()(bool value) { ok_ = ok_ && message_.WriteBool(value); }
+  void operator()(const std::u16string& text) { ok_ = ok_ && message_.WriteString16(text); }
+  void operator()(const std::vector<std::u16string>& texts) {
+    for (const std::u16string& text : texts) (*this)(text);
+  }
+  template <typename T>
+  void operator()(const std::optional<T>& value) {
+    if (value) (*this)(*value);
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  Message& message_;
+  bool ok_ = true;
+};
+
+class Reader {
+ public:
+  explicit Reader(PickleIterator& it) : it_(it) {}
+  void operator()(int32_t& value) { Take(it_.ReadInt(&value)); }
+  void operator()(int64_t& value) { Take(it_.ReadInt64(&value)); }
+  void operator()(bool& value) { Take(it_.ReadBool(&value)); }
+  void operator()(std::u16string& text) { Take(it_.ReadString16(&text)); }
+  void operator()(std::vector<std::u16string>& texts) {
+    std::u16string text;
+    while (ok_ && it_.ReadString16(&text)) texts.push_back(text);
+  }
+  template <typename T>
+  void operator()(std::optional<T>& value) {
+    T read{};
+    Reader probe(it_);
+    probe(read);
+    if (ok_ && probe.ok()) value = std::move(read);
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  // After a failed read the later values stay unread too: they are not where they should be.
+  void Take(bool read) { ok_ = ok_ && read; }
+  PickleIterator& it_;
+  bool ok_ = true;
+};
+
+}  // namespace body_detail
+
+// Appends the body's values to message; false when memory could not grow.
+template <typename Body>
+[[nodiscard]] bool WriteBody(Message& message, const Body& body) {
+  body_detail::Writer writer(message);
+  std::apply([&](const auto&... values) { (writer(values), ...); }, Body::Tie(body));
+  return writer.ok();
 }
-inline int32_t ReadInt32(PickleIterator& it) {
-  int32_t value = 0;
-  it.ReadInt(&value);
-  return value;
+
+// Reads the body from the first body byte. False when it is truncated or malformed: the
+// values that could not be read keep their defaults (empty text, 0), which is what a command
+// with such a body acts on.
+template <typename Body>
+[[nodiscard]] bool ReadBody(const Message& message, Body* body) {
+  PickleIterator it(message);
+  body_detail::Reader reader(it);
+  std::apply([&](auto&... values) { (reader(values), ...); }, Body::Tie(*body));
+  return reader.ok();
 }
-inline int64_t ReadInt64(PickleIterator& it) {
-  int64_t value = 0;
-  it.ReadInt64(&value);
-  return value;
-}
-inline bool ReadFlag(PickleIterator& it) {
-  bool value = false;
-  it.ReadBool(&value);
-  return value;
-}
-// Texts until a read fails.
-inline std::vector<std::u16string> ReadRemainingTexts(PickleIterator& it) {
-  std::vector<std::u16string> texts;
-  std::u16string text;
-  while (it.ReadString16(&text)) texts.push_back(text);
-  return texts;
+
+// A message of this process to the parent for window_id, carrying body.
+template <typename Body>
+Message MakeHostEvent(uint32_t window_id, const Body& body) {
+  Message message = MakeHostMessage(window_id, Body::kCode);
+  if (!WriteBody(message, body)) return MakeHostMessage(window_id, Body::kCode);
+  return message;
 }
 
 }  // namespace IPC

@@ -21,11 +21,11 @@ class Pickle {
   Pickle& operator=(const Pickle& other);
   virtual ~Pickle();
 
-  bool WriteInt(int32_t value);
-  bool WriteInt64(int64_t value);
-  bool WriteBool(bool value);
-  bool WriteBytes(const void* data, int length);
-  bool WriteString16(std::u16string_view text);
+  [[nodiscard]] bool WriteInt(int32_t value);
+  [[nodiscard]] bool WriteInt64(int64_t value);
+  [[nodiscard]] bool WriteBool(bool value);
+  [[nodiscard]] bool WriteBytes(const void* data, int length);
+  [[nodiscard]] bool WriteString16(std::u16string_view text);
 
   // Header and body, as sent on the wire.
   const uint8_t* data() const { return buffer_; }
@@ -61,11 +61,11 @@ class PickleIterator {
  public:
   explicit PickleIterator(const Pickle& pickle);
 
-  bool ReadBool(bool* result);
-  bool ReadInt(int32_t* result);
-  bool ReadUInt32(uint32_t* result);
-  bool ReadInt64(int64_t* result);
-  bool ReadString16(std::u16string* result);
+  [[nodiscard]] bool ReadBool(bool* result);
+  [[nodiscard]] bool ReadInt(int32_t* result);
+  [[nodiscard]] bool ReadUInt32(uint32_t* result);
+  [[nodiscard]] bool ReadInt64(int64_t* result);
+  [[nodiscard]] bool ReadString16(std::u16string* result);
 
   size_t remaining() const { return end_ - position_; }
 
