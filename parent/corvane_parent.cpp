@@ -11,7 +11,6 @@ ParentLink::ParentLink(HostEvents* events) : events_(events) {}
 ParentLink::~ParentLink() {
   channel_.RemoveListener(this);
   channel_.Uninit();
-  if (host_process_ != nullptr) CloseHandle(host_process_);
 }
 
 bool ParentLink::Open(const std::u16string& channel_name) {
@@ -36,15 +35,14 @@ bool ParentLink::StartHost(const std::wstring& host_path, HostWindowSettings mai
                       nullptr, &startup, &info)) {
     return false;
   }
-  CloseHandle(info.hThread);
-  if (host_process_ != nullptr) CloseHandle(host_process_);
-  host_process_ = info.hProcess;
+  const ScopedHandle first_thread(info.hThread);  // not kept
+  host_process_.Reset(info.hProcess);
   host_process_id_ = info.dwProcessId;
   // The channel owns the handle it watches; ours stays for the exit code.
   HANDLE watched = nullptr;
   if (DuplicateHandle(GetCurrentProcess(), info.hProcess, GetCurrentProcess(), &watched,
                       SYNCHRONIZE, FALSE, 0)) {
-    channel_.WatchPeerProcess(watched);
+    channel_.WatchPeerProcess(ScopedHandle(watched));
   }
   return true;
 }
@@ -190,9 +188,9 @@ void ParentLink::OnReceiveMessage(const IPC::Message& message) {
 
 void ParentLink::OnPeerProcessExit(bool) {
   DWORD code = STILL_ACTIVE;
-  if (host_process_ != nullptr) {
-    WaitForSingleObject(host_process_, 5000);
-    GetExitCodeProcess(host_process_, &code);
+  if (host_process_.IsValid()) {
+    WaitForSingleObject(host_process_.Get(), 5000);
+    GetExitCodeProcess(host_process_.Get(), &code);
   }
   if (events_ != nullptr) events_->OnHostExited(code);
 }

@@ -31,6 +31,7 @@
 #include "host_settings.h"
 #include "webview2common/message/channel.h"
 #include "webview2common/message/ipc_protocol.h"
+#include "webview2common/scoped_handle_win.h"
 
 namespace corvane {
 
@@ -82,7 +83,7 @@ class ParentLink : private IChannelListener2 {
   // settings name none. extra_switches are added as they are (for example "--enable_high_dpi").
   bool StartHost(const std::wstring& host_path, HostWindowSettings main,
                  const std::u16string& extra_switches = u"");
-  HANDLE host_process() const { return host_process_; }
+  HANDLE host_process() const { return host_process_.Get(); }
   DWORD host_process_id() const { return host_process_id_; }
   const std::u16string& channel_name() const { return channel_name_; }
 
@@ -128,7 +129,7 @@ class ParentLink : private IChannelListener2 {
   CChannel channel_;
   std::u16string channel_name_;
   Delivery delivery_ = Delivery::kDeferred;
-  HANDLE host_process_ = nullptr;
+  ScopedHandle host_process_;
   DWORD host_process_id_ = 0;
 };
 

@@ -9,6 +9,7 @@
 #include <cerrno>
 
 #include "log/log_system.h"
+#include "webview2common/scoped_handle_win.h"
 #include "webview2common/win_text.h"
 
 namespace LogUtils {
@@ -17,17 +18,16 @@ namespace {
 class WinNamedMutex : public INamedMutex {
  public:
   explicit WinNamedMutex(HANDLE handle) : handle_(handle) {}
-  ~WinNamedMutex() override { CloseHandle(handle_); }
   // An abandoned mutex (its owner died while writing) is ours all the same.
   bool TryLock() override {
-    const DWORD r = WaitForSingleObject(handle_, 0);
+    const DWORD r = WaitForSingleObject(handle_.Get(), 0);
     return r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
   }
-  void Lock() override { WaitForSingleObject(handle_, INFINITE); }
-  void Unlock() override { ReleaseMutex(handle_); }
+  void Lock() override { WaitForSingleObject(handle_.Get(), INFINITE); }
+  void Unlock() override { ReleaseMutex(handle_.Get()); }
 
  private:
-  HANDLE handle_;
+  ScopedHandle handle_;
 };
 
 class WinLogSystem : public ILogSystem {

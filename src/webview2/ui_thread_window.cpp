@@ -19,22 +19,14 @@ bool CUIThreadWindow::PostTask(Task task) {
   // Without the window a post would land in the posting thread's own queue, where nothing
   // runs or frees the task.
   if (dispatch_message_ == 0 || !task || !IsWindow()) return false;
-  auto copy = std::make_unique<Task>(std::move(task));
-  tasks_.Add(copy.get());
-  if (!PostMessageW(m_hWnd, dispatch_message_, reinterpret_cast<WPARAM>(copy.get()), 0)) {
-    tasks_.Take(copy.get());
-    return false;
-  }
-  copy.release();  // the window procedure owns it now
-  return true;
+  return PostOwned(m_hWnd, dispatch_message_, tasks_, std::make_unique<Task>(std::move(task)));
 }
 
 bool CUIThreadWindow::ProcessWindowMessage(HWND, UINT message, WPARAM wparam, LPARAM,
                                            LRESULT& result) {
   if (message != dispatch_message_ || dispatch_message_ == 0) return false;
   // The dispatch message is registered system-wide: only tasks posted here are run.
-  Task* posted = reinterpret_cast<Task*>(wparam);
-  std::unique_ptr<Task> task(posted != nullptr && tasks_.Take(posted) ? posted : nullptr);
+  const std::unique_ptr<Task> task = ClaimPosted(tasks_, wparam);
   if (task && *task) {
     try {
       (*task)();

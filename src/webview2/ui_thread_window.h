@@ -7,7 +7,7 @@
 #include <functional>
 #include <mutex>
 
-#include "webview2common/pending_pointers.h"
+#include "webview2common/posted_objects_win.h"
 #include "webview2common/window_base.h"
 
 template <typename T>
@@ -41,5 +41,5 @@ class CUIThreadWindow : public CWindowBase, public CSingletonT<CUIThreadWindow> 
   DWORD ui_thread_id_ = 0;
   UINT dispatch_message_ = 0;
   std::mutex init_mutex_;
-  CPendingPointers tasks_;
+  CPostedObjects<Task> tasks_;
 };

@@ -15,17 +15,18 @@
 #include "webview2common/text_convert.h"
 #include "webview2common/url_parts.h"
 #include "webview2common/win_text.h"
+#include "webview2common/scoped_handle_win.h"
 #include "webview2common/window_handle_win.h"
 
 namespace {
 
 // The whole file, refused at 4 GiB or more.
 bool ReadWholeFile(const std::u16string& path, std::string* bytes) {
-  HANDLE file = CreateFileW(as_wcstr(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  const ScopedHandle file(CreateFileW(as_wcstr(path), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsValid()) return false;
   LARGE_INTEGER size{};
-  bool ok = GetFileSizeEx(file, &size) && size.QuadPart < (1LL << 32) &&
+  bool ok = GetFileSizeEx(file.Get(), &size) && size.QuadPart < (1LL << 32) &&
             static_cast<unsigned long long>(size.QuadPart) < bytes->max_size();
   if (ok) {
     try {
@@ -38,10 +39,9 @@ bool ReadWholeFile(const std::u16string& path, std::string* bytes) {
   while (ok && done < bytes->size()) {
     DWORD read = 0;
     const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes->size() - done, 1u << 30));
-    ok = ReadFile(file, bytes->data() + done, chunk, &read, nullptr) && read > 0;
+    ok = ReadFile(file.Get(), bytes->data() + done, chunk, &read, nullptr) && read > 0;
     done += read;
   }
-  CloseHandle(file);
   return ok;
 }
 
@@ -562,14 +562,8 @@ void CWebView2Impl::EnqueuePageCall(const std::u16string& name,
 
 bool CWebView2Impl::RunOnWindowThread(std::function<void()> work) {
   if (!IsWindow() || !work) return false;
-  auto heap = std::make_unique<std::function<void()>>(std::move(work));
-  callables_.Add(heap.get());
-  if (!PostMessageW(m_hWnd, kRunCallable, reinterpret_cast<WPARAM>(heap.get()), 0)) {
-    callables_.Take(heap.get());
-    return false;
-  }
-  heap.release();
-  return true;
+  return PostOwned(m_hWnd, kRunCallable, callables_,
+                   std::make_unique<std::function<void()>>(std::move(work)));
 }
 
 void CWebView2Impl::GoBack() {
@@ -605,8 +599,7 @@ bool CWebView2Impl::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wparam,
     }
     case kRunCallable: {
       // Only callables posted by this process are run; any other value is ignored.
-      auto* posted = reinterpret_cast<std::function<void()>*>(wparam);
-      std::unique_ptr<std::function<void()>> callable(posted != nullptr && callables_.Take(posted) ? posted : nullptr);
+      const auto callable = ClaimPosted(callables_, wparam);
       if (callable && *callable) (*callable)();
       result = 0;
       return true;

@@ -19,7 +19,7 @@
 #include "webview2/window_settings.h"
 #include "webview2common/com_ptr.h"
 #include "webview2common/message/ipc_protocol.h"
-#include "webview2common/pending_pointers.h"
+#include "webview2common/posted_objects_win.h"
 #include "webview2common/window_base.h"
 
 class CWebView2Impl : public OrmWebView::IWebView,
@@ -173,6 +173,6 @@ class CWebView2Impl : public OrmWebView::IWebView,
   std::atomic<bool> drained_{false};
   std::u16string referrer_;
   ArchiveAddress archive_;
-  CPendingPointers callables_;
+  CPostedObjects<std::function<void()>> callables_;
   std::map<std::pair<std::u16string, std::u16string>, ArchiveEntries> archive_cache_;
 };

@@ -6,6 +6,7 @@
 #include "webview2/ui_thread_window.h"
 #include "webview2common/message/ipc_protocol.h"
 #include "webview2common/window_handle_win.h"
+#include "webview2common/scoped_handle_win.h"
 
 using namespace IPC;
 
@@ -62,8 +63,7 @@ void CWebView2IPC::WatchParent(uint32_t parent_wnd) {
     OnPeerProcessExit(false);
     return;
   }
-  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-  if (process != nullptr) channel_.WatchPeerProcess(process);
+  channel_.WatchPeerProcess(ScopedHandle(OpenProcess(SYNCHRONIZE, FALSE, pid)));
 }
 
 CWebView2Impl* CWebView2IPC::LookupWindow(uint32_t id) const {

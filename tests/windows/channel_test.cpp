@@ -179,7 +179,7 @@ TEST(Channel, PeerProcessExitIsReportedOnce) {
     testwin::ChildProcess child;
     HANDLE watched = StartIdleChild(child, folder);
     ASSERT_NE(watched, nullptr);
-    channel.WatchPeerProcess(watched);
+    channel.WatchPeerProcess(ScopedHandle(watched));
     if (session_ending) SendMessageW(channel.window(), WM_QUERYENDSESSION, 0, 0);
     Pump(100);
     EXPECT_TRUE(r.exits.empty());
@@ -200,8 +200,8 @@ TEST(Channel, CancelledWatchReportsNothing) {
   testwin::ChildProcess child;
   HANDLE watched = StartIdleChild(child, folder);
   ASSERT_NE(watched, nullptr);
-  channel.WatchPeerProcess(watched);
-  channel.WatchPeerProcess(nullptr);
+  channel.WatchPeerProcess(ScopedHandle(watched));
+  channel.WatchPeerProcess(ScopedHandle());
   child.Kill();
   Pump(300);
   EXPECT_TRUE(r.exits.empty());

@@ -69,7 +69,7 @@ TEST(Lifecycle, AnswersWaitQuietlyForAMissingParentWindowAndArriveInOrder) {
     IPC::Message call = corvane::ParentLink::MakeCommand(0x0F00, IPC::kCmdCallPageFunction);
     ASSERT_TRUE(call.WriteInt64(i));
     ASSERT_TRUE(call.WriteString16(u"f"));
-    SendRaw(target, call, i % 2 ? 0x8888 : 0x8889);
+    SendRaw(target, call, 0x8889);  // handled before the send returns: answers queue in this order
   }
   host.WaitFor([] { return false; }, 300);
   const std::string marker = text::Utf16ToUtf8(host.channel);

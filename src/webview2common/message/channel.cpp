@@ -47,12 +47,8 @@ bool CChannel::Send(const IPC::Message& message, bool queued, bool immediate_dis
   return impl_ != nullptr && impl_->Send(message, queued, immediate_dispatch);
 }
 
-void CChannel::WatchPeerProcess(HANDLE process) {
-  if (impl_ != nullptr) {
-    impl_->WatchPeerProcess(process);
-  } else if (process != nullptr) {
-    CloseHandle(process);
-  }
+void CChannel::WatchPeerProcess(ScopedHandle process) {
+  if (impl_ != nullptr) impl_->WatchPeerProcess(std::move(process));
 }
 
 void CChannel::Uninit() {

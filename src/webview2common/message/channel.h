@@ -9,6 +9,7 @@
 #include <string>
 
 #include "webview2common/message/channel_listener.h"
+#include "webview2common/scoped_handle_win.h"
 
 class CChannelImpl;
 
@@ -26,7 +27,7 @@ class CChannel {
   void AddListener(IChannelListener* listener);
   void RemoveListener(IChannelListener* listener);
   bool Send(const IPC::Message& message, bool queued, bool immediate_dispatch);
-  void WatchPeerProcess(HANDLE process);
+  void WatchPeerProcess(ScopedHandle process);
   void Uninit();
 
   HWND window() const;

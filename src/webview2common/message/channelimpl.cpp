@@ -77,18 +77,18 @@ bool CChannelImpl::Send(const IPC::Message& message, bool queued, bool immediate
   } catch (const std::bad_alloc&) {
     return false;
   }
-  SetEvent(work_event_);
+  SetEvent(work_event_.Get());
   return true;
 }
 
 bool CChannelImpl::StartSender() {
   CAutoLocker lock(queue_lock_);
-  if (stop_event_ == nullptr) stop_event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (work_event_ == nullptr) work_event_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  if (sender_ == nullptr && stop_event_ != nullptr && work_event_ != nullptr) {
-    sender_ = CreateThread(nullptr, 0, &CChannelImpl::SenderThread, this, 0, nullptr);
+  if (!stop_event_.IsValid()) stop_event_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!work_event_.IsValid()) work_event_.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  if (!sender_.IsValid() && stop_event_.IsValid() && work_event_.IsValid()) {
+    sender_.Reset(CreateThread(nullptr, 0, &CChannelImpl::SenderThread, this, 0, nullptr));
   }
-  return sender_ != nullptr && stop_event_ != nullptr && work_event_ != nullptr;
+  return sender_.IsValid() && stop_event_.IsValid() && work_event_.IsValid();
 }
 
 DWORD WINAPI CChannelImpl::SenderThread(void* self) {
@@ -101,7 +101,7 @@ DWORD WINAPI CChannelImpl::SenderThread(void* self) {
 }
 
 void CChannelImpl::SenderLoop() {
-  const HANDLE events[2] = {stop_event_, work_event_};
+  const HANDLE events[2] = {stop_event_.Get(), work_event_.Get()};
   DWORD wait = INFINITE;
   for (;;) {
     const DWORD signalled = WaitForMultipleObjects(2, events, FALSE, wait);
@@ -153,30 +153,23 @@ LRESULT CChannelImpl::OnCopyData(const COPYDATASTRUCT* data) {
   if (data->dwData == kImmediateTag) {
     Deliver(data->lpData, data->lpData != nullptr ? data->cbData : 0);
   } else if (data->dwData == kDeferredTag) {
-    Delivery* delivery = nullptr;
+    std::unique_ptr<std::string> copy;
     try {
-      delivery = new Delivery{data->dwData, std::string()};
-      if (data->lpData != nullptr) {
-        delivery->bytes.assign(static_cast<const char*>(data->lpData), data->cbData);
-      }
+      copy = std::make_unique<std::string>();
+      if (data->lpData != nullptr) copy->assign(static_cast<const char*>(data->lpData), data->cbData);
     } catch (const std::bad_alloc&) {
       LOG_INFO("ipc channel dropped a message of ", data->cbData, " bytes: out of memory");
-      delete delivery;
       return TRUE;
     }
-    deliveries_.Add(delivery);
-    if (!PostMessageW(m_hWnd, kDeferredDelivery, 0, reinterpret_cast<LPARAM>(delivery))) {
-      deliveries_.Take(delivery);
-      delete delivery;
-    }
+    PostOwned(m_hWnd, kDeferredDelivery, deliveries_, std::move(copy));
   }
   return TRUE;
 }
 
-void CChannelImpl::RegisterProcessWaitExit(HANDLE process) {
-  auto* record = new WaitRecord{process, nullptr, m_hWnd};
+void CChannelImpl::RegisterProcessWaitExit(ScopedHandle process) {
+  auto* record = new WaitRecord{std::move(process), nullptr, m_hWnd};
   wait_record_ = record;
-  if (!RegisterWaitForSingleObject(&record->wait, process, &CChannelImpl::OnProcessSignalled,
+  if (!RegisterWaitForSingleObject(&record->wait, record->process.Get(), &CChannelImpl::OnProcessSignalled,
                                    record, INFINITE,
                                    WT_EXECUTEONLYONCE | WT_EXECUTELONGFUNCTION)) {
     record->wait = nullptr;
@@ -204,15 +197,14 @@ void CChannelImpl::StopWatching() {
   // Called under the wait lock. Waits for a running callback so the record outlives it.
   if (wait_record_ == nullptr) return;
   if (wait_record_->wait != nullptr) UnregisterWaitEx(wait_record_->wait, INVALID_HANDLE_VALUE);
-  CloseHandle(wait_record_->process);
   delete wait_record_;
   wait_record_ = nullptr;
 }
 
-void CChannelImpl::WatchPeerProcess(HANDLE process) {
+void CChannelImpl::WatchPeerProcess(ScopedHandle process) {
   CAutoLocker lock(wait_lock_);
   StopWatching();
-  if (process != nullptr) RegisterProcessWaitExit(process);
+  if (process.IsValid()) RegisterProcessWaitExit(std::move(process));
 }
 
 void CChannelImpl::OnPeerProcessExited(WaitRecord* record) {
@@ -241,13 +233,8 @@ bool CChannelImpl::ProcessWindowMessage(HWND, UINT message, WPARAM wparam, LPARA
       result = OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lparam));
       return true;
     case kDeferredDelivery: {
-      auto* delivery = reinterpret_cast<Delivery*>(lparam);
-      if (delivery != nullptr && deliveries_.Take(delivery)) {
-        struct Free {
-          Delivery* d;
-          ~Free() { delete d; }
-        } free_on_exit{delivery};
-        Deliver(delivery->bytes.data(), delivery->bytes.size());
+      if (const std::unique_ptr<std::string> bytes = ClaimPosted(deliveries_, wparam)) {
+        Deliver(bytes->data(), bytes->size());
       }
       result = 0;
       return true;
@@ -275,15 +262,18 @@ bool CChannelImpl::ProcessWindowMessage(HWND, UINT message, WPARAM wparam, LPARA
 
 void CChannelImpl::Uninit() {
   if (InterlockedExchange(&shut_down_, 1) != 0) return;
-  if (sender_ != nullptr) {
-    SetEvent(stop_event_);
-    WaitForSingleObject(sender_, kSenderStopTimeoutMs);
-    CloseHandle(sender_);
-    sender_ = nullptr;
+  if (sender_.IsValid()) {
+    SetEvent(stop_event_.Get());
+    if (WaitForSingleObject(sender_.Get(), kSenderStopTimeoutMs) != WAIT_OBJECT_0) {
+      // Still sending to a parent that does not answer: the thread keeps waiting on its
+      // events, so they stay open and go with the process.
+      static_cast<void>(stop_event_.Release());
+      static_cast<void>(work_event_.Release());
+    }
+    sender_.Reset();
   }
-  if (work_event_ != nullptr) CloseHandle(work_event_);
-  if (stop_event_ != nullptr) CloseHandle(stop_event_);
-  work_event_ = stop_event_ = nullptr;
+  work_event_.Reset();
+  stop_event_.Reset();
   {
     CAutoLocker lock(wait_lock_);
     StopWatching();

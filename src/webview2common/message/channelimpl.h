@@ -10,7 +10,8 @@
 #include <string>
 
 #include "webview2common/locker.h"
-#include "webview2common/pending_pointers.h"
+#include "webview2common/posted_objects_win.h"
+#include "webview2common/scoped_handle_win.h"
 #include "webview2common/message/channel_listener.h"
 #include "webview2common/message/ipc_message.h"
 #include "webview2common/window_base.h"
@@ -39,8 +40,8 @@ class CChannelImpl : public CWindowBase {
   void AddListener(IChannelListener* listener);
   void RemoveListener(IChannelListener* listener);
   bool Send(const IPC::Message& message, bool queued, bool immediate_dispatch);
-  // A process handle to watch (owned from now on), or null to stop watching.
-  void WatchPeerProcess(HANDLE process);
+  // A process to watch, or none to stop watching.
+  void WatchPeerProcess(ScopedHandle process);
   void Uninit();
 
  protected:
@@ -49,13 +50,9 @@ class CChannelImpl : public CWindowBase {
 
  private:
   struct WaitRecord {
-    HANDLE process;
-    HANDLE wait;
+    ScopedHandle process;
+    HANDLE wait;  // the thread pool's registration, ended with UnregisterWaitEx
     HWND window;
-  };
-  struct Delivery {
-    ULONG_PTR tag;
-    std::string bytes;
   };
 
   bool DirectSend(const IPC::Message& message, bool immediate_dispatch);
@@ -67,7 +64,7 @@ class CChannelImpl : public CWindowBase {
   // which then stays at the front.
   bool SendQueued();
   void Deliver(const void* data, size_t length);
-  void RegisterProcessWaitExit(HANDLE process);
+  void RegisterProcessWaitExit(ScopedHandle process);
   void StopWatching();
   static void CALLBACK OnProcessSignalled(void* context, BOOLEAN timed_out);
   void OnPeerProcessExited(WaitRecord* record);
@@ -85,11 +82,12 @@ class CChannelImpl : public CWindowBase {
 
   _BaseModule::CCriticalSection queue_lock_;
   std::deque<IPC::Message> queue_;
-  HANDLE sender_ = nullptr;
-  HANDLE stop_event_ = nullptr;
-  HANDLE work_event_ = nullptr;
+  ScopedHandle sender_;
+  ScopedHandle stop_event_;
+  ScopedHandle work_event_;
 
-  CPendingPointers deliveries_;
+  // Copies of deferred messages, delivered from the window's own queue.
+  CPostedObjects<std::string> deliveries_;
 
   _BaseModule::CCriticalSection wait_lock_;
   WaitRecord* wait_record_ = nullptr;
