@@ -51,17 +51,7 @@ IPC::Message ParentLink::MakeCommand(int32_t window_id, uint32_t code) {
   return IPC::Message(kDispatcherRouting, static_cast<uint32_t>(window_id) | code, kPriority);
 }
 
-bool ParentLink::Send(const IPC::Message& message) {
-  switch (delivery_) {
-    case Delivery::kImmediate:
-      return channel_.Send(message, false, true);
-    case Delivery::kQueued:
-      return channel_.Send(message, true, false);
-    case Delivery::kDeferred:
-    default:
-      return channel_.Send(message, false, false);
-  }
-}
+bool ParentLink::Send(const IPC::Message& message) { return channel_.Send(message, delivery_); }
 
 template <typename Body>
 bool ParentLink::SendCommand(int32_t id, const Body& body) {

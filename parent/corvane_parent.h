@@ -66,11 +66,8 @@ class HostEvents {
 
 class ParentLink : private IChannelListener2 {
  public:
-  enum class Delivery {
-    kDeferred,   // the host copies the message and handles it after the call returns
-    kImmediate,  // the call returns after the host has handled the message
-    kQueued,     // sent from a background thread; kept and retried while the host has no window
-  };
+  // How commands leave: kDeferred (the default), kImmediate or kQueued.
+  using Delivery = IPC::Delivery;
 
   explicit ParentLink(HostEvents* events);
   ~ParentLink() override;

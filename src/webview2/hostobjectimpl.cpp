@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "log/logger.h"
+#include "webview2/browser_window_messages.h"
 #include "webview2common/com_text.h"
 #include "webview2common/message/ipc_protocol.h"
 #include "webview2common/text_convert.h"
@@ -118,7 +119,7 @@ HRESULT HostObjectImp::LoadTypeInfo(UINT index, LCID, ITypeInfo** info) {
       LOG_INFO("load webview2.tlb fail ret=", static_cast<long>(hr));
       if (sender_ != nullptr) {
         sender_->Send(IPC::MakeHostEvent(WindowId(), IPC::LoadFailedEvent{settings_.url, u"load webview2.tlb fail"}),
-                      true, false);
+                      IPC::Delivery::kQueued);
       }
       type_library_.Reset();  // retried on the next call
       return hr;
@@ -209,7 +210,7 @@ bool HostObjectImp::ArgumentTexts(const DISPPARAMS& params, UINT first, VARIANT*
 }
 
 bool HostObjectImp::SendPageCall(const IPC::PageCallEvent& call) {
-  return sender_->Send(IPC::MakeHostEvent(WindowId(), call), true, false);
+  return sender_->Send(IPC::MakeHostEvent(WindowId(), call), IPC::Delivery::kQueued);
 }
 
 bool HostObjectImp::ExecuteByName(const std::u16string& name, const DISPPARAMS& params, VARIANT* result) {
@@ -247,7 +248,7 @@ bool HostObjectImp::DoRegisterFunction(const DISPPARAMS& params) {
       callbacks_.emplace(name, ComPtr<IDispatch>(Arg(params, 0).pdispVal)).second;
   if (inserted) {
     // Tells the window that the page can now take the parent's calls.
-    if (window_ != nullptr) PostMessageW(window_, WM_USER + 100, 0, 0);
+    if (window_ != nullptr) PostMessageW(window_, browser_window::kDrainPageCalls, 0, 0);
   } else {
     LOG_INFO("external.RegisterFunction fail");
   }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "webview2/browser_window_messages.h"
 #include "webview2/hostobjectimpl.h"
 #include "webview2common/archive/archive_address.h"
 #include "webview2common/archive/zip_reader.h"
@@ -26,9 +27,9 @@ class CWebView2Impl : public OrmWebView::IWebView,
                       public CWindowBase,
                       public std::enable_shared_from_this<CWebView2Impl> {
  public:
-  static constexpr UINT kDrainPageCalls = WM_USER + 100;
-  static constexpr UINT kRunCallable = WM_USER + 101;
-  static constexpr UINT kShowWindow = WM_USER + 102;
+  static constexpr UINT kDrainPageCalls = browser_window::kDrainPageCalls;
+  static constexpr UINT kRunCallable = browser_window::kRunCallable;
+  static constexpr UINT kShowWindow = browser_window::kShowWindow;
   static constexpr const wchar_t* kUserAgent =
       L"Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
       L"Chrome/130.0.0.0 Safari/537.36 Edg/130.0.0.0/69.0.3497.100 KRV";
@@ -129,7 +130,7 @@ class CWebView2Impl : public OrmWebView::IWebView,
   // Sends an event of this window, queued, deferred.
   template <typename Body>
   void SendToParent(const Body& body) {
-    if (sender_ != nullptr) sender_->Send(IPC::MakeHostEvent(tag_, body), true, false);
+    if (sender_ != nullptr) sender_->Send(IPC::MakeHostEvent(tag_, body), IPC::Delivery::kQueued);
   }
 
   // Page events (webview2impl_events.cpp).

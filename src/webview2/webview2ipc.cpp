@@ -200,7 +200,7 @@ void CWebView2IPC::OnCallPageFunction(uint32_t id, const CallPageFunctionCommand
     window->EnqueuePageCall(call.function, call.arguments, call.call_id);
     return;
   }
-  channel_.Send(MakeHostEvent(id, answer), true, false);
+  channel_.Send(MakeHostEvent(id, answer), IPC::Delivery::kQueued);
 }
 
 void CWebView2IPC::OnPeerProcessExit(bool) {
@@ -222,7 +222,7 @@ uint32_t CWebView2IPC::IdOf(OrmWebView::IWebView* view) const {
 }
 
 void CWebView2IPC::SendEvent(OrmWebView::IWebView* view, uint32_t code) {
-  channel_.Send(MakeHostMessage(IdOf(view), code), true, false);
+  channel_.Send(MakeHostMessage(IdOf(view), code), IPC::Delivery::kQueued);
 }
 
 void CWebView2IPC::OnCreated(OrmWebView::IWebView* view) {
@@ -230,7 +230,7 @@ void CWebView2IPC::OnCreated(OrmWebView::IWebView* view) {
   const CWebView2Impl* window = LookupWindow(id);
   CreatedEvent ready;
   ready.window_handle = window != nullptr ? WindowHandleValue(window->m_hWnd) : 0;
-  channel_.Send(MakeHostEvent(id, ready), false, true);
+  channel_.Send(MakeHostEvent(id, ready), IPC::Delivery::kImmediate);
 }
 
 void CWebView2IPC::OnClosed(OrmWebView::IWebView* view) { SendEvent(view, kEvtClosed); }
@@ -239,21 +239,21 @@ void CWebView2IPC::OnPageLoaded(OrmWebView::IWebView* view) { SendEvent(view, kE
 
 void CWebView2IPC::OnCreateFailed(OrmWebView::IWebView* view, const std::u16string& url,
                                   const std::u16string& reason) {
-  channel_.Send(MakeHostEvent(IdOf(view), LoadFailedEvent{url, reason}), true, false);
+  channel_.Send(MakeHostEvent(IdOf(view), LoadFailedEvent{url, reason}), IPC::Delivery::kQueued);
 }
 
 void CWebView2IPC::OnSourceChanged(OrmWebView::IWebView* view, const std::u16string& uri) {
-  channel_.Send(MakeHostEvent(IdOf(view), SourceChangedEvent{uri}), true, false);
+  channel_.Send(MakeHostEvent(IdOf(view), SourceChangedEvent{uri}), IPC::Delivery::kQueued);
 }
 
 void CWebView2IPC::OnTitleChanged(OrmWebView::IWebView* view, const std::u16string& title) {
-  channel_.Send(MakeHostEvent(IdOf(view), TitleChangedEvent{title}), true, false);
+  channel_.Send(MakeHostEvent(IdOf(view), TitleChangedEvent{title}), IPC::Delivery::kQueued);
 }
 
 void CWebView2IPC::OnNewWindow(OrmWebView::IWebView* view, const std::u16string& uri) {
-  channel_.Send(MakeHostEvent(IdOf(view), NewWindowEvent{uri}), true, false);
+  channel_.Send(MakeHostEvent(IdOf(view), NewWindowEvent{uri}), IPC::Delivery::kQueued);
 }
 
-bool CWebView2IPC::Send(const IPC::Message& message, bool queued, bool immediate_dispatch) {
-  return channel_.Send(message, queued, immediate_dispatch);
+bool CWebView2IPC::Send(const IPC::Message& message, IPC::Delivery delivery) {
+  return channel_.Send(message, delivery);
 }

@@ -41,7 +41,7 @@ class CWebView2IPC : public IChannelListener2,
   void OnNewWindow(OrmWebView::IWebView* view, const std::u16string& uri) override;
 
   // ISendRequest
-  bool Send(const IPC::Message& message, bool queued, bool immediate_dispatch) override;
+  bool Send(const IPC::Message& message, IPC::Delivery delivery) override;
 
   CWebView2Impl* LookupWindow(uint32_t id) const;
   int32_t main_window_id() const { return main_window_id_; }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "webview2/window_settings.h"
+#include "webview2common/message/delivery.h"
 #include "webview2common/message/ipc_message.h"
 
 namespace OrmWebView {
@@ -60,5 +61,5 @@ class IWebViewListenerEmptyImpl : public IWebViewListener {
 class ISendRequest {
  public:
   virtual ~ISendRequest() = default;
-  virtual bool Send(const IPC::Message& message, bool queued, bool immediate_dispatch) = 0;
+  virtual bool Send(const IPC::Message& message, IPC::Delivery delivery) = 0;
 };

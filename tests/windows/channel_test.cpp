@@ -62,8 +62,8 @@ TEST(Channel, EmptyNameCreatesNothingAndSendFails) {
   EXPECT_EQ(channel.window(), nullptr);
   Recorder r(1);
   channel.AddListener(&r);
-  EXPECT_FALSE(channel.Send(Msg(1, 5), false, false));
-  EXPECT_FALSE(channel.Send(Msg(1, 5), true, false));
+  EXPECT_FALSE(channel.Send(Msg(1, 5), IPC::Delivery::kDeferred));
+  EXPECT_FALSE(channel.Send(Msg(1, 5), IPC::Delivery::kQueued));
   channel.Uninit();
 }
 
@@ -83,9 +83,9 @@ TEST(Channel, RoutingSelectsListenersAndZeroReachesOwnSide) {
   browser.AddListener(&other);
   parent.AddListener(&own);
 
-  ASSERT_TRUE(parent.Send(Msg(1, 0x101), false, false));
-  ASSERT_TRUE(parent.Send(Msg(2, 0x102), false, false));
-  ASSERT_TRUE(parent.Send(Msg(0, 0x103), false, false));
+  ASSERT_TRUE(parent.Send(Msg(1, 0x101), IPC::Delivery::kDeferred));
+  ASSERT_TRUE(parent.Send(Msg(2, 0x102), IPC::Delivery::kDeferred));
+  ASSERT_TRUE(parent.Send(Msg(0, 0x103), IPC::Delivery::kDeferred));
   ASSERT_TRUE(PumpUntil([&] { return dispatcher.received == 2 && other.received == 2 && own.received == 1; }));
   EXPECT_EQ(dispatcher.types, (std::vector<uint32_t>{0x101, 0x103}));
   EXPECT_EQ(other.types, (std::vector<uint32_t>{0x102, 0x103}));
@@ -119,12 +119,12 @@ TEST(Channel, ImmediateReturnsAfterPeerListenersDeferredBefore) {
   });
   ASSERT_TRUE(PumpUntil([&] { return peer_ready.load(); }));
 
-  ASSERT_TRUE(browser.Send(Msg(1, 0x105), false, true));
+  ASSERT_TRUE(browser.Send(Msg(1, 0x105), IPC::Delivery::kImmediate));
   EXPECT_EQ(peer_listener.received.load(), 1) << "immediate: the listener ran before Send returned";
 
   // Deferred: returns while the peer's listener is still blocked on our event.
   const DWORD before = GetTickCount();
-  ASSERT_TRUE(browser.Send(Msg(2, 0x109), false, false));
+  ASSERT_TRUE(browser.Send(Msg(2, 0x109), IPC::Delivery::kDeferred));
   EXPECT_LT(GetTickCount() - before, 2000u);
   EXPECT_EQ(blocking.received.load(), 0);
   SetEvent(release);
@@ -139,18 +139,18 @@ TEST(Channel, PeerFoundLazilyAndQueuedMessagesWaitForIt) {
   CChannel browser;
   browser.Init(name);
   ASSERT_NE(browser.window(), nullptr) << "connects without the peer";
-  EXPECT_FALSE(browser.Send(Msg(2, 0x101), false, false)) << "direct send needs the peer";
-  ASSERT_TRUE(browser.Send(Msg(2, 0x102), true, false)) << "queued send keeps the message";
+  EXPECT_FALSE(browser.Send(Msg(2, 0x101), IPC::Delivery::kDeferred)) << "direct send needs the peer";
+  ASSERT_TRUE(browser.Send(Msg(2, 0x102), IPC::Delivery::kQueued)) << "queued send keeps the message";
   Pump(200);
 
   CChannel parent;
   parent.Init(name, CChannel::Side::kParent);
   Recorder r(2);
   parent.AddListener(&r);
-  ASSERT_TRUE(browser.Send(Msg(2, 0x103), false, false));
+  ASSERT_TRUE(browser.Send(Msg(2, 0x103), IPC::Delivery::kDeferred));
   ASSERT_TRUE(PumpUntil([&] { return r.received == 1; }));
   // The kept message goes out after the next queued send.
-  ASSERT_TRUE(browser.Send(Msg(2, 0x104), true, false));
+  ASSERT_TRUE(browser.Send(Msg(2, 0x104), IPC::Delivery::kQueued));
   ASSERT_TRUE(PumpUntil([&] { return r.received == 3; }));
   EXPECT_EQ(r.types, (std::vector<uint32_t>{0x103, 0x102, 0x104}));
 }
@@ -160,10 +160,10 @@ TEST(Channel, UninitTwiceIsHarmlessAndSendThenFails) {
   CChannel browser, parent;
   browser.Init(name);
   parent.Init(name, CChannel::Side::kParent);
-  ASSERT_TRUE(browser.Send(Msg(2, 0x101), true, false));
+  ASSERT_TRUE(browser.Send(Msg(2, 0x101), IPC::Delivery::kQueued));
   browser.Uninit();
   browser.Uninit();
-  EXPECT_FALSE(browser.Send(Msg(2, 0x101), false, false));
+  EXPECT_FALSE(browser.Send(Msg(2, 0x101), IPC::Delivery::kDeferred));
   EXPECT_EQ(browser.window(), nullptr);
   const std::wstring own = CChannel::BrowserWindowName(name);
   EXPECT_EQ(FindWindowW(own.c_str(), own.c_str()), nullptr) << "the window is destroyed";

@@ -12,10 +12,9 @@ namespace {
 
 class RecordingSender : public ISendRequest {
  public:
-  bool Send(const IPC::Message& message, bool queued, bool immediate) override {
+  bool Send(const IPC::Message& message, IPC::Delivery delivery) override {
     messages.push_back(message);
-    EXPECT_TRUE(queued);
-    EXPECT_FALSE(immediate);
+    EXPECT_EQ(delivery, IPC::Delivery::kQueued);
     return true;
   }
   std::vector<IPC::Message> messages;

@@ -1,5 +1,9 @@
 #include "host_session.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
 #include "crlf_lines.h"
 #include "engine_client.h"
 #include "webview2common/message/channel.h"
@@ -62,6 +66,14 @@ HostSession::HostSession() {
 }
 
 HostSession::~HostSession() {
+  if (testing::Test::HasFailure() && link.host_process() != nullptr) {
+    // What the host did, for the failure report.
+    DWORD code = 0;
+    GetExitCodeProcess(link.host_process(), &code);
+    std::printf("host process %lu, exit code %lu, log:\n", static_cast<unsigned long>(link.host_process_id()),
+                static_cast<unsigned long>(code));
+    for (const std::string& line : LogLines()) std::printf("  %s\n", line.c_str());
+  }
   if (link.host_process() != nullptr && WaitForSingleObject(link.host_process(), 0) == WAIT_TIMEOUT) {
     TerminateProcess(link.host_process(), 99);
     WaitForSingleObject(link.host_process(), 5000);

@@ -105,8 +105,8 @@ TEST(Lifecycle, EverythingQueuedBeforeTheMainWindowClosesReachesTheParent) {
 TEST(Lifecycle, CreateCommandsThatNameAnotherOrAnInvalidWindowCreateNothing) {
   HostSession host;
   ASSERT_TRUE(host.Start());
-  const HWND main_window = host.FindBrowserWindow(L"main window");
-  ASSERT_NE(main_window, nullptr);
+  HWND main_window = nullptr;
+  ASSERT_TRUE(host.WaitFor([&] { return (main_window = host.FindBrowserWindow(L"main window")) != nullptr; }));
   char hex[16];
   std::snprintf(hex, sizeof hex, "%X", WindowHandleValue(host.parent_window));
   const std::u16string parent = text::AsciiToUtf16(hex);

@@ -43,8 +43,8 @@ void CChannel::RemoveListener(IChannelListener* listener) {
   if (impl_ != nullptr) impl_->RemoveListener(listener);
 }
 
-bool CChannel::Send(const IPC::Message& message, bool queued, bool immediate_dispatch) {
-  return impl_ != nullptr && impl_->Send(message, queued, immediate_dispatch);
+bool CChannel::Send(const IPC::Message& message, IPC::Delivery delivery) {
+  return impl_ != nullptr && impl_->Send(message, delivery);
 }
 
 void CChannel::WatchPeerProcess(ScopedHandle process) {

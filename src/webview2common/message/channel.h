@@ -26,7 +26,7 @@ class CChannel {
   void Init(const std::u16string& name, Side side = Side::kBrowser);
   void AddListener(IChannelListener* listener);
   void RemoveListener(IChannelListener* listener);
-  bool Send(const IPC::Message& message, bool queued, bool immediate_dispatch);
+  bool Send(const IPC::Message& message, IPC::Delivery delivery);
   void WatchPeerProcess(ScopedHandle process);
   void Uninit();
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "webview2common/message/delivery.h"
 #include "webview2common/message/ipc_message.h"
 
 // Receives the messages of a channel whose routing matches ListenerRoute (or all with routing 0).

@@ -43,11 +43,11 @@ HWND CChannelImpl::PeerWindow() {
   return ::IsWindow(peer) ? peer : nullptr;
 }
 
-bool CChannelImpl::DirectSend(const IPC::Message& message, bool immediate_dispatch) {
+bool CChannelImpl::DirectSend(const IPC::Message& message, IPC::Delivery delivery) {
   HWND peer = PeerWindow();
   if (peer == nullptr) return false;
   COPYDATASTRUCT record{};
-  record.dwData = immediate_dispatch ? kImmediateTag : kDeferredTag;
+  record.dwData = delivery == IPC::Delivery::kImmediate ? kImmediateTag : kDeferredTag;
   record.cbData = static_cast<DWORD>(message.size());
   record.lpData = const_cast<uint8_t*>(message.data());
   DWORD_PTR answer = 0;
@@ -64,12 +64,12 @@ bool CChannelImpl::DirectSend(const IPC::Message& message, bool immediate_dispat
   return true;
 }
 
-bool CChannelImpl::Send(const IPC::Message& message, bool queued, bool immediate_dispatch) {
+bool CChannelImpl::Send(const IPC::Message& message, IPC::Delivery delivery) {
   if (shut_down_ != 0) {
     LOG_INFO("quit so send fail");
     return false;
   }
-  if (!queued) return DirectSend(message, immediate_dispatch);
+  if (delivery != IPC::Delivery::kQueued) return DirectSend(message, delivery);
   if (!StartSender()) return false;
   try {
     CAutoLocker lock(queue_lock_);
@@ -127,7 +127,7 @@ bool CChannelImpl::SendQueued() {
       message = queue_.front();
     }
     // The front message leaves the queue only once sent, so the order never changes.
-    if (message.type() != 0 && !DirectSend(message, false)) return false;
+    if (message.type() != 0 && !DirectSend(message, IPC::Delivery::kDeferred)) return false;
     CAutoLocker lock(queue_lock_);
     if (!queue_.empty()) queue_.pop_front();
   }

@@ -39,7 +39,7 @@ class CChannelImpl : public CWindowBase {
 
   void AddListener(IChannelListener* listener);
   void RemoveListener(IChannelListener* listener);
-  bool Send(const IPC::Message& message, bool queued, bool immediate_dispatch);
+  bool Send(const IPC::Message& message, IPC::Delivery delivery);
   // A process to watch, or none to stop watching.
   void WatchPeerProcess(ScopedHandle process);
   void Uninit();
@@ -55,7 +55,7 @@ class CChannelImpl : public CWindowBase {
     HWND window;
   };
 
-  bool DirectSend(const IPC::Message& message, bool immediate_dispatch);
+  bool DirectSend(const IPC::Message& message, IPC::Delivery delivery);
   HWND PeerWindow();
   bool StartSender();
   static DWORD WINAPI SenderThread(void* self);
