@@ -10,6 +10,7 @@
 #include "webview2common/archive/archive_file.h"
 #include "webview2common/com_text.h"
 #include "webview2common/cookie_text.h"
+#include "webview2common/dispatch_call_win.h"
 #include "webview2common/message/ipc_protocol.h"
 #include "webview2common/text_cipher.h"
 #include "webview2common/text_convert.h"
@@ -18,34 +19,6 @@
 #include "webview2common/scoped_handle_win.h"
 #include "webview2common/window_handle_win.h"
 
-namespace {
-
-// The whole file, refused at 4 GiB or more.
-bool ReadWholeFile(const std::u16string& path, std::string* bytes) {
-  const ScopedHandle file(CreateFileW(as_wcstr(path), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.IsValid()) return false;
-  LARGE_INTEGER size{};
-  bool ok = GetFileSizeEx(file.Get(), &size) && size.QuadPart < (1LL << 32) &&
-            static_cast<unsigned long long>(size.QuadPart) < bytes->max_size();
-  if (ok) {
-    try {
-      bytes->resize(static_cast<size_t>(size.QuadPart));
-    } catch (const std::bad_alloc&) {
-      ok = false;
-    }
-  }
-  size_t done = 0;
-  while (ok && done < bytes->size()) {
-    DWORD read = 0;
-    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes->size() - done, 1u << 30));
-    ok = ReadFile(file.Get(), bytes->data() + done, chunk, &read, nullptr) && read > 0;
-    done += read;
-  }
-  return ok;
-}
-
-}  // namespace
 
 CWebView2Impl::CWebView2Impl(const WindowSettings& settings, ISendRequest* sender,
                              std::u16string raw_text, bool primary)
@@ -413,50 +386,10 @@ bool CWebView2Impl::SetReferrer(const std::u16string& referrer) {
 }
 
 void CWebView2Impl::RewriteUrl(const std::u16string& url) {
-  LOG_INFO("parse original url:", url);
-  archive_.folder_name.clear();
-  const std::optional<ArchiveRewrite> rewrite = RewriteArchiveUrl(url);
-  if (!rewrite) return;
-  archive_ = rewrite->address;
-  current_url_ = rewrite->current_url;
-  settings_.url = rewrite->current_url;
-}
-
-std::shared_ptr<const std::string> CWebView2Impl::GetResourceContent(const std::u16string& url) {
-  LOG_INFO("get resource content url :", url);
-  const std::optional<std::u16string> entry = EntryPathOfRequest(url, archive_.folder_name);
-  if (!entry) return nullptr;
-  archive_.entry_path = *entry;
-  if (entry->empty()) return nullptr;
-  return GetArchiveEntry(archive_.archive_path, archive_.key, *entry);
-}
-
-std::shared_ptr<const std::string> CWebView2Impl::GetArchiveEntry(const std::u16string& archive_path,
-                                                                  const std::u16string& key,
-                                                                  const std::u16string& entry_name) {
-  const auto cache_key = std::make_pair(archive_path, key);
-  auto cached = archive_cache_.find(cache_key);
-  if (cached == archive_cache_.end()) {
-    std::string text;
-    if (!ReadWholeFile(archive_path, &text)) {
-      LOG_INFO("archive not readable: ", archive_path);
-      return nullptr;
-    }
-    if (key.compare(0, 4, u"rsa_") == 0) {
-      LOG_INFO("archive key is not for this reader: ", archive_path);
-      return nullptr;
-    }
-    ArchiveLoadResult loaded = LoadArchiveText(text, text::Utf16ToUtf8(key));
-    for (const std::string& refused : loaded.report.refused) LOG_INFO("archive entry refused: ", refused);
-    if (!loaded.loaded) {
-      // Not cached: the next request tries again.
-      LOG_INFO("archive not loaded: ", archive_path, ": ", loaded.failure);
-      return nullptr;
-    }
-    cached = archive_cache_.emplace(cache_key, std::move(loaded.entries)).first;
+  if (std::optional<std::u16string> rewritten = archive_.Rewrite(url)) {
+    current_url_ = *rewritten;
+    settings_.url = std::move(*rewritten);
   }
-  auto entry = cached->second.find(entry_name);
-  return entry != cached->second.end() ? entry->second : nullptr;
 }
 
 std::u16string CWebView2Impl::GetMimeType(const std::u16string& extension) const {
@@ -492,31 +425,21 @@ long CWebView2Impl::CallPageFunction(const std::u16string& name,
     webview_->OpenDevToolsWindow();
     status = IPC::kCallDone;
   }
-  // One BSTR per argument, the last argument first.
-  std::vector<VARIANT> block;
-  for (auto argument = arguments.rbegin(); argument != arguments.rend(); ++argument) {
-    block.push_back(TextVariant(*argument));
-  }
-  DISPPARAMS params{block.empty() ? nullptr : block.data(), nullptr, static_cast<UINT>(block.size()), 0};
-  VARIANT answer;
-  VariantInit(&answer);
   bool found = false;
-  const HRESULT hr = InvokePageFunction(name, &params, &answer, &found);
+  const HRESULT hr = InvokePageFunction(name, arguments, &found, &result);
   if (SUCCEEDED(hr)) {
-    if (answer.vt == VT_BSTR) result = BstrToText(answer.bstrVal);
     status = IPC::kCallDone;
   } else if (!found) {
     status = IPC::kCallNoSuchFunction;
     // Before the page has registered anything the call waits for it.
-    queue = !drained_.load();
+    queue = page_calls_.waiting();
   }
-  for (VARIANT& arg : block) VariantClear(&arg);
-  VariantClear(&answer);
   return hr;
 }
 
-HRESULT CWebView2Impl::InvokePageFunction(const std::u16string& name, DISPPARAMS* params,
-                                          VARIANT* result, bool* found) {
+HRESULT CWebView2Impl::InvokePageFunction(const std::u16string& name,
+                                          const std::vector<std::u16string>& arguments, bool* found,
+                                          std::u16string* result) {
   *found = false;
   if (host_object_ == nullptr) return E_POINTER;
   ComPtr<IDispatch> callback = host_object_->FindCallback(name);
@@ -525,39 +448,28 @@ HRESULT CWebView2Impl::InvokePageFunction(const std::u16string& name, DISPPARAMS
     return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
   }
   *found = true;
-  EXCEPINFO exception{};
-  UINT argument_error = 0;
-  HRESULT hr = E_FAIL;
-  try {
-    hr = callback->Invoke(DISPID_UNKNOWN, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, params,
-                          result, &exception, &argument_error);
-  } catch (...) {
-    hr = E_FAIL;
+  CDispatchTextCall call(arguments);
+  const HRESULT hr = call.Invoke(callback.get(), LOCALE_USER_DEFAULT);
+  if (SUCCEEDED(hr)) {
+    if (std::optional<std::u16string> text = call.TextResult()) *result = std::move(*text);
   }
-  SysFreeString(exception.bstrSource);
-  SysFreeString(exception.bstrDescription);
-  SysFreeString(exception.bstrHelpFile);
   return hr;
 }
 
+void CWebView2Impl::Call(const std::u16string& function, const std::vector<std::u16string>& arguments,
+                         int32_t* status, std::u16string* result) {
+  bool queue = false;
+  CallPageFunction(function, arguments, *result, *status, queue);
+}
+
 void CWebView2Impl::DrainPageCalls() {
-  if (drained_.exchange(true)) return;
-  std::vector<PageCall> calls;
-  calls.swap(pending_calls_);
-  for (const PageCall& call : calls) {
-    IPC::PageCallResultEvent answer;
-    answer.call_id = call.request_id;
-    answer.status = IPC::kCallNotCalled;
-    bool queue = false;
-    CallPageFunction(call.name, call.arguments, answer.result, answer.status, queue);
-    SendToParent(answer);
-  }
+  page_calls_.Drain(*this, [this](const IPC::PageCallResultEvent& answer) { SendToParent(answer); });
 }
 
 void CWebView2Impl::EnqueuePageCall(const std::u16string& name,
                                     const std::vector<std::u16string>& arguments,
                                     int64_t request_id) {
-  pending_calls_.push_back(PageCall{name, arguments, request_id});
+  page_calls_.Enqueue(IPC::CallPageFunctionCommand{request_id, name, arguments});
 }
 
 bool CWebView2Impl::RunOnWindowThread(std::function<void()> work) {

@@ -13,18 +13,20 @@
 
 #include "webview2/browser_window_messages.h"
 #include "webview2/hostobjectimpl.h"
-#include "webview2common/archive/archive_address.h"
-#include "webview2common/archive/zip_reader.h"
+#include "webview2common/archive/archive_files_win.h"
+#include "webview2common/archive/archive_server.h"
 #include "webview2/webview2_abi.h"
 #include "webview2/webview_interfaces.h"
 #include "webview2/window_settings.h"
 #include "webview2common/com_ptr.h"
 #include "webview2common/message/ipc_protocol.h"
+#include "webview2common/page_call_queue.h"
 #include "webview2common/posted_objects_win.h"
 #include "webview2common/window_base.h"
 
 class CWebView2Impl : public OrmWebView::IWebView,
                       public CWindowBase,
+                      private IPageFunctions,
                       public std::enable_shared_from_this<CWebView2Impl> {
  public:
   static constexpr UINT kDrainPageCalls = browser_window::kDrainPageCalls;
@@ -33,12 +35,6 @@ class CWebView2Impl : public OrmWebView::IWebView,
   static constexpr const wchar_t* kUserAgent =
       L"Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
       L"Chrome/130.0.0.0 Safari/537.36 Edg/130.0.0.0/69.0.3497.100 KRV";
-
-  struct PageCall {
-    std::u16string name;
-    std::vector<std::u16string> arguments;
-    int64_t request_id;
-  };
 
   CWebView2Impl(const WindowSettings& settings, ISendRequest* sender, std::u16string raw_text,
                 bool primary);
@@ -64,12 +60,8 @@ class CWebView2Impl : public OrmWebView::IWebView,
   HRESULT DeleteCookie(const std::u16string& name, const std::u16string& url);
   bool SetReferrer(const std::u16string& referrer);
 
-  // Local archives: the compound-address rewrite, and what a request is served.
+  // Runs the archive rewrite on url: a compound archive address becomes the current address.
   void RewriteUrl(const std::u16string& url);
-  std::shared_ptr<const std::string> GetResourceContent(const std::u16string& url);
-  std::shared_ptr<const std::string> GetArchiveEntry(const std::u16string& archive_path,
-                                                     const std::u16string& key,
-                                                     const std::u16string& entry_name);
   std::u16string GetMimeType(const std::u16string& extension) const;
   bool RegisterParentFunction(const std::u16string& name);
   // An HRESULT; status and result are left as the caller set them unless the call was made.
@@ -121,8 +113,13 @@ class CWebView2Impl : public OrmWebView::IWebView,
   void ApplyPageSettings();
   void RegisterPageEvents();
   void EnsureHostObject();
-  HRESULT InvokePageFunction(const std::u16string& name, DISPPARAMS* params, VARIANT* result,
-                             bool* found);
+  // Calls the page function registered under name with text arguments; *found says whether
+  // there was one, *result gets its text result.
+  HRESULT InvokePageFunction(const std::u16string& name, const std::vector<std::u16string>& arguments,
+                             bool* found, std::u16string* result);
+  // IPageFunctions: a waiting parent call, run when the page registers its first function.
+  void Call(const std::u16string& function, const std::vector<std::u16string>& arguments,
+            int32_t* status, std::u16string* result) override;
   // Runs the page calls that waited for the page's first registered function, once.
   void DrainPageCalls();
   void LoadDocumentScript();
@@ -166,14 +163,13 @@ class CWebView2Impl : public OrmWebView::IWebView,
   std::u16string document_script_;
 
   std::map<std::u16string, std::u16string> mime_overrides_;
-  std::vector<PageCall> pending_calls_;
+  CPageCallQueue page_calls_;
   // Between the request of an environment or controller and the first navigation.
   bool creating_ = false;
   bool closed_ = false;
   std::vector<std::pair<std::u16string, std::u16string>> pending_cookies_;  // url, cookie text
-  std::atomic<bool> drained_{false};
   std::u16string referrer_;
-  ArchiveAddress archive_;
+  CWinArchiveFiles archive_files_;
+  CArchiveServer archive_{&archive_files_};
   CPostedObjects<std::function<void()>> callables_;
-  std::map<std::pair<std::u16string, std::u16string>, ArchiveEntries> archive_cache_;
 };

@@ -154,19 +154,14 @@ HRESULT CWebView2Impl::OnWebResourceRequested(ICoreWebView2WebResourceRequestedE
   request->get_Uri(&uri_text);
   const std::u16string uri = TakeCoTaskString(uri_text);
   LOG_INFO("request uri:", uri);
-  const std::shared_ptr<const std::string> content = GetResourceContent(uri);
+  const std::shared_ptr<const std::string> content = archive_.Content(uri);
   ComPtr<ICoreWebView2HttpRequestHeaders> headers;
   request->get_Headers(headers.Put());
   if (content && !content->empty()) {
     ComPtr<ICoreWebView2Environment> environment;
     if (auto webview2 = webview_.As<ICoreWebView2_2>()) webview2->get_Environment(environment.Put());
     if (!environment) return S_FALSE;
-    const std::u16string& entry = archive_.entry_path;
-    const size_t slash = entry.rfind(u'/');
-    const size_t dot = entry.rfind(u'.');
-    const std::u16string extension =
-        dot != std::u16string::npos && (slash == std::u16string::npos || dot > slash) ? entry.substr(dot) : u"";
-    const std::u16string type = GetMimeType(extension);
+    const std::u16string type = GetMimeType(archive_.LastEntryExtension());
     if (headers) headers->SetHeader(L"Content-Type", as_wcstr(type));
     // The stream is the one copy of the entry's bytes.
     auto stream = ComPtr<IStream>::Attach(SHCreateMemStream(

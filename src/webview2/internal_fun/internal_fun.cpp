@@ -4,6 +4,7 @@
 #include "webview2/internal_fun/call_counter.h"
 #include "webview2/ui_thread_window.h"
 #include "webview2common/com_text.h"
+#include "webview2common/dispatch_call_win.h"
 #include "webview2common/text_convert.h"
 #include "webview2common/win_text.h"
 
@@ -74,26 +75,13 @@ void InternalFun::ExcuteAsyCall(const std::u16string& name, const std::vector<st
   LOG_INFO("ExcuteAsyCall fun_name:", name, ",ret=", result);
   if (entry == nullptr || !callback) LOG_INFO("ExcuteAsyCall error");
   if (!callback) return;
-  const std::u16string texts[3] = {text::AsciiToUtf16(std::to_string(call_id)),
-                                   entry != nullptr ? u"0" : u"fun_not_exist", result};
-  // Reversed, as the dispatch convention requires.
-  VARIANT args[3] = {TextVariant(texts[2]), TextVariant(texts[1]), TextVariant(texts[0])};
-  DISPPARAMS dispparams{args, nullptr, 3, 0};
-  VARIANT answer;
-  VariantInit(&answer);
-  EXCEPINFO exception{};
-  UINT argument_error = static_cast<UINT>(-1);
-  try {
-    constexpr LCID kLocale = 0x0400;
-    const HRESULT hr = callback->Invoke(DISPID_UNKNOWN, IID_NULL, kLocale, DISPATCH_METHOD,
-                                        &dispparams, &answer, &exception, &argument_error);
-    if (FAILED(hr)) LOG_INFO("InternalFun::ExcuteAsyCall call back fail hr=", static_cast<long>(hr));
-  } catch (...) {
+  CDispatchTextCall call({text::AsciiToUtf16(std::to_string(call_id)),
+                          entry != nullptr ? u"0" : u"fun_not_exist", result});
+  constexpr LCID kLocale = 0x0400;
+  const HRESULT hr = call.Invoke(callback.get(), kLocale);
+  if (call.threw()) {
     LOG_INFO("ExcuteAsyCall except fun_name:", name);
+  } else if (FAILED(hr)) {
+    LOG_INFO("InternalFun::ExcuteAsyCall call back fail hr=", static_cast<long>(hr));
   }
-  for (VARIANT& arg : args) VariantClear(&arg);
-  VariantClear(&answer);
-  SysFreeString(exception.bstrSource);
-  SysFreeString(exception.bstrDescription);
-  SysFreeString(exception.bstrHelpFile);
 }

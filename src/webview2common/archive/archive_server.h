@@ -1,0 +1,44 @@
+#pragma once
+// What one browser window serves from local archives: the compound address it was last sent
+// to, the archives it loaded (each read, deciphered and unpacked once, on its first request),
+// and the entries that requests inside the archive's virtual folder ask for. Reading files is
+// the platform's part, behind IArchiveFiles.
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "webview2common/archive/archive_address.h"
+#include "webview2common/archive/zip_reader.h"
+
+class IArchiveFiles {
+ public:
+  virtual ~IArchiveFiles() = default;
+  // The whole file; false when it cannot be read or is 4 GiB or more.
+  virtual bool ReadWholeFile(const std::u16string& path, std::string* bytes) = 0;
+};
+
+class CArchiveServer {
+ public:
+  explicit CArchiveServer(IArchiveFiles* files) : files_(files) {}
+
+  // A compound archive address becomes the window's archive, and the address to load instead
+  // is returned; any other address leaves the window without an archive and returns nothing.
+  std::optional<std::u16string> Rewrite(const std::u16string& url);
+  // The entry that a request inside the archive's folder asks for, or null (outside the
+  // folder, no such entry, or an archive that cannot be loaded).
+  std::shared_ptr<const std::string> Content(const std::u16string& url);
+  // The extension (".css") of the entry the last request inside the folder asked for.
+  std::u16string LastEntryExtension() const;
+  // One entry of an archive file under key, loading the archive on first use.
+  std::shared_ptr<const std::string> Entry(const std::u16string& archive_path,
+                                           const std::u16string& key,
+                                           const std::u16string& entry_name);
+
+ private:
+  IArchiveFiles* files_;
+  ArchiveAddress address_;
+  std::map<std::pair<std::u16string, std::u16string>, ArchiveEntries> cache_;
+};
