@@ -10,7 +10,7 @@ CEnvironmentOptions::CEnvironmentOptions() {
   target_version_.value = kTargetBrowserVersion;
 }
 
-CEnvironmentOptions::~CEnvironmentOptions() { SetCustomSchemeRegistrations(0, nullptr); }
+CEnvironmentOptions::~CEnvironmentOptions() = default;
 
 HRESULT STDMETHODCALLTYPE CEnvironmentOptions::QueryInterface(REFIID riid, void** out) {
   if (out == nullptr) return E_POINTER;
@@ -111,39 +111,42 @@ CORVANE_ENUM_PROPERTY(ChannelSearchKind, COREWEBVIEW2_CHANNEL_SEARCH_KIND, chann
 CORVANE_ENUM_PROPERTY(ReleaseChannels, COREWEBVIEW2_RELEASE_CHANNELS, release_channels_)
 CORVANE_ENUM_PROPERTY(ScrollBarStyle, COREWEBVIEW2_SCROLLBAR_STYLE, scroll_bar_style_)
 
+namespace {
+
+// The registration interface is known to us by its id only: its objects are held as IUnknown.
+IUnknown* AsUnknown(ICoreWebView2CustomSchemeRegistration* registration) {
+  return reinterpret_cast<IUnknown*>(registration);
+}
+
+}  // namespace
+
 HRESULT STDMETHODCALLTYPE CEnvironmentOptions::GetCustomSchemeRegistrations(
     UINT32* count, ICoreWebView2CustomSchemeRegistration*** registrations) {
   if (count == nullptr || registrations == nullptr) return E_POINTER;
   *count = 0;
   *registrations = nullptr;
-  if (scheme_count_ == 0) return S_OK;
+  if (schemes_.empty()) return S_OK;
   auto** copy = static_cast<ICoreWebView2CustomSchemeRegistration**>(
-      CoTaskMemAlloc(sizeof(void*) * scheme_count_));
+      CoTaskMemAlloc(sizeof(void*) * schemes_.size()));
   if (copy == nullptr) return E_OUTOFMEMORY;
-  for (UINT32 i = 0; i < scheme_count_; ++i) {
-    copy[i] = schemes_[i];
-    if (copy[i] != nullptr) reinterpret_cast<IUnknown*>(copy[i])->AddRef();
+  for (size_t i = 0; i < schemes_.size(); ++i) {
+    // Each copy carries a reference of its own, for the caller to release.
+    copy[i] = reinterpret_cast<ICoreWebView2CustomSchemeRegistration*>(ComPtr<IUnknown>(schemes_[i]).Detach());
   }
-  *count = scheme_count_;
+  *count = static_cast<UINT32>(schemes_.size());
   *registrations = copy;
   return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE CEnvironmentOptions::SetCustomSchemeRegistrations(
     UINT32 count, ICoreWebView2CustomSchemeRegistration** registrations) {
-  for (UINT32 i = 0; i < scheme_count_; ++i) {
-    if (schemes_[i] != nullptr) reinterpret_cast<IUnknown*>(schemes_[i])->Release();
-  }
-  delete[] schemes_;
-  schemes_ = nullptr;
-  scheme_count_ = 0;
+  schemes_.clear();
   if (count == 0 || registrations == nullptr) return S_OK;
-  schemes_ = new (std::nothrow) ICoreWebView2CustomSchemeRegistration*[count];
-  if (schemes_ == nullptr) return E_OUTOFMEMORY;
-  for (UINT32 i = 0; i < count; ++i) {
-    schemes_[i] = registrations[i];
-    if (schemes_[i] != nullptr) reinterpret_cast<IUnknown*>(schemes_[i])->AddRef();
+  try {
+    schemes_.reserve(count);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
   }
-  scheme_count_ = count;
+  for (UINT32 i = 0; i < count; ++i) schemes_.emplace_back(AsUnknown(registrations[i]));
   return S_OK;
 }

@@ -4,8 +4,10 @@
 // interfaces, each derived from IUnknown), with the SDK's defaults.
 
 #include <string>
+#include <vector>
 
 #include "webview2/webview2_abi.h"
+#include "webview2common/com_ptr.h"
 
 class CEnvironmentOptions : public ICoreWebView2EnvironmentOptions,
                             public ICoreWebView2EnvironmentOptions2,
@@ -84,6 +86,5 @@ class CEnvironmentOptions : public ICoreWebView2EnvironmentOptions,
   COREWEBVIEW2_CHANNEL_SEARCH_KIND channel_search_ = COREWEBVIEW2_CHANNEL_SEARCH_KIND_MOST_STABLE;
   COREWEBVIEW2_RELEASE_CHANNELS release_channels_ = static_cast<COREWEBVIEW2_RELEASE_CHANNELS>(0x1F);
   COREWEBVIEW2_SCROLLBAR_STYLE scroll_bar_style_ = COREWEBVIEW2_SCROLLBAR_STYLE_DEFAULT;
-  ICoreWebView2CustomSchemeRegistration** schemes_ = nullptr;
-  UINT32 scheme_count_ = 0;
+  std::vector<ComPtr<IUnknown>> schemes_;  // the custom scheme registrations, one reference each
 };

@@ -7,16 +7,13 @@
 #include "webview2/document_script.h"
 #include "webview2/environment_options.h"
 #include "webview2/webview2_loader.h"
-#include "webview2common/archive/archive_file.h"
 #include "webview2common/com_text.h"
-#include "webview2common/cookie_text.h"
 #include "webview2common/dispatch_call_win.h"
 #include "webview2common/message/ipc_protocol.h"
 #include "webview2common/text_cipher.h"
 #include "webview2common/text_convert.h"
 #include "webview2common/url_parts.h"
 #include "webview2common/win_text.h"
-#include "webview2common/scoped_handle_win.h"
 #include "webview2common/window_handle_win.h"
 
 
@@ -32,9 +29,7 @@ CWebView2Impl::CWebView2Impl(const WindowSettings& settings, ISendRequest* sende
   LoadDocumentScript();
 }
 
-CWebView2Impl::~CWebView2Impl() {
-  if (host_object_ != nullptr) host_object_->Release();
-}
+CWebView2Impl::~CWebView2Impl() = default;
 
 void CWebView2Impl::LoadDocumentScript() {
   HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(kDocumentScriptResourceId), L"FILE");
@@ -286,98 +281,10 @@ void CWebView2Impl::Close() {
     webview_->remove_FrameNavigationCompleted(frame_navigation_completed_);
     webview_->remove_WebResourceRequested(web_resource_requested_);
   }
-  if (host_object_ != nullptr) host_object_->ClearTables();
+  if (host_object_) host_object_->ClearTables();
   if (IsWindow()) DestroyWindow(m_hWnd);
   if (primary_) PostQuitMessage(0);
   if (listener_ != nullptr) listener_->OnClosed(this);
-}
-
-bool CWebView2Impl::SetCookie(const std::u16string& url, const std::u16string& cookies) {
-  if (url.empty() || cookies.empty()) return false;
-  if (!cookie_manager_) {
-    if (webview_ || closed_) return false;  // a web view without a cookie manager never gets one
-    // Kept until the cookie manager exists, and set there before the first navigation.
-    pending_cookies_.emplace_back(url, cookies);
-    return true;
-  }
-  const UrlHostPath parts = SplitHostAndPath(url);
-  const std::u16string path = parts.path.empty() ? u"/" : parts.path;
-  int stored = 0;
-  for (const CookiePair& pair : SplitCookieText(cookies)) {
-    ComPtr<ICoreWebView2Cookie> cookie;
-    if (FAILED(cookie_manager_->CreateCookie(as_wcstr(pair.name), as_wcstr(pair.value),
-                                             as_wcstr(parts.host), as_wcstr(path), cookie.Put())) ||
-        !cookie) {
-      break;
-    }
-    cookie->put_IsSecure(FALSE);
-    cookie->put_IsHttpOnly(FALSE);
-    cookie_manager_->AddOrUpdateCookie(cookie.get());
-    ++stored;
-  }
-  return stored > 0;
-}
-
-void CWebView2Impl::SetPendingCookies() {
-  std::vector<std::pair<std::u16string, std::u16string>> pending;
-  pending.swap(pending_cookies_);
-  for (const auto& [url, cookies] : pending) SetCookie(url, cookies);
-}
-
-namespace {
-
-// One cookie of a read, or an unreadable record when a property cannot be read.
-CookieRecord ReadCookie(ICoreWebView2Cookie* cookie) {
-  CookieRecord record;
-  LPWSTR name = nullptr, value = nullptr, domain = nullptr, path = nullptr;
-  BOOL http_only = FALSE, secure = FALSE, session = FALSE;
-  COREWEBVIEW2_COOKIE_SAME_SITE_KIND same_site = COREWEBVIEW2_COOKIE_SAME_SITE_KIND_NONE;
-  double expires = 0;
-  const bool ok = SUCCEEDED(cookie->get_Name(&name)) && SUCCEEDED(cookie->get_Value(&value)) &&
-                  SUCCEEDED(cookie->get_Domain(&domain)) && SUCCEEDED(cookie->get_Path(&path)) &&
-                  SUCCEEDED(cookie->get_IsHttpOnly(&http_only)) && SUCCEEDED(cookie->get_IsSecure(&secure)) &&
-                  SUCCEEDED(cookie->get_SameSite(&same_site)) && SUCCEEDED(cookie->get_IsSession(&session)) &&
-                  SUCCEEDED(cookie->get_Expires(&expires));
-  record.name = TakeCoTaskString(name);
-  record.value = TakeCoTaskString(value);
-  record.domain = TakeCoTaskString(domain);
-  record.path = TakeCoTaskString(path);
-  record.readable = ok;
-  record.http_only = http_only != FALSE;
-  record.secure = secure != FALSE;
-  record.same_site = static_cast<int>(same_site);
-  record.session = session != FALSE;
-  record.expires = expires;
-  return record;
-}
-
-}  // namespace
-
-HRESULT CWebView2Impl::GetCookies(const std::u16string& url, bool http_only) {
-  if (!cookie_manager_) return S_FALSE;
-  auto handler = MakeCallback<ICoreWebView2GetCookiesCompletedHandler, HRESULT, ICoreWebView2CookieList*>(
-      WhileAlive([http_only](CWebView2Impl* self, HRESULT result, ICoreWebView2CookieList* list) {
-        LOG_INFO("get cookie callback error=", static_cast<long>(result));
-        UINT32 count = 0;
-        if (result != S_OK || list == nullptr || FAILED(list->get_Count(&count))) return S_OK;
-        std::vector<CookieRecord> cookies;
-        for (UINT32 i = 0; i < count; ++i) {
-          ComPtr<ICoreWebView2Cookie> cookie;
-          if (FAILED(list->GetValueAtIndex(i, cookie.Put())) || !cookie) break;
-          cookies.push_back(ReadCookie(cookie.get()));
-        }
-        const std::u16string text = FormatCookieListing(cookies, count, http_only);
-        LOG_INFO("get cookie result:", text);
-        self->SendToParent(IPC::CookieListEvent{self->current_url_, text});
-        return S_OK;
-      }));
-  return cookie_manager_->GetCookies(as_wcstr(url), handler.get());
-}
-
-HRESULT CWebView2Impl::DeleteCookie(const std::u16string& name, const std::u16string& url) {
-  LOG_INFO("delete cookie name:", name, "uri", url);
-  if (!cookie_manager_) return S_FALSE;
-  return cookie_manager_->DeleteCookies(as_wcstr(name), as_wcstr(url));
 }
 
 bool CWebView2Impl::SetReferrer(const std::u16string& referrer) {
@@ -405,13 +312,13 @@ std::u16string CWebView2Impl::GetMimeType(const std::u16string& extension) const
 }
 
 void CWebView2Impl::EnsureHostObject() {
-  if (host_object_ == nullptr) host_object_ = HostObjectImp::Create(sender_, m_hWnd, settings_);
+  if (!host_object_) host_object_ = ComPtr<HostObjectImp>::Attach(HostObjectImp::Create(sender_, m_hWnd, settings_));
 }
 
 bool CWebView2Impl::RegisterParentFunction(const std::u16string& name) {
   LOG_INFO("register funname:", name);
   EnsureHostObject();
-  if (host_object_ == nullptr) return false;
+  if (!host_object_) return false;
   host_object_->RegisterLocalFunction(name, 0);
   return true;
 }
@@ -441,7 +348,7 @@ HRESULT CWebView2Impl::InvokePageFunction(const std::u16string& name,
                                           const std::vector<std::u16string>& arguments, bool* found,
                                           std::u16string* result) {
   *found = false;
-  if (host_object_ == nullptr) return E_POINTER;
+  if (!host_object_) return E_POINTER;
   ComPtr<IDispatch> callback = host_object_->FindCallback(name);
   if (!callback) {
     LOG_INFO("js func not find, fun name : ", name);

@@ -159,7 +159,7 @@ class CWebView2Impl : public OrmWebView::IWebView,
   EventRegistrationToken new_window_requested_{};
   EventRegistrationToken web_resource_requested_{};
   UINT32 browser_process_id_ = 0;
-  HostObjectImp* host_object_ = nullptr;  // one reference owned
+  ComPtr<HostObjectImp> host_object_;
   std::u16string document_script_;
 
   std::map<std::u16string, std::u16string> mime_overrides_;

@@ -84,11 +84,11 @@ HRESULT CWebView2Impl::OnNavigationStarting(ICoreWebView2NavigationStartingEvent
     webview_->RemoveHostObjectFromScript(L"external");
     return S_OK;
   }
-  if (host_object_ == nullptr) return S_OK;
+  if (!host_object_) return S_OK;
   VARIANT object;
   VariantInit(&object);
   object.vt = VT_DISPATCH;
-  object.pdispVal = host_object_;
+  object.pdispVal = host_object_.get();
   webview_->AddHostObjectToScript(L"external", &object);
   return S_OK;
 }

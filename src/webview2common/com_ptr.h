@@ -42,6 +42,8 @@ class ComPtr {
     return &p_;
   }
   T* get() const { return p_; }
+  // Gives the reference away: the caller releases it.
+  [[nodiscard]] T* Detach() { return std::exchange(p_, nullptr); }
   T* operator->() const { return p_; }
   explicit operator bool() const { return p_ != nullptr; }
 
