@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <optional>
 
 #include "webview2common/little_endian.h"
 #include "webview2common/text_convert.h"
@@ -19,7 +20,6 @@ constexpr size_t kMaxEndScan = 65556;
 constexpr size_t kCentralSize = 46;
 constexpr size_t kLocalSize = 30;
 constexpr size_t kMaxNameChars = 260;
-
 
 // True when [offset, offset + length) lies inside size, computed without overflow.
 bool Inside(uint64_t offset, uint64_t length, uint64_t size) {
@@ -66,6 +66,113 @@ uint32_t Crc32(const std::string& bytes) {
   return static_cast<uint32_t>(crc);
 }
 
+// The end of central directory record.
+struct EndRecord {
+  uint16_t disk = 0;
+  uint16_t directory_disk = 0;
+  uint16_t disk_entries = 0;
+  uint16_t total_entries = 0;
+  uint64_t directory_size = 0;
+  uint64_t directory_offset = 0;
+};
+
+// One central directory record, with the name that follows it.
+struct CentralRecord {
+  uint16_t flags = 0;
+  uint16_t method = 0;
+  uint32_t crc = 0;
+  uint64_t compressed = 0;
+  uint64_t declared = 0;
+  uint32_t external = 0;
+  uint64_t local_offset = 0;
+  std::string raw_name;
+  uint64_t record_size = 0;  // the fixed part, the name, the extra field and the comment
+};
+
+// The end record, searched from 22 bytes before the end backwards over at most 65,556 bytes.
+std::optional<EndRecord> FindEndRecord(const uint8_t* data, size_t size) {
+  const size_t lowest = size > kMaxEndScan ? size - kMaxEndScan : 0;
+  for (size_t at = size - kEndSize + 1; at-- > lowest;) {
+    const uint8_t* end = data + at;
+    if (LoadLE32(end) != kEndSignature) continue;
+    EndRecord record;
+    record.disk = LoadLE16(end + 4);
+    record.directory_disk = LoadLE16(end + 6);
+    record.disk_entries = LoadLE16(end + 8);
+    record.total_entries = LoadLE16(end + 10);
+    record.directory_size = LoadLE32(end + 12);
+    record.directory_offset = LoadLE32(end + 16);
+    return record;
+  }
+  return std::nullopt;
+}
+
+// The central record at `at`, which must lie whole before directory_end; nothing otherwise,
+// with *runs_past_end telling a record cut off by the directory's end from a missing one.
+std::optional<CentralRecord> ReadCentralRecord(const uint8_t* data, uint64_t at, uint64_t directory_end,
+                                               bool* runs_past_end) {
+  *runs_past_end = false;
+  if (!Inside(at, kCentralSize, directory_end) || LoadLE32(data + at) != kCentralSignature) return std::nullopt;
+  const uint8_t* c = data + at;
+  CentralRecord record;
+  record.flags = LoadLE16(c + 8);
+  record.method = LoadLE16(c + 10);
+  record.crc = LoadLE32(c + 16);
+  record.compressed = LoadLE32(c + 20);
+  record.declared = LoadLE32(c + 24);
+  const uint16_t name_length = LoadLE16(c + 28);
+  const uint16_t extra_length = LoadLE16(c + 30);
+  const uint16_t comment_length = LoadLE16(c + 32);
+  record.external = LoadLE32(c + 38);
+  record.local_offset = LoadLE32(c + 42);
+  record.record_size = kCentralSize + name_length + extra_length + comment_length;
+  if (!Inside(at, record.record_size, directory_end)) {
+    *runs_past_end = true;
+    return std::nullopt;
+  }
+  record.raw_name.assign(reinterpret_cast<const char*>(c + kCentralSize), name_length);
+  return record;
+}
+
+// Where the entry's data starts: after its local header and that header's name and extra
+// field; nothing when there is no local header at the offset.
+std::optional<uint64_t> LocalDataOffset(const uint8_t* data, size_t size, uint64_t local_offset) {
+  if (!Inside(local_offset, kLocalSize, size) || LoadLE32(data + local_offset) != kLocalSignature) {
+    return std::nullopt;
+  }
+  return local_offset + kLocalSize + LoadLE16(data + local_offset + 26) + LoadLE16(data + local_offset + 28);
+}
+
+// The entry's bytes, or the reason it is left out.
+std::shared_ptr<std::string> ReadEntryData(const uint8_t* data, size_t size, const CentralRecord& entry,
+                                           std::string* why) {
+  const std::optional<uint64_t> data_offset = LocalDataOffset(data, size, entry.local_offset);
+  if (!data_offset) {
+    *why = "no local header";
+    return nullptr;
+  }
+  if (!Inside(*data_offset, entry.compressed, size)) {
+    *why = "data outside the archive";
+    return nullptr;
+  }
+  auto bytes = std::make_shared<std::string>();
+  if (entry.method == 0) {
+    if (entry.compressed != entry.declared) {
+      *why = "stored size differs from declared size";
+      return nullptr;
+    }
+    bytes->assign(reinterpret_cast<const char*>(data + *data_offset), static_cast<size_t>(entry.declared));
+  } else if (!Inflate(data + *data_offset, entry.compressed, entry.declared, bytes.get())) {
+    *why = "deflated data does not inflate to the declared size";
+    return nullptr;
+  }
+  if (Crc32(*bytes) != entry.crc) {
+    *why = "CRC-32 mismatch";
+    return nullptr;
+  }
+  return bytes;
+}
+
 }  // namespace
 
 ZipReadReport ReadZip(const uint8_t* data, size_t size, ArchiveEntries& entries,
@@ -75,101 +182,57 @@ ZipReadReport ReadZip(const uint8_t* data, size_t size, ArchiveEntries& entries,
     report.refused.push_back("too short for a zip archive");
     return report;
   }
-  // The end record: from 22 bytes before the end, backwards, at most 65,556 bytes.
-  const uint8_t* end = nullptr;
-  const size_t lowest = size > kMaxEndScan ? size - kMaxEndScan : 0;
-  for (size_t at = size - kEndSize + 1; at-- > lowest;) {
-    if (LoadLE32(data + at) == kEndSignature) {
-      end = data + at;
-      break;
-    }
-  }
-  if (end == nullptr) {
+  const std::optional<EndRecord> end = FindEndRecord(data, size);
+  if (!end) {
     report.refused.push_back("no end of central directory");
     return report;
   }
-  const uint16_t disk = LoadLE16(end + 4);
-  const uint16_t directory_disk = LoadLE16(end + 6);
-  const uint16_t disk_entries = LoadLE16(end + 8);
-  const uint16_t total_entries = LoadLE16(end + 10);
-  const uint64_t directory_size = LoadLE32(end + 12);
-  const uint64_t directory_offset = LoadLE32(end + 16);
-  if (disk != 0 || directory_disk != 0 || disk_entries != total_entries) {
+  if (end->disk != 0 || end->directory_disk != 0 || end->disk_entries != end->total_entries) {
     report.refused.push_back("archive spans several disks");
     return report;
   }
-  if (!Inside(directory_offset, directory_size, size)) {
+  if (!Inside(end->directory_offset, end->directory_size, size)) {
     report.refused.push_back("central directory outside the archive");
     return report;
   }
   report.found_directory = true;
   uint64_t total = 0;
-  uint64_t at = directory_offset;
-  const uint64_t directory_end = directory_offset + directory_size;
-  for (int i = 0; i < total_entries; ++i) {
-    if (!Inside(at, kCentralSize, directory_end) || LoadLE32(data + at) != kCentralSignature) {
-      report.refused.push_back("central directory ends early at entry " + std::to_string(i));
+  uint64_t at = end->directory_offset;
+  const uint64_t directory_end = end->directory_offset + end->directory_size;
+  for (int i = 0; i < end->total_entries; ++i) {
+    bool runs_past_end = false;
+    const std::optional<CentralRecord> entry = ReadCentralRecord(data, at, directory_end, &runs_past_end);
+    if (!entry) {
+      report.refused.push_back(runs_past_end
+                                   ? "central directory entry " + std::to_string(i) + " runs past its end"
+                                   : "central directory ends early at entry " + std::to_string(i));
       break;
     }
-    const uint8_t* c = data + at;
-    const uint16_t flags = LoadLE16(c + 8);
-    const uint16_t method = LoadLE16(c + 10);
-    const uint32_t crc = LoadLE32(c + 16);
-    const uint64_t compressed = LoadLE32(c + 20);
-    const uint64_t declared = LoadLE32(c + 24);
-    const uint16_t name_length = LoadLE16(c + 28);
-    const uint16_t extra_length = LoadLE16(c + 30);
-    const uint16_t comment_length = LoadLE16(c + 32);
-    const uint32_t external = LoadLE32(c + 38);
-    const uint64_t local_offset = LoadLE32(c + 42);
-    const uint64_t record = kCentralSize + name_length + extra_length + comment_length;
-    if (!Inside(at, record, directory_end)) {
-      report.refused.push_back("central directory entry " + std::to_string(i) + " runs past its end");
-      break;
-    }
-    const std::string raw_name(reinterpret_cast<const char*>(c + kCentralSize), name_length);
-    at += record;
-    const std::u16string name = (flags & 0x800) != 0 ? text::Utf8ToUtf16(raw_name) : text::AnsiToUtf16(raw_name);
-    if ((external & 0x10) != 0 || (!name.empty() && name.back() == u'/')) continue;  // a folder
+    at += entry->record_size;
+    const std::string& raw_name = entry->raw_name;
+    const std::u16string name =
+        (entry->flags & 0x800) != 0 ? text::Utf8ToUtf16(raw_name) : text::AnsiToUtf16(raw_name);
+    if ((entry->external & 0x10) != 0 || (!name.empty() && name.back() == u'/')) continue;  // a folder
     auto refuse = [&](const std::string& why) { report.refused.push_back(raw_name + ": " + why); };
     if (name.empty() || name.size() > kMaxNameChars) {
       refuse("name empty or longer than 260 characters");
       continue;
     }
-    if (method != 0 && method != 8) {
-      refuse("method " + std::to_string(method) + " not supported");
+    if (entry->method != 0 && entry->method != 8) {
+      refuse("method " + std::to_string(entry->method) + " not supported");
       continue;
     }
-    if (declared > limits.max_entry_size || total + declared > limits.max_total_size) {
-      refuse("declared size " + std::to_string(declared) + " beyond the limit");
+    if (entry->declared > limits.max_entry_size || total + entry->declared > limits.max_total_size) {
+      refuse("declared size " + std::to_string(entry->declared) + " beyond the limit");
       continue;
     }
-    if (!Inside(local_offset, kLocalSize, size) || LoadLE32(data + local_offset) != kLocalSignature) {
-      refuse("no local header");
+    std::string why;
+    std::shared_ptr<std::string> bytes = ReadEntryData(data, size, *entry, &why);
+    if (!bytes) {
+      refuse(why);
       continue;
     }
-    const uint64_t data_offset = local_offset + kLocalSize + LoadLE16(data + local_offset + 26) +
-                                 LoadLE16(data + local_offset + 28);
-    if (!Inside(data_offset, compressed, size)) {
-      refuse("data outside the archive");
-      continue;
-    }
-    auto bytes = std::make_shared<std::string>();
-    if (method == 0) {
-      if (compressed != declared) {
-        refuse("stored size differs from declared size");
-        continue;
-      }
-      bytes->assign(reinterpret_cast<const char*>(data + data_offset), static_cast<size_t>(declared));
-    } else if (!Inflate(data + data_offset, compressed, declared, bytes.get())) {
-      refuse("deflated data does not inflate to the declared size");
-      continue;
-    }
-    if (Crc32(*bytes) != crc) {
-      refuse("CRC-32 mismatch");
-      continue;
-    }
-    total += declared;
+    total += entry->declared;
     entries[name] = std::move(bytes);
     ++report.entries;
   }
