@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "host_settings.h"
-#include "webview2common/message/channel.h"
+#include "webview2common/message/channel_win.h"
 #include "webview2common/message/ipc_protocol.h"
 #include "webview2common/scoped_handle_win.h"
 

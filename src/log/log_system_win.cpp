@@ -10,7 +10,7 @@
 
 #include "log/log_system.h"
 #include "webview2common/scoped_handle_win.h"
-#include "webview2common/win_text.h"
+#include "webview2common/text_win.h"
 
 namespace LogUtils {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "webview2/webview2_abi.h"
-#include "webview2common/com_ptr.h"
+#include "webview2common/com_ptr_win.h"
 
 class CEnvironmentOptions : public ICoreWebView2EnvironmentOptions,
                             public ICoreWebView2EnvironmentOptions2,

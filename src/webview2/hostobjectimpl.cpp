@@ -5,10 +5,10 @@
 
 #include "log/logger.h"
 #include "webview2/browser_window_messages.h"
-#include "webview2common/com_text.h"
+#include "webview2common/com_text_win.h"
 #include "webview2common/message/ipc_protocol.h"
 #include "webview2common/text_convert.h"
-#include "webview2common/win_text.h"
+#include "webview2common/text_win.h"
 
 namespace {
 

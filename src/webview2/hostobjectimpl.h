@@ -15,7 +15,7 @@
 #include "webview2/internal_fun/internal_fun.h"
 #include "webview2/webview_interfaces.h"
 #include "webview2/window_settings.h"
-#include "webview2common/com_ptr.h"
+#include "webview2common/com_ptr_win.h"
 #include "webview2common/message/ipc_protocol.h"
 
 // {2B753AB9-5E64-4F15-AAE6-DF06C167496D}

@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "webview2common/posted_objects_win.h"
-#include "webview2common/window_base.h"
+#include "webview2common/window_base_win.h"
 
 template <typename T>
 class CSingletonT {

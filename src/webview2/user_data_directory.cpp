@@ -5,8 +5,8 @@
 #include <shlwapi.h>
 
 #include "webview2/data_directory.h"
-#include "webview2common/program_path.h"
-#include "webview2common/win_text.h"
+#include "webview2common/program_path_win.h"
+#include "webview2common/text_win.h"
 
 namespace {
 

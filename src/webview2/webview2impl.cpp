@@ -7,13 +7,13 @@
 #include "webview2/document_script.h"
 #include "webview2/environment_options.h"
 #include "webview2/webview2_loader.h"
-#include "webview2common/com_text.h"
+#include "webview2common/com_text_win.h"
 #include "webview2common/dispatch_call_win.h"
 #include "webview2common/message/ipc_protocol.h"
 #include "webview2common/text_cipher.h"
 #include "webview2common/text_convert.h"
 #include "webview2common/url_parts.h"
-#include "webview2common/win_text.h"
+#include "webview2common/text_win.h"
 #include "webview2common/window_handle_win.h"
 
 

@@ -18,11 +18,11 @@
 #include "webview2/webview2_abi.h"
 #include "webview2/webview_interfaces.h"
 #include "webview2/window_settings.h"
-#include "webview2common/com_ptr.h"
+#include "webview2common/com_ptr_win.h"
 #include "webview2common/message/ipc_protocol.h"
 #include "webview2common/page_call_queue.h"
 #include "webview2common/posted_objects_win.h"
-#include "webview2common/window_base.h"
+#include "webview2common/window_base_win.h"
 
 class CWebView2Impl : public OrmWebView::IWebView,
                       public CWindowBase,

@@ -2,10 +2,10 @@
 #include "webview2/webview2impl.h"
 
 #include "log/logger.h"
-#include "webview2common/com_text.h"
+#include "webview2common/com_text_win.h"
 #include "webview2common/cookie_text.h"
 #include "webview2common/url_parts.h"
-#include "webview2common/win_text.h"
+#include "webview2common/text_win.h"
 
 bool CWebView2Impl::SetCookie(const std::u16string& url, const std::u16string& cookies) {
   if (url.empty() || cookies.empty()) return false;

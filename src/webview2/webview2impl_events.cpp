@@ -6,9 +6,9 @@
 
 #include "log/logger.h"
 #include "webview2/webview2impl.h"
-#include "webview2common/com_text.h"
+#include "webview2common/com_text_win.h"
 #include "webview2common/message/ipc_protocol.h"
-#include "webview2common/win_text.h"
+#include "webview2common/text_win.h"
 
 void CWebView2Impl::RegisterPageEvents() {
   if (!current_url_.empty()) {

@@ -9,7 +9,7 @@
 
 #include "webview2/webview2impl.h"
 #include "webview2/webview_interfaces.h"
-#include "webview2common/message/channel.h"
+#include "webview2common/message/channel_win.h"
 #include "webview2common/message/channel_listener.h"
 #include "webview2common/message/ipc_protocol.h"
 

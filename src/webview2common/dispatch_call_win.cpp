@@ -1,6 +1,6 @@
 #include "webview2common/dispatch_call_win.h"
 
-#include "webview2common/com_text.h"
+#include "webview2common/com_text_win.h"
 
 CDispatchTextCall::CDispatchTextCall(const std::vector<std::u16string>& arguments) {
   VariantInit(&result_);

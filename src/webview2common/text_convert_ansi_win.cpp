@@ -4,7 +4,7 @@
 #include <climits>
 
 #include "webview2common/text_convert.h"
-#include "webview2common/win_text.h"
+#include "webview2common/text_win.h"
 
 namespace text {
 

@@ -7,7 +7,7 @@
 
 #include "engine.h"
 #include "engine_defaults.h"
-#include "webview2common/com_ptr.h"
+#include "webview2common/com_ptr_win.h"
 
 // Reference counting and QueryInterface over the chain of interfaces a default base lists.
 template <typename Default>

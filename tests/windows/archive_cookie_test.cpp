@@ -12,7 +12,7 @@
 #include "webview2common/md5.h"
 #include "webview2common/message/ipc_protocol.h"
 #include "webview2common/text_convert.h"
-#include "webview2common/win_text.h"
+#include "webview2common/text_win.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 
 #include "child_process.h"
 #include "corvane_parent.h"
-#include "webview2common/message/channel.h"
+#include "webview2common/message/channel_win.h"
 #include "webview2common/message/ipc_protocol.h"
-#include "webview2common/win_text.h"
+#include "webview2common/text_win.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "webview2common/program_path.h"  // the programs under test lie beside the tests
+#include "webview2common/program_path_win.h"  // the programs under test lie beside the tests
 
 namespace testwin {
 

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "webview2common/program_path.h"
+#include "webview2common/program_path_win.h"
 
 namespace testwin {
 

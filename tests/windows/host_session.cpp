@@ -6,8 +6,8 @@
 
 #include "crlf_lines.h"
 #include "engine_client.h"
-#include "webview2common/message/channel.h"
-#include "webview2common/win_text.h"
+#include "webview2common/message/channel_win.h"
+#include "webview2common/text_win.h"
 #include "webview2common/window_handle_win.h"
 
 namespace testwin {

@@ -3,10 +3,10 @@
 #include "log/logger.h"
 #include "webview2/internal_fun/call_counter.h"
 #include "webview2/ui_thread_window.h"
-#include "webview2common/com_text.h"
+#include "webview2common/com_text_win.h"
 #include "webview2common/dispatch_call_win.h"
 #include "webview2common/text_convert.h"
-#include "webview2common/win_text.h"
+#include "webview2common/text_win.h"
 
 int32_t NextCallId() {
   static CallCounter counter;

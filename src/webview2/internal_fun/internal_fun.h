@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "webview2/window_settings.h"
-#include "webview2common/com_ptr.h"
+#include "webview2common/com_ptr_win.h"
 
 using BuiltinHandler = std::function<std::u16string(const std::vector<std::u16string>&)>;
 

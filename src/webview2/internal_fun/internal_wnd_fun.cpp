@@ -3,6 +3,3 @@
 // The window built-ins arrive with the window-control work; until then the table is empty.
 InternalWndFun::InternalWndFun(HWND window, const WindowSettings& settings)
     : BuiltinTable({}), window_(window), settings_(settings) {}
-
-// The registry and INI built-ins arrive with the system-information work.
-InternalRegFun::InternalRegFun() : BuiltinTable({}) {}

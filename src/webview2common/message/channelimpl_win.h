@@ -9,12 +9,12 @@
 #include <map>
 #include <string>
 
-#include "webview2common/locker.h"
+#include "webview2common/locker_win.h"
 #include "webview2common/posted_objects_win.h"
 #include "webview2common/scoped_handle_win.h"
 #include "webview2common/message/channel_listener.h"
 #include "webview2common/message/ipc_message.h"
-#include "webview2common/window_base.h"
+#include "webview2common/window_base_win.h"
 
 class CChannelImpl : public CWindowBase {
  public:

@@ -1,4 +1,4 @@
-#include "webview2common/message/channelimpl.h"
+#include "webview2common/message/channelimpl_win.h"
 
 #include <new>
 #include <vector>

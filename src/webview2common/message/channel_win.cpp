@@ -1,7 +1,7 @@
-#include "webview2common/message/channel.h"
+#include "webview2common/message/channel_win.h"
 
-#include "webview2common/message/channelimpl.h"
-#include "webview2common/win_text.h"
+#include "webview2common/message/channelimpl_win.h"
+#include "webview2common/text_win.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "webview2common/window_base.h"
+#include "webview2common/window_base_win.h"
 
 #include "log/logger.h"
 

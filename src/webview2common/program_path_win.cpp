@@ -1,4 +1,4 @@
-#include "webview2common/program_path.h"
+#include "webview2common/program_path_win.h"
 
 #include <windows.h>
 
