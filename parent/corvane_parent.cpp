@@ -1,6 +1,6 @@
 #include "corvane_parent.h"
 
-#include "webview2common/text_win.h"
+#include "base/text_win.h"
 
 namespace corvane {
 

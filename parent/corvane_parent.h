@@ -31,7 +31,7 @@
 #include "host_settings.h"
 #include "webview2common/message/channel_win.h"
 #include "webview2common/message/ipc_protocol.h"
-#include "webview2common/scoped_handle_win.h"
+#include "base/scoped_handle_win.h"
 
 namespace corvane {
 

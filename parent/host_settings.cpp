@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "webview2common/command_line.h"
-#include "webview2common/text_convert.h"
+#include "base/text_convert.h"
 
 namespace corvane {
 namespace {

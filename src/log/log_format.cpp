@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "webview2common/text_convert.h"
+#include "base/text_convert.h"
 
 namespace LogUtils {
 

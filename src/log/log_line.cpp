@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "log/log_format.h"
-#include "webview2common/text_convert.h"
+#include "base/text_convert.h"
 
 namespace LogUtils {
 

@@ -12,7 +12,7 @@
 #include <mutex>
 
 #include "log/log_system.h"
-#include "webview2common/text_convert.h"
+#include "base/text_convert.h"
 
 namespace LogUtils {
 namespace {

@@ -9,8 +9,8 @@
 #include <cerrno>
 
 #include "log/log_system.h"
-#include "webview2common/scoped_handle_win.h"
-#include "webview2common/text_win.h"
+#include "base/scoped_handle_win.h"
+#include "base/text_win.h"
 
 namespace LogUtils {
 namespace {

@@ -7,8 +7,8 @@
 #include "webview2/browser_window_messages.h"
 #include "webview2common/com_text_win.h"
 #include "webview2common/message/ipc_protocol.h"
-#include "webview2common/text_convert.h"
-#include "webview2common/text_win.h"
+#include "base/text_convert.h"
+#include "base/text_win.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "webview2/user_data_directory.h"
 #include "webview2/webview2ipc.h"
 #include "webview2common/command_line.h"
-#include "webview2common/text_win.h"
+#include "base/text_win.h"
 
 CAppModule g_app_module;
 

@@ -6,7 +6,7 @@
 
 #include "webview2/data_directory.h"
 #include "webview2common/program_path_win.h"
-#include "webview2common/text_win.h"
+#include "base/text_win.h"
 
 namespace {
 

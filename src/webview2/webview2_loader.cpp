@@ -2,7 +2,7 @@
 
 #include "log/logger.h"
 #include "webview2common/program_path_win.h"
-#include "webview2common/text_win.h"
+#include "base/text_win.h"
 
 CWebView2Loader& CWebView2Loader::Instance() {
   static CWebView2Loader loader;

@@ -11,9 +11,9 @@
 #include "webview2common/dispatch_call_win.h"
 #include "webview2common/message/ipc_protocol.h"
 #include "webview2common/text_cipher.h"
-#include "webview2common/text_convert.h"
+#include "base/text_convert.h"
 #include "webview2common/url_parts.h"
-#include "webview2common/text_win.h"
+#include "base/text_win.h"
 #include "webview2common/window_handle_win.h"
 
 

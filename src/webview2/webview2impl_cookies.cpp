@@ -5,7 +5,7 @@
 #include "webview2common/com_text_win.h"
 #include "webview2common/cookie_text.h"
 #include "webview2common/url_parts.h"
-#include "webview2common/text_win.h"
+#include "base/text_win.h"
 
 bool CWebView2Impl::SetCookie(const std::u16string& url, const std::u16string& cookies) {
   if (url.empty() || cookies.empty()) return false;

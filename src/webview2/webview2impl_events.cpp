@@ -8,7 +8,7 @@
 #include "webview2/webview2impl.h"
 #include "webview2common/com_text_win.h"
 #include "webview2common/message/ipc_protocol.h"
-#include "webview2common/text_win.h"
+#include "base/text_win.h"
 
 void CWebView2Impl::RegisterPageEvents() {
   if (!current_url_.empty()) {

@@ -6,7 +6,7 @@
 #include "webview2/ui_thread_window.h"
 #include "webview2common/message/ipc_protocol.h"
 #include "webview2common/window_handle_win.h"
-#include "webview2common/scoped_handle_win.h"
+#include "base/scoped_handle_win.h"
 
 using namespace IPC;
 

@@ -4,7 +4,7 @@
 
 #include "webview2common/command_line.h"
 #include "webview2common/md5.h"
-#include "webview2common/text_convert.h"
+#include "base/text_convert.h"
 
 namespace {
 

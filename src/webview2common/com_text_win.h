@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "webview2common/text_win.h"
+#include "base/text_win.h"
 
 // Takes over a string a callee allocated with CoTaskMemAlloc (null gives the empty text).
 inline std::u16string TakeCoTaskString(LPWSTR text) {

@@ -8,7 +8,7 @@
 #include "webview2common/archive/zip_writer.h"
 #include "webview2common/md5.h"
 #include "webview2common/text_cipher.h"
-#include "webview2common/text_convert.h"
+#include "base/text_convert.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "webview2common/archive/zip_reader.h"
 #include "webview2common/archive/zip_writer.h"
 #include "webview2common/md5.h"
-#include "webview2common/text_convert.h"
+#include "base/text_convert.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "webview2common/text_convert.h"
+#include "base/text_convert.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include "webview2common/archive/zip_writer.h"
 #include "webview2common/md5.h"
 #include "webview2common/message/ipc_protocol.h"
-#include "webview2common/text_convert.h"
-#include "webview2common/text_win.h"
+#include "base/text_convert.h"
+#include "base/text_win.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "corvane_parent.h"
 #include "webview2common/message/channel_win.h"
 #include "webview2common/message/ipc_protocol.h"
-#include "webview2common/text_win.h"
+#include "base/text_win.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "webview2/document_script.h"
 #include "webview2common/md5.h"
 #include "webview2common/message/ipc_protocol.h"
-#include "webview2common/text_convert.h"
+#include "base/text_convert.h"
 #include "webview2common/url_parts.h"
 #include "webview2common/window_handle_win.h"
 

@@ -7,8 +7,8 @@
 
 #include "host_session.h"
 #include "webview2common/message/ipc_protocol.h"
-#include "webview2common/text_convert.h"
-#include "webview2common/text_win.h"
+#include "base/text_convert.h"
+#include "base/text_win.h"
 #include "webview2common/window_handle_win.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "log/logger.h"
-#include "webview2common/text_win.h"
+#include "base/text_win.h"
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 5) return 2;

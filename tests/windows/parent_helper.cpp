@@ -6,7 +6,7 @@
 
 #include "corvane_parent.h"
 #include "host_program.h"
-#include "webview2common/text_win.h"
+#include "base/text_win.h"
 #include "webview2common/window_handle_win.h"
 
 int wmain(int argc, wchar_t** argv) {

@@ -2,7 +2,7 @@
 // holds, moves, and gives a handle away only through Release.
 #include <gtest/gtest.h>
 
-#include "webview2common/scoped_handle_win.h"
+#include "base/scoped_handle_win.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "webview2common/text_cipher.h"
 #include "webview2common/archive/zip_reader.h"
 #include "webview2common/archive/zip_writer.h"
-#include "webview2common/text_convert.h"
+#include "base/text_convert.h"
 
 namespace fs = std::filesystem;
 

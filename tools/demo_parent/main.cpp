@@ -9,8 +9,8 @@
 #include "corvane_parent.h"
 #include "engine_client.h"
 #include "webview2common/program_path_win.h"
-#include "webview2common/text_convert.h"
-#include "webview2common/text_win.h"
+#include "base/text_convert.h"
+#include "base/text_win.h"
 #include "webview2common/window_handle_win.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "webview2/internal_fun/json_path_value.h"
 #include "webview2common/text_cipher.h"
-#include "webview2common/text_convert.h"
+#include "base/text_convert.h"
 
 namespace {
 

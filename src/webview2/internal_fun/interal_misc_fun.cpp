@@ -7,8 +7,8 @@
 #include "webview2/internal_fun/cipher_builtins.h"
 #include "webview2/internal_fun/internal_fun.h"
 #include "webview2/internal_fun/json_path_value.h"
-#include "webview2common/text_convert.h"
-#include "webview2common/text_win.h"
+#include "base/text_convert.h"
+#include "base/text_win.h"
 
 namespace {
 

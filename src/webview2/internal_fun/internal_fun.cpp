@@ -5,8 +5,8 @@
 #include "webview2/ui_thread_window.h"
 #include "webview2common/com_text_win.h"
 #include "webview2common/dispatch_call_win.h"
-#include "webview2common/text_convert.h"
-#include "webview2common/text_win.h"
+#include "base/text_convert.h"
+#include "base/text_win.h"
 
 int32_t NextCallId() {
   static CallCounter counter;

@@ -6,7 +6,7 @@
 #include <json/reader.h>
 #include <json/writer.h>
 
-#include "webview2common/text_convert.h"
+#include "base/text_convert.h"
 
 namespace {
 

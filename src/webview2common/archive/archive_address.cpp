@@ -4,7 +4,7 @@
 
 #include "webview2common/archive/percent_decode.h"
 #include "webview2common/md5.h"
-#include "webview2common/text_convert.h"
+#include "base/text_convert.h"
 
 std::optional<ArchiveRewrite> RewriteArchiveUrl(const std::u16string& url) {
   const std::optional<std::string> decoded = PercentDecode(text::Utf16ToUtf8(url));

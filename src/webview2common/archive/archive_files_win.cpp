@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <new>
 
-#include "webview2common/scoped_handle_win.h"
-#include "webview2common/text_win.h"
+#include "base/scoped_handle_win.h"
+#include "base/text_win.h"
 
 bool CWinArchiveFiles::ReadWholeFile(const std::u16string& path, std::string* bytes) {
   const ScopedHandle file(CreateFileW(as_wcstr(path), GENERIC_READ, FILE_SHARE_READ, nullptr,

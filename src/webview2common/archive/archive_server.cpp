@@ -2,7 +2,7 @@
 
 #include "log/logger.h"
 #include "webview2common/archive/archive_file.h"
-#include "webview2common/text_convert.h"
+#include "base/text_convert.h"
 
 std::optional<std::u16string> CArchiveServer::Rewrite(const std::u16string& url) {
   LOG_INFO("parse original url:", url);

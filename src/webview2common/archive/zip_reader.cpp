@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "webview2common/little_endian.h"
-#include "webview2common/text_convert.h"
+#include "base/text_convert.h"
 
 namespace {
 

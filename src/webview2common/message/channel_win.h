@@ -9,7 +9,7 @@
 #include <string>
 
 #include "webview2common/message/channel_listener.h"
-#include "webview2common/scoped_handle_win.h"
+#include "base/scoped_handle_win.h"
 
 class CChannelImpl;
 

@@ -11,7 +11,7 @@
 
 #include "webview2common/locker_win.h"
 #include "webview2common/posted_objects_win.h"
-#include "webview2common/scoped_handle_win.h"
+#include "base/scoped_handle_win.h"
 #include "webview2common/message/channel_listener.h"
 #include "webview2common/message/ipc_message.h"
 #include "webview2common/window_base_win.h"

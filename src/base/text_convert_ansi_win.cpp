@@ -3,8 +3,8 @@
 
 #include <climits>
 
-#include "webview2common/text_convert.h"
-#include "webview2common/text_win.h"
+#include "base/text_convert.h"
+#include "base/text_win.h"
 
 namespace text {
 

@@ -1,5 +1,5 @@
 // The native build has no ANSI code page; UTF-8 stands in for it.
-#include "webview2common/text_convert.h"
+#include "base/text_convert.h"
 
 namespace text {
 

@@ -1,4 +1,4 @@
-#include "webview2common/text_convert.h"
+#include "base/text_convert.h"
 
 namespace text {
 namespace {
