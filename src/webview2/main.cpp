@@ -8,9 +8,9 @@
 
 #include "log/logger.h"
 #include "webview2/app_module.h"
-#include "webview2/dpi_awareness.h"
+#include "webview2/dpi_win.h"
 #include "webview2/dpi_math.h"
-#include "webview2/user_data_directory.h"
+#include "webview2/data_directory_win.h"
 #include "webview2/webview2ipc.h"
 #include "webview2common/command_line.h"
 #include "base/text_win.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "webview2/dpi_awareness.h"
+#include "webview2/dpi_win.h"
 
 namespace {
 

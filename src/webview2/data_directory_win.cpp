@@ -1,4 +1,4 @@
-#include "webview2/user_data_directory.h"
+#include "webview2/data_directory_win.h"
 
 #include <windows.h>
 #include <shlobj.h>

@@ -1,4 +1,4 @@
-#include "webview2/dpi_awareness.h"
+#include "webview2/dpi_win.h"
 
 #include <cstdint>
 
