@@ -152,14 +152,12 @@ void Engine::Record(const std::string& line) {
 }
 
 void Engine::Post(std::function<void()> work) {
-  auto* heap = new std::function<void()>(std::move(work));
-  if (!PostMessageW(window_, kRunPosted, 0, reinterpret_cast<LPARAM>(heap))) delete heap;
+  PostOwned(window_, kRunPosted, posted_, std::make_unique<std::function<void()>>(std::move(work)));
 }
 
 LRESULT CALLBACK Engine::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == kRunPosted) {
-    std::unique_ptr<std::function<void()>> work(reinterpret_cast<std::function<void()>*>(lparam));
-    (*work)();
+    if (const auto work = ClaimPosted(Get().posted_, wparam)) (*work)();
     return 0;
   }
   if (message == kRunRequest) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "webview2/webview2_abi.h"
+#include "webview2common/posted_objects_win.h"
 
 class EngineWebView;
 
@@ -39,6 +40,7 @@ class Engine {
   static DWORD WINAPI PipeThread(void*);
 
   HWND window_ = nullptr;
+  CPostedObjects<std::function<void()>> posted_;
   std::mutex lock_;
   std::vector<std::string> calls_;
 };

@@ -98,7 +98,7 @@ TEST(Channel, ImmediateReturnsAfterPeerListenersDeferredBefore) {
   browser.Init(name);
   Recorder peer_listener(1);
   std::atomic<bool> peer_ready{false}, stop{false};
-  HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  const ScopedHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   struct Blocking : Recorder {
     using Recorder::Recorder;
     HANDLE release = nullptr;
@@ -107,7 +107,7 @@ TEST(Channel, ImmediateReturnsAfterPeerListenersDeferredBefore) {
       Recorder::OnReceiveMessage(m);
     }
   } blocking(2);
-  blocking.release = release;
+  blocking.release = release.Get();
   std::thread peer([&] {
     CChannel parent;
     parent.Init(name, CChannel::Side::kParent);
@@ -127,11 +127,10 @@ TEST(Channel, ImmediateReturnsAfterPeerListenersDeferredBefore) {
   ASSERT_TRUE(browser.Send(Msg(2, 0x109), IPC::Delivery::kDeferred));
   EXPECT_LT(GetTickCount() - before, 2000u);
   EXPECT_EQ(blocking.received.load(), 0);
-  SetEvent(release);
+  SetEvent(release.Get());
   ASSERT_TRUE(PumpUntil([&] { return blocking.received.load() == 1; }));
   stop = true;
   peer.join();
-  CloseHandle(release);
 }
 
 TEST(Channel, PeerFoundLazilyAndQueuedMessagesWaitForIt) {

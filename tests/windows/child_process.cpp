@@ -7,11 +7,7 @@
 namespace testwin {
 
 ChildProcess::~ChildProcess() {
-  if (info_.hProcess != nullptr) {
-    if (Wait(0) == STILL_ACTIVE) Kill();
-    CloseHandle(info_.hProcess);
-    CloseHandle(info_.hThread);
-  }
+  if (process_.IsValid() && Wait(0) == STILL_ACTIVE) Kill();
 }
 
 namespace {
@@ -45,32 +41,39 @@ bool ChildProcess::Start(const std::wstring& program, const std::wstring& argume
   std::wstring environment = BuildEnvironment(overrides);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
-  return CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE,
-                        CREATE_UNICODE_ENVIRONMENT, environment.data(), nullptr, &startup,
-                        &info_) != FALSE;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE,
+                      CREATE_UNICODE_ENVIRONMENT, environment.data(), nullptr, &startup, &info)) {
+    return false;
+  }
+  process_.Reset(info.hProcess);
+  thread_.Reset(info.hThread);
+  pid_ = info.dwProcessId;
+  tid_ = info.dwThreadId;
+  return true;
 }
 
 DWORD ChildProcess::Wait(DWORD timeout_ms) {
-  if (info_.hProcess == nullptr) return STILL_ACTIVE;
-  if (WaitForSingleObject(info_.hProcess, timeout_ms) != WAIT_OBJECT_0) return STILL_ACTIVE;
+  if (!process_.IsValid()) return STILL_ACTIVE;
+  if (WaitForSingleObject(process_.Get(), timeout_ms) != WAIT_OBJECT_0) return STILL_ACTIVE;
   DWORD code = STILL_ACTIVE;
-  GetExitCodeProcess(info_.hProcess, &code);
+  GetExitCodeProcess(process_.Get(), &code);
   return code;
 }
 
 bool ChildProcess::PostToMainThread(UINT message, DWORD timeout_ms) {
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < timeout_ms) {
-    if (PostThreadMessageW(info_.dwThreadId, message, 0, 0)) return true;
+    if (PostThreadMessageW(tid_, message, 0, 0)) return true;
     Sleep(20);
   }
   return false;
 }
 
 void ChildProcess::Kill() {
-  if (info_.hProcess == nullptr) return;
-  TerminateProcess(info_.hProcess, 99);
-  WaitForSingleObject(info_.hProcess, 5000);
+  if (!process_.IsValid()) return;
+  TerminateProcess(process_.Get(), 99);
+  WaitForSingleObject(process_.Get(), 5000);
 }
 
 std::wstring MakeTempFolder(const std::wstring& prefix) {
@@ -111,25 +114,23 @@ void RemoveTree(const std::wstring& folder) {
 }
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  const ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsValid()) return false;
   DWORD written = 0;
-  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
+  const BOOL ok = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   return ok && written == bytes.size();
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
+  const ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsValid()) return {};
   std::string bytes;
   char buffer[65536];
   DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
-  CloseHandle(file);
+  while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
   return bytes;
 }
 

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/scoped_handle_win.h"
 #include "webview2common/program_path_win.h"  // the programs under test lie beside the tests
 
 namespace testwin {
@@ -29,12 +30,15 @@ class ChildProcess {
   bool PostToMainThread(UINT message, DWORD timeout_ms);
   void Kill();
 
-  DWORD pid() const { return info_.dwProcessId; }
-  DWORD tid() const { return info_.dwThreadId; }
-  HANDLE handle() const { return info_.hProcess; }
+  DWORD pid() const { return pid_; }
+  DWORD tid() const { return tid_; }
+  HANDLE handle() const { return process_.Get(); }
 
  private:
-  PROCESS_INFORMATION info_{};
+  ScopedHandle process_;
+  ScopedHandle thread_;
+  DWORD pid_ = 0;
+  DWORD tid_ = 0;
 };
 
 // A new empty folder under the temporary folder.

@@ -211,14 +211,13 @@ TEST(HostLink, KillingTheParentEndsTheHostOnce) {
   std::string pid_text;
   for (int i = 0; i < 500 && (pid_text = testwin::ReadFileBytes(pid_file)).empty(); ++i) Sleep(20);
   ASSERT_FALSE(pid_text.empty());
-  HANDLE host = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, std::stoul(pid_text));
-  ASSERT_NE(host, nullptr);
+  const ScopedHandle host(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, std::stoul(pid_text)));
+  ASSERT_TRUE(host.IsValid());
   Sleep(300);
   parent.Kill();
-  ASSERT_EQ(WaitForSingleObject(host, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+  ASSERT_EQ(WaitForSingleObject(host.Get(), 10000), static_cast<DWORD>(WAIT_OBJECT_0));
   DWORD code = 0;
-  GetExitCodeProcess(host, &code);
-  CloseHandle(host);
+  GetExitCodeProcess(host.Get(), &code);
   EXPECT_EQ(code, 0xFFFFFFFFu);
   size_t quits = 0, uninits = 0, ends = 0;
   for (const std::string& line : SplitCrLfLines(testwin::ReadFileBytes(log))) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/scoped_handle_win.h"
 #include "corvane_parent.h"
 #include "host_program.h"
 #include "base/text_win.h"
@@ -29,10 +30,9 @@ int wmain(int argc, wchar_t** argv) {
   main.rect = corvane::HostRect{0, 0, 320, 240};
   if (!link.StartHost(testwin::HostProgram(), main)) return 4;
   const std::string pid = std::to_string(link.host_process_id());
-  HANDLE file = CreateFileW(argv[1], GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+  const ScopedHandle file(CreateFileW(argv[1], GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr));
   DWORD written = 0;
-  WriteFile(file, pid.data(), static_cast<DWORD>(pid.size()), &written, nullptr);
-  CloseHandle(file);
+  WriteFile(file.Get(), pid.data(), static_cast<DWORD>(pid.size()), &written, nullptr);
   corvane::ParentLink::PumpUntil([] { return false; }, 60000);
   return 0;
 }

@@ -167,8 +167,8 @@ LRESULT CChannelImpl::OnCopyData(const COPYDATASTRUCT* data) {
 }
 
 void CChannelImpl::RegisterProcessWaitExit(ScopedHandle process) {
-  auto* record = new WaitRecord{std::move(process), nullptr, m_hWnd};
-  wait_record_ = record;
+  wait_record_ = std::make_unique<WaitRecord>(WaitRecord{std::move(process), nullptr, m_hWnd});
+  WaitRecord* record = wait_record_.get();
   if (!RegisterWaitForSingleObject(&record->wait, record->process.Get(), &CChannelImpl::OnProcessSignalled,
                                    record, INFINITE,
                                    WT_EXECUTEONLYONCE | WT_EXECUTELONGFUNCTION)) {
@@ -195,10 +195,9 @@ void CALLBACK CChannelImpl::OnProcessSignalled(void* context, BOOLEAN timed_out)
 
 void CChannelImpl::StopWatching() {
   // Called under the wait lock. Waits for a running callback so the record outlives it.
-  if (wait_record_ == nullptr) return;
+  if (!wait_record_) return;
   if (wait_record_->wait != nullptr) UnregisterWaitEx(wait_record_->wait, INVALID_HANDLE_VALUE);
-  delete wait_record_;
-  wait_record_ = nullptr;
+  wait_record_.reset();
 }
 
 void CChannelImpl::WatchPeerProcess(ScopedHandle process) {
@@ -211,7 +210,7 @@ void CChannelImpl::OnPeerProcessExited(WaitRecord* record) {
   {
     CAutoLocker lock(wait_lock_);
     // A record that was already replaced or cancelled is stale: it must not be touched.
-    if (record == nullptr || record != wait_record_) return;
+    if (record == nullptr || record != wait_record_.get()) return;
     StopWatching();
   }
   std::map<IChannelListener*, int> listeners;

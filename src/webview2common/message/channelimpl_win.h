@@ -7,6 +7,7 @@
 #include <atomic>
 #include <deque>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "webview2common/locker_win.h"
@@ -90,5 +91,5 @@ class CChannelImpl : public CWindowBase {
   CPostedObjects<std::string> deliveries_;
 
   _BaseModule::CCriticalSection wait_lock_;
-  WaitRecord* wait_record_ = nullptr;
+  std::unique_ptr<WaitRecord> wait_record_;  // its address is the thread-pool wait's context
 };
