@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "base/scoped_handle_win.h"
+#include "base/text_convert.h"
+#include "base/text_win.h"
 #include "corvane_parent.h"
 #include "engine_client.h"
 #include "webview2common/program_path_win.h"
-#include "base/text_convert.h"
-#include "base/text_win.h"
 #include "webview2common/window_handle_win.h"
 
 namespace {
@@ -113,7 +114,7 @@ std::wstring PrepareLog() {
   CreateDirectoryW(folder.c_str(), nullptr);
   CreateDirectoryW((folder + L"\\log").c_str(), nullptr);
   const std::wstring log = folder + L"\\log\\Corvane.log";
-  CloseHandle(CreateFileW((log + L".on").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
+  const ScopedHandle on(CreateFileW((log + L".on").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
   DeleteFileW(log.c_str());
   return log;
 }
