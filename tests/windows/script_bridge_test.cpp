@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <regex>
 
+#include <shlwapi.h>
+
 #include "host_session.h"
 #include "webview2common/message/ipc_protocol.h"
 
@@ -212,6 +214,31 @@ TEST_F(ScriptBridge, AsynchronousBuiltinsAnswerLaterInOrder) {
   const int called = FindLine(all, view_ + " page-function cb(");
   EXPECT_GT(called, returned);
   EXPECT_NE(all[called].find("dispid=-1 locale=1024 flags=1"), std::string::npos) << all[called];
+}
+
+TEST_F(ScriptBridge, RegistryAndSystemBuiltinsBothWays) {
+  const std::string write =
+      "s:{\"value_type\":3,\"hkey\":\"HKEY_CURRENT_USER\",\"sub_key\":\"Software\\\\CorvaneTests\\\\Page\","
+      "\"key_name\":\"v\",\"value\":\"from the page\"}";
+  const std::string read =
+      "s:{\"value_type\":3,\"hkey\":\"HKEY_CURRENT_USER\",\"sub_key\":\"Software\\\\CorvaneTests\\\\Page\","
+      "\"key_name\":\"v\"}";
+  EXPECT_EQ(ResultText(Script("CallBuiltinSync", {"s:write_regedit", write})), "{\"success\":\"1\"}");
+  EXPECT_EQ(ResultText(Script("CallBuiltinSync", {"s:read_regedit", read})),
+            "{\"value\":\"from the page\",\"code\":\"1\"}");
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  const std::string disk = std::string("{\"disk\":\"") + static_cast<char>(system[0]) + "\"}";
+  EXPECT_EQ(ResultText(Script("CallBuiltinSync", {"s:get_sys_disk"})), disk);
+
+  const std::string first = ResultText(Script("CallBuiltinAsync", {"s:read_regedit", "f:cb", read}));
+  const std::string second = ResultText(Script("CallBuiltinAsync", {"s:get_sys_disk", "f:cb"}));
+  ASSERT_TRUE(host_.WaitFor([&] { return PageCalls().size() == 2; }));
+  const Lines calls = PageCalls();
+  const std::string value = "{\"value\":\"from the page\",\"code\":\"1\"}";
+  EXPECT_EQ(calls[0], "cb(8:" + first + "|8:0|8:" + value + ")");
+  EXPECT_EQ(calls[1], "cb(8:" + second + "|8:0|8:" + disk + ")");
+  SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\CorvaneTests");
 }
 
 }  // namespace
