@@ -93,4 +93,29 @@ TEST(Drives, DiskInfoAndSystemDisk) {
   EXPECT_EQ(SystemDiskResult(u'C'), u"{\"disk\":\"C\"}");
 }
 
+TEST(FileBuiltins, CreateDirNamesAndResults) {
+  const std::vector<std::u16string> names = CreateDirCandidates(u"C:\\x\\f.txt");
+  ASSERT_EQ(names.size(), 10u);
+  EXPECT_EQ(names[0], u"C:\\x\\f.txt- \u526F\u672C (1)");
+  EXPECT_EQ(names[9], u"C:\\x\\f.txt- \u526F\u672C (10)");
+  EXPECT_EQ(CreateDirResult(u"C:\\d", true), u"{\"path\":\"C:\\\\d\",\"success\":1}");
+  EXPECT_EQ(CreateDirResult(u"C:\\d", false), u"{\"path\":\"\",\"success\":0}");
+  EXPECT_EQ(RunExeResult(true), u"{\"success\":\"0\",\"code\":\"1\"}");
+  EXPECT_EQ(RunExeResult(false), u"{\"success\":\"1\",\"code\":\"0\"}");
+  EXPECT_EQ(SelectInExplorerParameters(u"C:\\a b.txt"), u" \"/select\", \"C:\\a b.txt\"");
+  EXPECT_EQ(QuotedDigitResult(true), u"{\"success\":\"1\"}");
+}
+
+TEST(FileBuiltins, AccessCodeNeverZero) {
+  EXPECT_EQ(FileAccessCode(false, 0xFFFFFFFF), 1);
+  EXPECT_EQ(FileAccessCode(true, 0), 1);
+  EXPECT_EQ(FileAccessCode(true, 0x1F01FF), 15);
+  EXPECT_EQ(FileAccessCode(true, 0x120089), 5);
+  EXPECT_EQ(FileAccessCode(true, 0x120116), 3);
+  EXPECT_EQ(FileAccessCode(true, 0x120089 | 0x120116), 7);
+  EXPECT_EQ(FileAccessCode(true, 0x10000000u), 9);
+  EXPECT_EQ(FileAccessCode(true, 0x80000000u | 0x40000000u), 7);
+  EXPECT_EQ(FileAccessResult(15), u"{\"code\":\"15\"}");
+}
+
 }  // namespace

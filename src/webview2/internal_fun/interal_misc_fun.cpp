@@ -1,5 +1,6 @@
 #include <windows.h>
 #include <shlobj.h>
+#include <shellapi.h>
 #include <shlwapi.h>
 
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "webview2/internal_fun/internal_fun.h"
 #include "webview2/internal_fun/json_path_value.h"
 #include "webview2/internal_fun/system_builtins.h"
+#include "base/scoped_handle_win.h"
 #include "base/text_convert.h"
 #include "base/text_win.h"
 
@@ -169,16 +171,150 @@ std::u16string GetSysDisk(const std::vector<std::u16string>&) {
   return SystemDiskResult(static_cast<char16_t>(folder[0]));
 }
 
+std::u16string OpenUrl(const std::vector<std::u16string>& params) {
+  const BuiltinJson read = ReadBuiltinJson(params);
+  if (read.early_result) return *read.early_result;
+  ShellExecuteW(nullptr, L"open", as_wcstr(read.json.GetText("url", u"")), nullptr, nullptr, SW_SHOWNORMAL);
+  return u"";
+}
+
+// Keeps the OK button of the folder dialog off for anything but a folder on a fixed drive.
+int CALLBACK FolderDialogEvent(HWND dialog, UINT message, LPARAM lparam, LPARAM) {
+  if (message != BFFM_SELCHANGED) return 0;
+  wchar_t path[MAX_PATH] = {};
+  if (lparam != 0) SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(lparam), path);
+  bool usable = path[0] != L'\0';
+  if (usable && path[1] == L':') {
+    const wchar_t root[4] = {path[0], L':', L'\\', L'\0'};
+    usable = GetDriveTypeW(root) == DRIVE_FIXED;
+  }
+  if (!usable) SendMessageW(dialog, BFFM_ENABLEOK, 0, 0);
+  return 0;
+}
+
+std::u16string ChangePath(const std::vector<std::u16string>&) {
+  BROWSEINFOW info{};
+  info.lpszTitle = L"\u8BF7\u9009\u62E9\u76EE\u5F55";
+  info.ulFlags = 0x59;  // only file-system folders and their ancestors, an edit box, the new style
+  info.lpfn = &FolderDialogEvent;
+  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
+  if (chosen == nullptr) return u"";
+  wchar_t path[MAX_PATH] = {};
+  const bool ok = SHGetPathFromIDListW(chosen, path) != FALSE;
+  CoTaskMemFree(chosen);
+  return ok ? to_u16(path) : u"";
+}
+
+enum class PathKind { kMissing, kFolder, kFile };
+
+PathKind KindOf(const std::u16string& path) {
+  const DWORD attributes = GetFileAttributesW(as_wcstr(path));
+  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::kMissing;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::kFolder : PathKind::kFile;
+}
+
+std::u16string CreateDir(const std::vector<std::u16string>& params) {
+  if (params.empty()) return u"param_error";
+  const std::u16string& path = params[0];
+  if (path.empty()) return CreateDirResult(u"", false);
+  switch (KindOf(path)) {
+    case PathKind::kMissing:
+      return CreateDirResult(path, CreateDirectoryW(as_wcstr(path), nullptr) != FALSE);
+    case PathKind::kFolder:
+      return CreateDirResult(path, true);
+    case PathKind::kFile:
+      break;
+  }
+  // A file has the name: the folder gets the first free copy name.
+  for (const std::u16string& name : CreateDirCandidates(path)) {
+    const PathKind kind = KindOf(name);
+    if (kind == PathKind::kFolder) return CreateDirResult(name, true);
+    if (kind == PathKind::kMissing && CreateDirectoryW(as_wcstr(name), nullptr)) return CreateDirResult(name, true);
+  }
+  return CreateDirResult(u"", false);
+}
+
+std::u16string FilePathJump(const std::vector<std::u16string>& params) {
+  if (params.empty()) return u"param_error";
+  const std::u16string& path = params[0];
+  if (path.empty()) return QuotedDigitResult(false);
+  HINSTANCE result = nullptr;
+  if (KindOf(path) == PathKind::kFolder) {
+    result = ShellExecuteW(nullptr, L"open", as_wcstr(path), nullptr, nullptr, SW_SHOWNORMAL);
+  } else {
+    const std::u16string parameters = SelectInExplorerParameters(path);
+    result = ShellExecuteW(nullptr, L"open", L"explorer.exe", as_wcstr(parameters), nullptr, SW_SHOWDEFAULT);
+  }
+  return QuotedDigitResult(result != nullptr);
+}
+
+std::u16string RunExe(const std::vector<std::u16string>& params) {
+  const BuiltinJson read = ReadBuiltinJson(params);
+  if (read.early_result) return *read.early_result;
+  const std::u16string path = read.json.GetText("path", u"");
+  const std::u16string parameters = read.json.GetText("param", u"");
+  bool started = false;
+  if (!path.empty() && PathFileExistsW(as_wcstr(path))) {
+    const HINSTANCE result =
+        ShellExecuteW(nullptr, nullptr, as_wcstr(path), as_wcstr(parameters), nullptr, SW_SHOWDEFAULT);
+    started = reinterpret_cast<INT_PTR>(result) > 32;
+  }
+  return RunExeResult(started);
+}
+
+// Whether this process's user may do everything with the path, by the path's own security.
+std::u16string FilePathAccess(const std::vector<std::u16string>& params) {
+  if (params.empty()) return u"param_error";
+  const std::u16string& path = params[0];
+  if (path.empty() || !PathFileExistsW(as_wcstr(path))) return FileAccessResult(FileAccessCode(false, 0));
+  ScopedHandle process_token;
+  ScopedHandle token;
+  HANDLE raw = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_IMPERSONATE | TOKEN_QUERY | TOKEN_DUPLICATE | READ_CONTROL, &raw)) {
+    return FileAccessResult(FileAccessCode(false, 0));
+  }
+  process_token.Reset(raw);
+  raw = nullptr;
+  if (!DuplicateToken(process_token.Get(), SecurityImpersonation, &raw)) {
+    return FileAccessResult(FileAccessCode(false, 0));
+  }
+  token.Reset(raw);
+  const SECURITY_INFORMATION wanted = OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  DWORD needed = 0;
+  GetFileSecurityW(as_wcstr(path), wanted, nullptr, 0, &needed);
+  if (needed == 0) return FileAccessResult(FileAccessCode(false, 0));
+  std::vector<BYTE> descriptor(needed);
+  if (!GetFileSecurityW(as_wcstr(path), wanted, descriptor.data(), needed, &needed)) {
+    return FileAccessResult(FileAccessCode(false, 0));
+  }
+  GENERIC_MAPPING mapping{0x120089, 0x120116, 0x1200A0, 0x1F01FF};
+  DWORD desired = 0x1F01FF;
+  MapGenericMask(&desired, &mapping);
+  PRIVILEGE_SET privileges{};
+  DWORD privileges_size = sizeof privileges;
+  DWORD granted = 0;
+  BOOL status = FALSE;
+  const bool checked = AccessCheck(descriptor.data(), token.Get(), desired, &mapping, &privileges,
+                                   &privileges_size, &granted, &status) != FALSE;
+  return FileAccessResult(FileAccessCode(checked && status, granted));
+}
+
 }  // namespace
 
 // The miscellaneous built-ins implemented so far, in their lookup order.
 InternalMiscFun::InternalMiscFun()
     : BuiltinTable({{u"get_special_dir", &GetSpecialDir},
+                    {u"open_url", &OpenUrl},
                     {u"encry_with_key", &EncryptWithKey},
                     {u"decry_with_key", &DecryptWithKey},
                     {u"copy_clip", &CopyClip},
                     {u"get_path_filever", &GetPathFileVer},
                     {u"write_log", &WriteLog},
+                    {u"change_path", &ChangePath},
+                    {u"create_dir", &CreateDir},
                     {u"get_disk_info", &GetDiskInfo},
                     {u"get_sys_disk", &GetSysDisk},
+                    {u"file_path_jump", &FilePathJump},
+                    {u"run_exe", &RunExe},
+                    {u"file_path_access", &FilePathAccess},
                     {u"file_path_exist", &FilePathExist}}) {}

@@ -148,3 +148,47 @@ std::u16string DiskInfoResult(const std::vector<DriveFacts>& drives) {
 std::u16string SystemDiskResult(char16_t letter) {
   return u"{\"disk\":\"" + std::u16string(1, letter) + u"\"}";
 }
+
+std::vector<std::u16string> CreateDirCandidates(const std::u16string& path) {
+  std::vector<std::u16string> names;
+  for (int n = 1; n <= 10; ++n) {
+    names.push_back(path + u"- \u526F\u672C (" + text::AsciiToUtf16(std::to_string(n)) + u")");
+  }
+  return names;
+}
+
+std::u16string CreateDirResult(const std::u16string& path, bool success) {
+  Json::Value result(Json::objectValue);
+  result["path"] = text::Utf16ToUtf8(success ? path : u"");
+  result["success"] = success ? 1 : 0;
+  return Compact(result);
+}
+
+std::u16string RunExeResult(bool started) {
+  return started ? u"{\"success\":\"0\",\"code\":\"1\"}" : u"{\"success\":\"1\",\"code\":\"0\"}";
+}
+
+std::u16string SelectInExplorerParameters(const std::u16string& path) {
+  return u" \"/select\", \"" + path + u"\"";
+}
+
+std::u16string QuotedDigitResult(bool success) {
+  return success ? u"{\"success\":\"1\"}" : u"{\"success\":\"0\"}";
+}
+
+int FileAccessCode(bool granted, uint32_t mask) {
+  constexpr uint32_t kGenericRead = 0x80000000u;
+  constexpr uint32_t kGenericWrite = 0x40000000u;
+  constexpr uint32_t kGenericAll = 0x10000000u;
+  constexpr uint32_t kFileRead = 0x120089, kFileWrite = 0x120116, kFileAll = 0x1F01FF;
+  int code = 1;
+  if (!granted) return code;
+  if ((mask & kGenericWrite) != 0 || (mask & kFileWrite) == kFileWrite) code += 2;
+  if ((mask & kGenericRead) != 0 || (mask & kFileRead) == kFileRead) code += 4;
+  if ((mask & kGenericAll) != 0 || (mask & kFileAll) == kFileAll) code += 8;
+  return code;
+}
+
+std::u16string FileAccessResult(int code) {
+  return u"{\"code\":\"" + text::AsciiToUtf16(std::to_string(code)) + u"\"}";
+}

@@ -61,3 +61,16 @@ struct DriveFacts {
 std::u16string DiskInfoResult(const std::vector<DriveFacts>& drives);
 // {"disk":"C"}.
 std::u16string SystemDiskResult(char16_t letter);
+
+// "create_dir": the names tried, in order, when the path is a file: P + "- 副本 (n)", n = 1..10.
+std::vector<std::u16string> CreateDirCandidates(const std::u16string& path);
+// {"path":"...","success":N}, in the JSON library's key order.
+std::u16string CreateDirResult(const std::u16string& path, bool success);
+// "run_exe": a started program gives {"success":"0","code":"1"}, anything else the opposite.
+std::u16string RunExeResult(bool started);
+// "file_path_jump": the parameters that show a file selected in Explorer.
+std::u16string SelectInExplorerParameters(const std::u16string& path);
+std::u16string QuotedDigitResult(bool success);  // {"success":"1"} or {"success":"0"}
+// "file_path_access": 1, plus 2 for write, 4 for read and 8 for all access in the granted mask.
+int FileAccessCode(bool granted, uint32_t mask);
+std::u16string FileAccessResult(int code);  // {"code":"N"}
