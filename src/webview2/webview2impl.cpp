@@ -381,7 +381,7 @@ void CWebView2Impl::EnqueuePageCall(const std::u16string& name,
 
 bool CWebView2Impl::RunOnWindowThread(std::function<void()> work) {
   if (!IsWindow() || !work) return false;
-  return PostOwned(m_hWnd, kRunCallable, callables_,
+  return PostOwned(m_hWnd, kRunCallable, browser_window::Tasks(),
                    std::make_unique<std::function<void()>>(std::move(work)));
 }
 
@@ -418,7 +418,7 @@ bool CWebView2Impl::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wparam,
     }
     case kRunCallable: {
       // Only callables posted by this process are run; any other value is ignored.
-      const auto callable = ClaimPosted(callables_, wparam);
+      const auto callable = ClaimPosted(browser_window::Tasks(), wparam);
       if (callable && *callable) (*callable)();
       result = 0;
       return true;

@@ -171,5 +171,4 @@ class CWebView2Impl : public OrmWebView::IWebView,
   std::u16string referrer_;
   CWinArchiveFiles archive_files_;
   CArchiveServer archive_{&archive_files_};
-  CPostedObjects<std::function<void()>> callables_;
 };

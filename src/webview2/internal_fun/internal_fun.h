@@ -33,11 +33,34 @@ class BuiltinTable {
   std::vector<BuiltinEntry> entries_;
 };
 
+class JsonPathValue;
+
+// The window built-ins. The default window is the settings' parent window; the browser window
+// gives the scale and runs the drag task.
 class InternalWndFun : public BuiltinTable {
  public:
   InternalWndFun(HWND window, const WindowSettings& settings);
+  InternalWndFun(const InternalWndFun&) = delete;  // the handlers hold this table
+  InternalWndFun& operator=(const InternalWndFun&) = delete;
 
  private:
+  // The window a handle names; 0 names the default window.
+  HWND Target(uint32_t handle) const;
+  float Scale() const;
+  // A handler that reads the JSON parameter ("param_error", "format_error") and runs method
+  // on self (static: the handlers are made before the table's base is constructed).
+  static BuiltinHandler WithJson(InternalWndFun* self,
+                                 std::u16string (InternalWndFun::*method)(const JsonPathValue&));
+
+  std::u16string WndDrag();
+  std::u16string SetWndRect(const JsonPathValue& json);
+  std::u16string GetWndRect(const JsonPathValue& json);
+  std::u16string SetWndRectByWnd(const JsonPathValue& json);
+  std::u16string GetDesktopWorkarea();
+  std::u16string ShowWnd(const JsonPathValue& json);
+  std::u16string SetWndCenter(const JsonPathValue& json);
+  std::u16string SetWindowTitle(const JsonPathValue& json);
+
   HWND window_;
   WindowSettings settings_;
 };

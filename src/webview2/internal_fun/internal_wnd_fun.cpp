@@ -1,5 +1,180 @@
-#include "webview2/internal_fun/internal_fun.h"
+// The window built-ins: move, size, show, title and measure the parent's window (the default
+// window) or any window the page names; the arithmetic is in window_math.
+#include <windows.h>
 
-// The window built-ins arrive with the window-control work; until then the table is empty.
+#include "base/text_win.h"
+#include "log/logger.h"
+#include "webview2/browser_window_messages.h"
+#include "webview2/dpi_win.h"
+#include "webview2/internal_fun/internal_fun.h"
+#include "webview2/internal_fun/system_builtins.h"
+#include "webview2/internal_fun/window_math.h"
+#include "webview2common/window_handle_win.h"
+
+namespace {
+
+WindowRect FromRect(const RECT& r) { return WindowRect{r.left, r.top, r.right, r.bottom}; }
+
+WindowRect PrimaryWorkArea() {
+  RECT work{0, 0, 0, 0};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  return FromRect(work);
+}
+
+// Brings window to the front even when another thread has the input focus.
+void BringToForeground(HWND window) {
+  const DWORD own = GetCurrentThreadId();
+  const DWORD foreground = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+  const bool attach = foreground != 0 && foreground != own;
+  if (attach) AttachThreadInput(own, foreground, TRUE);
+  SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetForegroundWindow(window);
+  if (attach) AttachThreadInput(own, foreground, FALSE);
+}
+
+}  // namespace
+
+HWND InternalWndFun::Target(uint32_t handle) const {
+  return handle == 0 ? WindowFromHandleValue(settings_.parent_wnd) : WindowFromHandleValue(handle);
+}
+
+float InternalWndFun::Scale() const { return dpi::MonitorScaleFactor(window_); }
+
+std::u16string InternalWndFun::WndDrag() {
+  HWND target = Target(0);
+  if (!IsWindow(target)) return u"";
+  // The browser window runs the task while it handles the message, so the drag starts before
+  // this call returns.
+  const uintptr_t task = browser_window::Tasks().Hand(std::make_unique<std::function<void()>>([target] {
+    ReleaseCapture();
+    PostMessageW(target, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+  }));
+  SendMessageW(window_, browser_window::kRunCallable, static_cast<WPARAM>(task), 0);
+  browser_window::Tasks().Claim(task);  // not run (no browser window): freed here
+  return u"";
+}
+
+std::u16string InternalWndFun::SetWndRect(const JsonPathValue& json) {
+  const int32_t x = json.GetInt("rect.x", 0);
+  const int32_t y = json.GetInt("rect.y", 0);
+  const WindowRect logical{x, y, x + json.GetInt("rect.width", 0), y + json.GetInt("rect.height", 0)};
+  const WindowRect r = window_math::ToPhysical(logical, Scale());
+  HWND target = Target(static_cast<uint32_t>(json.GetInt("handle", 0)));
+  if (IsWindow(target)) SetWindowPos(target, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER);
+  return u"";
+}
+
+std::u16string InternalWndFun::GetWndRect(const JsonPathValue& json) {
+  HWND target = Target(static_cast<uint32_t>(json.GetInt("handle", 0)));
+  const bool exists = IsWindow(target) != FALSE;
+  const bool visible = IsWindowVisible(target) != FALSE;
+  RECT physical{0, 0, 0, 0};
+  if (!GetWindowRect(target, &physical)) physical = RECT{0, 0, 0, 0};
+  int edges = 0;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoW(MonitorFromWindow(target, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    edges = window_math::ScreenEdgeBits(FromRect(physical), FromRect(monitor.rcWork));
+  }
+  return window_math::WindowRectResult(edges, window_math::ToLogical(FromRect(physical), Scale()), visible, exists);
+}
+
+std::u16string InternalWndFun::SetWndRectByWnd(const JsonPathValue& json) {
+  RECT source{};
+  // A source that is no window has no rectangle to give: the target stays where it is.
+  if (!GetWindowRect(WindowFromHandleValue(static_cast<uint32_t>(json.GetInt("rect_from_wnd", 0))), &source)) {
+    return u"";
+  }
+  HWND target = Target(static_cast<uint32_t>(json.GetInt("handle", 0)));
+  if (IsWindow(target)) {
+    SetWindowPos(target, nullptr, source.left, source.top, source.right - source.left,
+                 source.bottom - source.top, SWP_NOZORDER);
+  }
+  return u"";
+}
+
+std::u16string InternalWndFun::GetDesktopWorkarea() {
+  return window_math::WorkAreaResult(window_math::ToLogical(PrimaryWorkArea(), Scale()));
+}
+
+std::u16string InternalWndFun::ShowWnd(const JsonPathValue& json) {
+  const uint32_t handle = static_cast<uint32_t>(json.GetInt("handle", 0));
+  const std::u16string type = json.GetText("show_type", u"");
+  LOG_INFO("show_wnd:", type);
+  HWND target = Target(handle);
+  HWND notify = handle == 0 ? WindowFromHandleValue(settings_.window) : nullptr;
+  if (type == u"max") {
+    ShowWindow(target, SW_SHOWMAXIMIZED);
+  } else if (type == u"min") {
+    ShowWindow(target, SW_MINIMIZE);
+  } else if (type == u"restore") {
+    PostMessageW(target, WM_SYSCOMMAND, SC_RESTORE, 0);
+  } else if (type == u"hide") {
+    ShowWindow(target, SW_HIDE);
+  } else if (type == u"show") {
+    SetWindowPos(target, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE);
+    ShowWindow(target, SW_SHOW);
+    SendMessageW(target, WM_ACTIVATE, WA_CLICKACTIVE, 0);
+  } else if (type == u"bottom") {
+    SetWindowPos(target, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE);
+    SetWindowPos(target, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SendMessageW(target, WM_ACTIVATE, WA_CLICKACTIVE, 0);
+  } else if (type == u"topmost") {
+    SetWindowPos(target, HWND_TOPMOST, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE);
+    BringToForeground(target);
+    ShowWindow(target, SW_SHOW);
+    SendMessageW(target, WM_ACTIVATE, WA_CLICKACTIVE, 0);
+  }
+  if (notify != nullptr && type != u"hide" && type != u"min") {
+    PostMessageW(notify, browser_window::kShowWindow, 0, 0);
+  }
+  return u"";
+}
+
+std::u16string InternalWndFun::SetWndCenter(const JsonPathValue& json) {
+  const float scale = Scale();
+  int32_t width = window_math::ToPhysical(json.GetInt("width", 0), scale);
+  int32_t height = window_math::ToPhysical(json.GetInt("height", 0), scale);
+  HWND target = Target(static_cast<uint32_t>(json.GetInt("handle", 0)));
+  if ((GetWindowLongW(target, GWL_STYLE) & WS_CHILD) != 0) return u"";
+  if (width == 0 || height == 0) {
+    RECT current{};
+    GetWindowRect(target, &current);
+    width = current.right - current.left;
+    height = current.bottom - current.top;
+  }
+  const window_math::Position p = window_math::Centered(PrimaryWorkArea(), width, height);
+  SetWindowPos(target, nullptr, p.x, p.y, width, height, SWP_NOZORDER);
+  return u"";
+}
+
+std::u16string InternalWndFun::SetWindowTitle(const JsonPathValue& json) {
+  HWND target = Target(static_cast<uint32_t>(json.GetInt("handle", 0)));
+  if (!IsWindow(target)) target = Target(0);
+  SetWindowTextW(target, as_wcstr(json.GetText("title", u"")));
+  return u"";
+}
+
 InternalWndFun::InternalWndFun(HWND window, const WindowSettings& settings)
-    : BuiltinTable({}), window_(window), settings_(settings) {}
+    : BuiltinTable({
+          {u"wnd_drag", [this](const auto&) { return WndDrag(); }},
+          {u"set_wnd_rect", WithJson(this, &InternalWndFun::SetWndRect)},
+          {u"get_wnd_rect", WithJson(this, &InternalWndFun::GetWndRect)},
+          {u"set_wnd_rect_by_wnd", WithJson(this, &InternalWndFun::SetWndRectByWnd)},
+          {u"get_desktop_workarea", [this](const auto&) { return GetDesktopWorkarea(); }},
+          {u"show_wnd", WithJson(this, &InternalWndFun::ShowWnd)},
+          {u"set_wnd_center", WithJson(this, &InternalWndFun::SetWndCenter)},
+          {u"set_window_title", WithJson(this, &InternalWndFun::SetWindowTitle)},
+          {u"get_scale", [this](const auto&) { return window_math::ScaleResult(Scale()); }},
+          {u"get_web_wnd_handle", [this](const auto&) { return window_math::HandleResult(settings_.parent_wnd); }},
+      }),
+      window_(window),
+      settings_(settings) {}
+
+BuiltinHandler InternalWndFun::WithJson(InternalWndFun* self,
+                                        std::u16string (InternalWndFun::*method)(const JsonPathValue&)) {
+  return [self, method](const std::vector<std::u16string>& params) {
+    const BuiltinJson read = ReadBuiltinJson(params);
+    return read.early_result ? *read.early_result : (self->*method)(read.json);
+  };
+}
