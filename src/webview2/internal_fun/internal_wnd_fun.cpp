@@ -69,11 +69,13 @@ std::u16string InternalWndFun::GetWndRect(const JsonPathValue& json) {
   const bool exists = IsWindow(target) != FALSE;
   const bool visible = IsWindowVisible(target) != FALSE;
   RECT physical{0, 0, 0, 0};
-  if (!GetWindowRect(target, &physical)) physical = RECT{0, 0, 0, 0};
+  const bool measured = GetWindowRect(target, &physical) != FALSE;
+  if (!measured) physical = RECT{0, 0, 0, 0};
   int edges = 0;
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
-  if (GetMonitorInfoW(MonitorFromWindow(target, MONITOR_DEFAULTTONEAREST), &monitor)) {
+  // A window that could not be measured touches no edge (the zero rectangle would).
+  if (measured && GetMonitorInfoW(MonitorFromWindow(target, MONITOR_DEFAULTTONEAREST), &monitor)) {
     edges = window_math::ScreenEdgeBits(FromRect(physical), FromRect(monitor.rcWork));
   }
   return window_math::WindowRectResult(edges, window_math::ToLogical(FromRect(physical), Scale()), visible, exists);
