@@ -7,6 +7,7 @@
 #include <shlwapi.h>
 
 #include "host_session.h"
+#include "webview2common/window_handle_win.h"
 #include "webview2common/message/ipc_protocol.h"
 
 namespace {
@@ -239,6 +240,15 @@ TEST_F(ScriptBridge, RegistryAndSystemBuiltinsBothWays) {
   EXPECT_EQ(calls[0], "cb(8:" + first + "|8:0|8:" + value + ")");
   EXPECT_EQ(calls[1], "cb(8:" + second + "|8:0|8:" + disk + ")");
   SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\CorvaneTests");
+}
+
+TEST_F(ScriptBridge, WindowBuiltinBothWays) {
+  const std::string handle = "{\"handle\":" +
+                             std::to_string(static_cast<int32_t>(WindowHandleValue(host_.parent_window))) + "}";
+  EXPECT_EQ(ResultText(Script("CallBuiltinSync", {"s:get_web_wnd_handle"})), handle);
+  const std::string id = ResultText(Script("CallBuiltinAsync", {"s:get_web_wnd_handle", "f:cb"}));
+  ASSERT_TRUE(host_.WaitFor([&] { return PageCalls().size() == 1; }));
+  EXPECT_EQ(PageCalls()[0], "cb(8:" + id + "|8:0|8:" + handle + ")");
 }
 
 }  // namespace
