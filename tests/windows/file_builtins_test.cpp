@@ -6,6 +6,7 @@
 #include <shlwapi.h>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 
 #include "base/text_convert.h"
@@ -118,9 +119,62 @@ TEST_F(FileBuiltins, OpenUrlReachesTheShellsHandlerForTheScheme) {
   EXPECT_NE(line.find("corvanetest:hello/page"), std::string::npos) << line;
 }
 
-TEST_F(FileBuiltins, FilePathJumpWithoutAPath) {
+// The default value of a class key's open command, or nothing.
+std::optional<std::wstring> OpenCommand(const wchar_t* key) {
+  wchar_t value[1024] = {};
+  DWORD bytes = sizeof value;
+  if (RegGetValueW(HKEY_CLASSES_ROOT, key, nullptr, RRF_RT_REG_SZ, nullptr, value, &bytes) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return std::wstring(value);
+}
+
+void SetOpenCommand(const wchar_t* key, const std::optional<std::wstring>& command) {
+  if (!command) {
+    RegDeleteKeyValueW(HKEY_CLASSES_ROOT, key, nullptr);
+    return;
+  }
+  RegSetKeyValueW(HKEY_CLASSES_ROOT, key, nullptr, REG_SZ, command->c_str(),
+                  static_cast<DWORD>((command->size() + 1) * sizeof(wchar_t)));
+}
+
+TEST_F(FileBuiltins, FilePathJumpOpensAFolderThroughTheShell) {
   EXPECT_EQ(Call(u"file_path_jump", {u""}), u"{\"success\":\"0\"}");
   EXPECT_EQ(Call(u"file_path_jump", {}), u"param_error");
+  // Folders open with the shell's folder command, which the recorder stands in for here.
+  const wchar_t* keys[] = {L"Folder\\shell\\open\\command", L"Directory\\shell\\open\\command"};
+  std::optional<std::wstring> saved[2];
+  const std::wstring command = L"\"" + ProgramFolder() + L"\\args_recorder.exe\" \"%1\"";
+  for (int i = 0; i < 2; ++i) {
+    saved[i] = OpenCommand(keys[i]);
+    SetOpenCommand(keys[i], command);
+  }
+  const std::wstring target = folder_ + L"\\shown";
+  ASSERT_TRUE(CreateDirectoryW(target.c_str(), nullptr));
+  std::u16string result;
+  const std::string line = Recorded(folder_ + L"\\jump.txt", [&] { result = Call(u"file_path_jump", {U16(target)}); });
+  for (int i = 0; i < 2; ++i) SetOpenCommand(keys[i], saved[i]);
+  EXPECT_EQ(result, u"{\"success\":\"1\"}");
+  EXPECT_NE(line.find("shown"), std::string::npos) << line;
+}
+
+TEST_F(FileBuiltins, CopyClipPutsTheTextOnTheClipboard) {
+  EXPECT_EQ(Call(u"copy_clip", {u"{\"content\":\"clip \u4E2D\"}"}), u"{\"success\":1}");
+  auto clipboard = [] {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return std::wstring(L"<not opened>");
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+      if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+        text = chars;
+        GlobalUnlock(data);
+      }
+    }
+    CloseClipboard();
+    return text;
+  };
+  EXPECT_EQ(clipboard(), L"clip \u4E2D");
+  EXPECT_EQ(Call(u"copy_clip", {u"{\"content\":42}"}), u"{\"success\":1}");
+  EXPECT_EQ(clipboard(), L"") << "only strings are read: a number puts the empty text";
 }
 
 BOOL CALLBACK FindOwnDialog(HWND window, LPARAM found) {
