@@ -203,14 +203,18 @@ std::wstring AnswerFolderDialog(const std::wstring& folder) {
     HWND dialog = nullptr;
     EnumWindows(&FindOwnDialog, reinterpret_cast<LPARAM>(&dialog));
     if (dialog != nullptr) {
-      Sleep(200);
+      // The dialog fills its folder tree after it appears: select only once that settled, and
+      // select again in case the first came too early.
+      Sleep(500);
       std::wstring seen;
       EnumChildWindows(dialog, &FindTitleText, reinterpret_cast<LPARAM>(&seen));
       if (folder.empty()) {
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
       } else {
-        SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
-        Sleep(100);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+          SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+          Sleep(300);
+        }
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
       }
       return seen;
