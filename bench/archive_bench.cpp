@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "webview2common/archive/archive_file.h"
-#include "webview2common/text_cipher.h"
 #include "webview2common/archive/zip_reader.h"
 #include "webview2common/archive/zip_writer.h"
 #include "webview2common/base64.h"
 #include "webview2common/blowfish.h"
+#include "webview2common/text_cipher.h"
 
 namespace {
 

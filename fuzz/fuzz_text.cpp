@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <string>
 
+#include "base/text_convert.h"
 #include "webview2/internal_fun/json_path_value.h"
 #include "webview2/window_settings.h"
 #include "webview2common/archive/archive_address.h"
 #include "webview2common/cookie_text.h"
-#include "base/text_convert.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);

@@ -28,10 +28,10 @@
 #include <string>
 #include <vector>
 
+#include "base/scoped_handle_win.h"
 #include "host_settings.h"
 #include "webview2common/message/channel_win.h"
 #include "webview2common/message/ipc_protocol.h"
-#include "base/scoped_handle_win.h"
 
 namespace corvane {
 

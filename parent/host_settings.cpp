@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "webview2common/command_line.h"
 #include "base/text_convert.h"
+#include "webview2common/command_line.h"
 
 namespace corvane {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <climits>
 
-#include "log/log_format.h"
 #include "base/text_convert.h"
+#include "log/log_format.h"
 
 namespace LogUtils {
 namespace {

@@ -11,8 +11,8 @@
 #include <map>
 #include <mutex>
 
-#include "log/log_system.h"
 #include "base/text_convert.h"
+#include "log/log_system.h"
 
 namespace LogUtils {
 namespace {

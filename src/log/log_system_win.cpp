@@ -8,9 +8,9 @@
 
 #include <cerrno>
 
-#include "log/log_system.h"
 #include "base/scoped_handle_win.h"
 #include "base/text_win.h"
+#include "log/log_system.h"
 
 namespace LogUtils {
 namespace {

@@ -4,9 +4,9 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include "base/text_win.h"
 #include "webview2/data_directory.h"
 #include "webview2common/program_path_win.h"
-#include "base/text_win.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <exception>
 
+#include "base/text_convert.h"
+#include "base/text_win.h"
 #include "log/logger.h"
 #include "webview2/browser_window_messages.h"
 #include "webview2common/com_text_win.h"
 #include "webview2common/message/ipc_protocol.h"
-#include "base/text_convert.h"
-#include "base/text_win.h"
 
 namespace {
 

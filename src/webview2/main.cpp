@@ -6,14 +6,14 @@
 
 #include <memory>
 
+#include "base/text_win.h"
 #include "log/logger.h"
 #include "webview2/app_module.h"
-#include "webview2/dpi_win.h"
-#include "webview2/dpi_math.h"
 #include "webview2/data_directory_win.h"
+#include "webview2/dpi_math.h"
+#include "webview2/dpi_win.h"
 #include "webview2/webview2ipc.h"
 #include "webview2common/command_line.h"
-#include "base/text_win.h"
 
 CAppModule g_app_module;
 

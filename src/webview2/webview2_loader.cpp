@@ -1,8 +1,8 @@
 #include "webview2/webview2_loader.h"
 
+#include "base/text_win.h"
 #include "log/logger.h"
 #include "webview2common/program_path_win.h"
-#include "base/text_win.h"
 
 CWebView2Loader& CWebView2Loader::Instance() {
   static CWebView2Loader loader;

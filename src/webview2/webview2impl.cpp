@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "base/text_convert.h"
+#include "base/text_win.h"
 #include "log/logger.h"
 #include "webview2/document_script.h"
 #include "webview2/environment_options.h"
@@ -11,11 +13,8 @@
 #include "webview2common/dispatch_call_win.h"
 #include "webview2common/message/ipc_protocol.h"
 #include "webview2common/text_cipher.h"
-#include "base/text_convert.h"
 #include "webview2common/url_parts.h"
-#include "base/text_win.h"
 #include "webview2common/window_handle_win.h"
-
 
 CWebView2Impl::CWebView2Impl(const WindowSettings& settings, ISendRequest* sender,
                              std::u16string raw_text, bool primary)

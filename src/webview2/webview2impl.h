@@ -13,11 +13,11 @@
 
 #include "webview2/browser_window_messages.h"
 #include "webview2/hostobjectimpl.h"
-#include "webview2common/archive/archive_files_win.h"
-#include "webview2common/archive/archive_server.h"
 #include "webview2/webview2_abi.h"
 #include "webview2/webview_interfaces.h"
 #include "webview2/window_settings.h"
+#include "webview2common/archive/archive_files_win.h"
+#include "webview2common/archive/archive_server.h"
 #include "webview2common/com_ptr_win.h"
 #include "webview2common/message/ipc_protocol.h"
 #include "webview2common/page_call_queue.h"

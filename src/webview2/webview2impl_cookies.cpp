@@ -1,11 +1,11 @@
 // A browser window's cookies: set from the parent's cookie texts, listed for event 13, deleted.
 #include "webview2/webview2impl.h"
 
+#include "base/text_win.h"
 #include "log/logger.h"
 #include "webview2common/com_text_win.h"
 #include "webview2common/cookie_text.h"
 #include "webview2common/url_parts.h"
-#include "base/text_win.h"
 
 bool CWebView2Impl::SetCookie(const std::u16string& url, const std::u16string& cookies) {
   if (url.empty() || cookies.empty()) return false;

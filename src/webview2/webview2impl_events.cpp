@@ -4,11 +4,11 @@
 
 #include <cstdio>
 
+#include "base/text_win.h"
 #include "log/logger.h"
 #include "webview2/webview2impl.h"
 #include "webview2common/com_text_win.h"
 #include "webview2common/message/ipc_protocol.h"
-#include "base/text_win.h"
 
 void CWebView2Impl::RegisterPageEvents() {
   if (!current_url_.empty()) {

@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
+#include "base/scoped_handle_win.h"
 #include "log/logger.h"
 #include "webview2/ui_thread_window.h"
 #include "webview2common/message/ipc_protocol.h"
 #include "webview2common/window_handle_win.h"
-#include "base/scoped_handle_win.h"
 
 using namespace IPC;
 

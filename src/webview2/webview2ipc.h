@@ -9,8 +9,8 @@
 
 #include "webview2/webview2impl.h"
 #include "webview2/webview_interfaces.h"
-#include "webview2common/message/channel_win.h"
 #include "webview2common/message/channel_listener.h"
+#include "webview2common/message/channel_win.h"
 #include "webview2common/message/ipc_protocol.h"
 
 class CWebView2IPC : public IChannelListener2,

@@ -2,9 +2,9 @@
 
 #include <climits>
 
+#include "base/text_convert.h"
 #include "webview2common/command_line.h"
 #include "webview2common/md5.h"
-#include "base/text_convert.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "webview2common/url_parts.h"
 
-#include "webview2common/md5.h"
 #include "base/text_convert.h"
+#include "webview2common/md5.h"
 
 UrlHostPath SplitHostAndPath(const std::u16string& url) {
   const size_t scheme_end = url.find(u"://");

@@ -4,11 +4,11 @@
 
 #include <map>
 
+#include "base/text_convert.h"
 #include "webview2common/archive/archive_server.h"
 #include "webview2common/archive/zip_writer.h"
 #include "webview2common/md5.h"
 #include "webview2common/text_cipher.h"
-#include "base/text_convert.h"
 
 namespace {
 

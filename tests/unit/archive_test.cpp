@@ -2,14 +2,14 @@
 
 #include <cstring>
 
+#include "base/text_convert.h"
 #include "webview2common/archive/archive_address.h"
 #include "webview2common/archive/archive_file.h"
-#include "webview2common/text_cipher.h"
 #include "webview2common/archive/percent_decode.h"
 #include "webview2common/archive/zip_reader.h"
 #include "webview2common/archive/zip_writer.h"
 #include "webview2common/md5.h"
-#include "base/text_convert.h"
+#include "webview2common/text_cipher.h"
 
 namespace {
 

@@ -4,15 +4,15 @@
 
 #include <algorithm>
 
+#include "base/text_convert.h"
+#include "base/text_win.h"
 #include "hex.h"
 #include "host_session.h"
 #include "webview2common/archive/archive_file.h"
-#include "webview2common/text_cipher.h"
 #include "webview2common/archive/zip_writer.h"
 #include "webview2common/md5.h"
 #include "webview2common/message/ipc_protocol.h"
-#include "base/text_convert.h"
-#include "base/text_win.h"
+#include "webview2common/text_cipher.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <thread>
 #include <vector>
 
+#include "base/text_win.h"
 #include "child_process.h"
 #include "corvane_parent.h"
 #include "webview2common/message/channel_win.h"
 #include "webview2common/message/ipc_protocol.h"
-#include "base/text_win.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <regex>
 
 #include "child_process.h"
-#include "host_program.h"
 #include "crlf_lines.h"
+#include "host_program.h"
 
 namespace {
 

@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
+#include "base/text_convert.h"
 #include "crlf_lines.h"
 #include "host_session.h"
 #include "webview2/document_script.h"
 #include "webview2common/md5.h"
 #include "webview2common/message/ipc_protocol.h"
-#include "base/text_convert.h"
 #include "webview2common/url_parts.h"
 #include "webview2common/window_handle_win.h"
 

@@ -4,10 +4,10 @@
 
 #include <cstdio>
 
+#include "base/text_win.h"
 #include "crlf_lines.h"
 #include "engine_client.h"
 #include "webview2common/message/channel_win.h"
-#include "base/text_win.h"
 #include "webview2common/window_handle_win.h"
 
 namespace testwin {

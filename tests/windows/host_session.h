@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "child_process.h"
-#include "host_program.h"
 #include "corvane_parent.h"
+#include "host_program.h"
 
 namespace testwin {
 

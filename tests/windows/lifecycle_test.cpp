@@ -5,10 +5,10 @@
 
 #include <algorithm>
 
-#include "host_session.h"
-#include "webview2common/message/ipc_protocol.h"
 #include "base/text_convert.h"
 #include "base/text_win.h"
+#include "host_session.h"
+#include "webview2common/message/ipc_protocol.h"
 #include "webview2common/window_handle_win.h"
 
 namespace {

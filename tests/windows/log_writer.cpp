@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "log/logger.h"
 #include "base/text_win.h"
+#include "log/logger.h"
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 5) return 2;

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "base/scoped_handle_win.h"
+#include "base/text_win.h"
 #include "corvane_parent.h"
 #include "host_program.h"
-#include "base/text_win.h"
 #include "webview2common/window_handle_win.h"
 
 int wmain(int argc, wchar_t** argv) {

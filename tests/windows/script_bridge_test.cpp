@@ -7,8 +7,8 @@
 #include <shlwapi.h>
 
 #include "host_session.h"
-#include "webview2common/window_handle_win.h"
 #include "webview2common/message/ipc_protocol.h"
+#include "webview2common/window_handle_win.h"
 
 namespace {
 

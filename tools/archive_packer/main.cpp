@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "base/text_convert.h"
 #include "webview2common/archive/archive_file.h"
-#include "webview2common/text_cipher.h"
 #include "webview2common/archive/zip_reader.h"
 #include "webview2common/archive/zip_writer.h"
-#include "base/text_convert.h"
+#include "webview2common/text_cipher.h"
 
 namespace fs = std::filesystem;
 

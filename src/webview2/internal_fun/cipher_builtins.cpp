@@ -1,8 +1,8 @@
 #include "webview2/internal_fun/cipher_builtins.h"
 
+#include "base/text_convert.h"
 #include "webview2/internal_fun/json_path_value.h"
 #include "webview2common/text_cipher.h"
-#include "base/text_convert.h"
 
 namespace {
 

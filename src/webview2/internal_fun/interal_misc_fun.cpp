@@ -6,14 +6,14 @@
 #include <cstring>
 #include <vector>
 
+#include "base/scoped_handle_win.h"
+#include "base/text_convert.h"
+#include "base/text_win.h"
 #include "log/logger.h"
 #include "webview2/internal_fun/cipher_builtins.h"
 #include "webview2/internal_fun/internal_fun.h"
 #include "webview2/internal_fun/json_path_value.h"
 #include "webview2/internal_fun/system_builtins.h"
-#include "base/scoped_handle_win.h"
-#include "base/text_convert.h"
-#include "base/text_win.h"
 
 namespace {
 

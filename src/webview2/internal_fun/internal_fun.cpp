@@ -1,12 +1,12 @@
 #include "webview2/internal_fun/internal_fun.h"
 
+#include "base/text_convert.h"
+#include "base/text_win.h"
 #include "log/logger.h"
 #include "webview2/internal_fun/call_counter.h"
 #include "webview2/ui_thread_window.h"
 #include "webview2common/com_text_win.h"
 #include "webview2common/dispatch_call_win.h"
-#include "base/text_convert.h"
-#include "base/text_win.h"
 
 int32_t NextCallId() {
   static CallCounter counter;

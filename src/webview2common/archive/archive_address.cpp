@@ -2,9 +2,9 @@
 
 #include <regex>
 
+#include "base/text_convert.h"
 #include "webview2common/archive/percent_decode.h"
 #include "webview2common/md5.h"
-#include "base/text_convert.h"
 
 std::optional<ArchiveRewrite> RewriteArchiveUrl(const std::u16string& url) {
   const std::optional<std::string> decoded = PercentDecode(text::Utf16ToUtf8(url));

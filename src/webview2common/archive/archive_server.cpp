@@ -1,8 +1,8 @@
 #include "webview2common/archive/archive_server.h"
 
+#include "base/text_convert.h"
 #include "log/logger.h"
 #include "webview2common/archive/archive_file.h"
-#include "base/text_convert.h"
 
 std::optional<std::u16string> CArchiveServer::Rewrite(const std::u16string& url) {
   LOG_INFO("parse original url:", url);

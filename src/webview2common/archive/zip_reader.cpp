@@ -7,8 +7,8 @@
 #include <cstring>
 #include <optional>
 
-#include "webview2common/little_endian.h"
 #include "base/text_convert.h"
+#include "webview2common/little_endian.h"
 
 namespace {
 

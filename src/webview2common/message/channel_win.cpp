@@ -1,7 +1,7 @@
 #include "webview2common/message/channel_win.h"
 
-#include "webview2common/message/channelimpl_win.h"
 #include "base/text_win.h"
+#include "webview2common/message/channelimpl_win.h"
 
 namespace {
 

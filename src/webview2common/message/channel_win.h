@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "webview2common/message/channel_listener.h"
 #include "base/scoped_handle_win.h"
+#include "webview2common/message/channel_listener.h"
 
 class CChannelImpl;
 

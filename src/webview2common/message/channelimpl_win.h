@@ -10,11 +10,11 @@
 #include <memory>
 #include <string>
 
-#include "webview2common/locker_win.h"
-#include "webview2common/posted_objects_win.h"
 #include "base/scoped_handle_win.h"
+#include "webview2common/locker_win.h"
 #include "webview2common/message/channel_listener.h"
 #include "webview2common/message/ipc_message.h"
+#include "webview2common/posted_objects_win.h"
 #include "webview2common/window_base_win.h"
 
 class CChannelImpl : public CWindowBase {
