@@ -72,26 +72,55 @@ void Md5::Update(const void* data, size_t length) {
   }
 }
 
-std::array<uint8_t, 16> Md5::Finish() {
+void Md5::PadAndCount() {
   const uint64_t bits = length_ * 8;
   static const uint8_t kPad[64] = {0x80};
   Update(kPad, buffered_ < 56 ? 56 - buffered_ : 120 - buffered_);
-  uint8_t tail[8];
-  for (int i = 0; i < 8; ++i) tail[i] = static_cast<uint8_t>(bits >> (8 * i));
-  Update(tail, 8);
+  for (int i = 0; i < 8; ++i) buffer_[56 + i] = static_cast<uint8_t>(bits >> (8 * i));
+  Block(buffer_);
+}
+
+std::array<uint8_t, 16> Md5::State() const {
   std::array<uint8_t, 16> digest{};
   for (int i = 0; i < 16; ++i) digest[i] = static_cast<uint8_t>(state_[i / 4] >> (8 * (i % 4)));
   return digest;
 }
 
-std::string Md5::HexDigest(std::string_view bytes) {
-  Md5 md5;
-  md5.Update(bytes.data(), bytes.size());
+std::array<uint8_t, 16> Md5::Finish() {
+  PadAndCount();
+  buffered_ = 0;
+  return State();
+}
+
+std::array<uint8_t, 16> Md5::FinishTwice() {
+  PadAndCount();
+  PadAndCount();
+  buffered_ = 0;
+  return State();
+}
+
+namespace {
+
+std::string Hex(const std::array<uint8_t, 16>& digest) {
   static const char kHex[] = "0123456789abcdef";
   std::string hex;
-  for (uint8_t b : md5.Finish()) {
+  for (uint8_t b : digest) {
     hex += kHex[b >> 4];
     hex += kHex[b & 15];
   }
   return hex;
+}
+
+}  // namespace
+
+std::string Md5::HexDigest(std::string_view bytes) {
+  Md5 md5;
+  md5.Update(bytes.data(), bytes.size());
+  return Hex(md5.Finish());
+}
+
+std::string Md5::MidDigestHex(std::string_view bytes) {
+  Md5 md5;
+  md5.Update(bytes.data(), bytes.size());
+  return Hex(md5.FinishTwice());
 }
