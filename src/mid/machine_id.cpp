@@ -1,0 +1,79 @@
+#include "mid/machine_id.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "webview2common/md5.h"
+#include "webview2common/sha1.h"
+
+namespace mid {
+
+namespace {
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+std::string TwoHex(int value) {
+  char text[3];
+  std::snprintf(text, sizeof text, "%02x", value & 0xFF);
+  return text;
+}
+
+}  // namespace
+
+std::optional<std::string> ValidStoredMid(const std::string& record) {
+  if (record.size() != 64) return std::nullopt;
+  const std::string id = record.substr(0, 32);
+  if (!SameIgnoringCase(record.substr(32), Md5::MidDigestHex(id))) return std::nullopt;
+  return id;
+}
+
+std::string MidRecord(const std::string& id) { return id + Md5::MidDigestHex(id); }
+
+std::string ClassicMid(const std::string& hardware_text, bool* store) {
+  *store = !hardware_text.empty();
+  return Md5::MidDigestHex(hardware_text.empty() ? std::string("Mid2Failed") : hardware_text);
+}
+
+std::string CheckDigits(const std::string& first42) { return TwoHex(Crc8(first42)); }
+
+bool ValidMid2(const std::string& text) {
+  if (text.size() != 44) return false;
+  const std::string check = text.substr(42);
+  char* end = nullptr;
+  const long value = std::strtol(check.c_str(), &end, 16);
+  if (end != check.c_str() + 2) return false;
+  return value == Crc8(text.substr(0, 42));
+}
+
+std::string ComposeMid2(const Pieces& pieces, const std::string& guid_hex, bool elevated) {
+  int flags = 0;
+  if (!pieces.adapter.empty()) flags |= kFromAdapter;
+  if (!pieces.disk.empty()) flags |= kFromDisk;
+  if (!pieces.cpu.empty()) flags |= kFromCpu;
+  std::string body;
+  if (!pieces.adapter.empty() || !pieces.disk.empty()) {
+    body = Sha1::HexDigest(pieces.adapter + pieces.disk + pieces.cpu);
+    flags += kHardwareHash;
+  } else {
+    body = guid_hex;
+    flags = kFromGuid;
+  }
+  if (body.empty()) body.assign(40, '0');
+  if (!elevated && body.compare(0, 8, "ffffffff") != 0) body.replace(0, 8, "eeeeeeee");
+  std::string id = body + TwoHex(flags);
+  return id + CheckDigits(id);
+}
+
+bool IsHardwareHash(const std::string& mid2) {
+  if (mid2.size() != 44) return false;
+  return (std::strtol(mid2.substr(40, 2).c_str(), nullptr, 16) & kHardwareHash) != 0;
+}
+
+}  // namespace mid

@@ -1,0 +1,48 @@
+#pragma once
+// The portable rules of the two machine identifiers: what a stored value must look like to be
+// trusted, and how an identifier is made from the hardware pieces. Gathering the pieces and the
+// registry are the Windows side's.
+
+#include <optional>
+#include <string>
+
+namespace mid {
+
+// The classic identifier kept in a stored record (the identifier followed by its mid digest,
+// 64 characters), when the record checks out.
+std::optional<std::string> ValidStoredMid(const std::string& record);
+// The record stored for an identifier.
+std::string MidRecord(const std::string& id);
+// The classic identifier of the hardware text (CPU, disk serial, adapter address); with no
+// text, the digest of "Mid2Failed", which is never stored (*store false).
+std::string ClassicMid(const std::string& hardware_text, bool* store);
+
+// The check value of the second-generation identifier: CRC-8 (reflected 0x8C) of its first 42
+// characters, as two hexadecimal digits.
+std::string CheckDigits(const std::string& first42);
+// A stored second-generation identifier is valid when it has 44 characters and its check
+// value matches.
+bool ValidMid2(const std::string& text);
+
+struct Pieces {
+  std::string adapter;  // "%02X" × 6, or empty
+  std::string disk;     // the disk serial, or empty
+  std::string cpu;      // the CPU text, or empty
+};
+
+// Flags of the pieces an identifier was made from.
+constexpr int kFromAdapter = 0x01;
+constexpr int kFromDisk = 0x02;
+constexpr int kFromCpu = 0x08;
+constexpr int kFromGuid = 0x10;
+constexpr int kHardwareHash = 0x20;
+
+// The second-generation identifier: a SHA-1 of the pieces when an adapter address or a disk
+// serial is present (else guid_hex, else forty zeros), "eeeeeeee" in front for a process that
+// is not elevated (unless the body starts with "ffffffff"), the source flags and the check
+// value: 44 characters.
+std::string ComposeMid2(const Pieces& pieces, const std::string& guid_hex, bool elevated);
+// Whether an identifier's body is a hash of hardware pieces.
+bool IsHardwareHash(const std::string& mid2);
+
+}  // namespace mid

@@ -1,0 +1,67 @@
+// The rules of the two machine identifiers: stored values, composition, check values.
+#include <gtest/gtest.h>
+
+#include <cctype>
+
+#include "mid/machine_id.h"
+#include "webview2common/md5.h"
+#include "webview2common/sha1.h"
+
+namespace {
+
+TEST(ClassicMid, StoredRecordsAreCheckedByTheirDigest) {
+  const std::string id = Md5::MidDigestHex("cpu,disk,adapter");
+  const std::string record = mid::MidRecord(id);
+  ASSERT_EQ(record.size(), 64u);
+  EXPECT_EQ(mid::ValidStoredMid(record), std::optional<std::string>(id));
+  std::string upper = record;
+  for (size_t i = 32; i < 64; ++i) upper[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(upper[i])));
+  EXPECT_EQ(mid::ValidStoredMid(upper), std::optional<std::string>(id)) << "the digest half is compared ignoring case";
+  std::string wrong = record;
+  wrong[40] = wrong[40] == '0' ? '1' : '0';
+  EXPECT_FALSE(mid::ValidStoredMid(wrong).has_value());
+  EXPECT_FALSE(mid::ValidStoredMid(record.substr(0, 63)).has_value());
+  bool store = false;
+  EXPECT_EQ(mid::ClassicMid("", &store), Md5::MidDigestHex("Mid2Failed"));
+  EXPECT_FALSE(store);
+  EXPECT_EQ(mid::ClassicMid("x", &store), Md5::MidDigestHex("x"));
+  EXPECT_TRUE(store);
+}
+
+TEST(SecondMid, ComposedFromHardwarePieces) {
+  const mid::Pieces pieces{"001122AABBCC", "SERIAL1", "GenuineIntel,906ea,Brand"};
+  const std::string id = mid::ComposeMid2(pieces, "", true);
+  ASSERT_EQ(id.size(), 44u);
+  EXPECT_EQ(id.substr(0, 40), Sha1::HexDigest("001122AABBCCSERIAL1GenuineIntel,906ea,Brand"));
+  EXPECT_EQ(id.substr(40, 2), "2b") << "adapter 1 + disk 2 + cpu 8 + hash 0x20";
+  EXPECT_TRUE(mid::ValidMid2(id));
+  EXPECT_TRUE(mid::IsHardwareHash(id));
+  const std::string not_elevated = mid::ComposeMid2(pieces, "", false);
+  EXPECT_EQ(not_elevated.substr(0, 8), "eeeeeeee");
+  EXPECT_EQ(not_elevated.substr(8, 32), id.substr(8, 32));
+  EXPECT_TRUE(mid::ValidMid2(not_elevated));
+}
+
+TEST(SecondMid, WithoutAdapterOrDiskTheGuidOrZeros) {
+  const std::string guid(40, 'a');
+  const std::string id = mid::ComposeMid2({"", "", "cpu"}, guid, true);
+  EXPECT_EQ(id.substr(0, 40), guid);
+  EXPECT_EQ(id.substr(40, 2), "10");
+  EXPECT_FALSE(mid::IsHardwareHash(id));
+  EXPECT_EQ(mid::ComposeMid2({}, "", true).substr(0, 40), std::string(40, '0'));
+  const std::string ffff = "ffffffff" + std::string(32, '1');
+  EXPECT_EQ(mid::ComposeMid2({}, ffff, false).substr(0, 8), "ffffffff") << "an ffffffff body keeps its start";
+}
+
+TEST(SecondMid, StoredValuesNeedLengthAndCheckValue) {
+  const std::string id = mid::ComposeMid2({"A", "", ""}, "", true);
+  EXPECT_TRUE(mid::ValidMid2(id));
+  std::string wrong = id;
+  wrong[43] = wrong[43] == '0' ? '1' : '0';
+  EXPECT_FALSE(mid::ValidMid2(wrong));
+  EXPECT_FALSE(mid::ValidMid2(id.substr(0, 43)));
+  EXPECT_FALSE(mid::ValidMid2(id + "0"));
+  EXPECT_EQ(mid::CheckDigits("123456789"), "a1");
+}
+
+}  // namespace
