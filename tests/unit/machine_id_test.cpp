@@ -1,8 +1,11 @@
 // The rules of the two machine identifiers: stored values, composition, check values.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cstring>
 
+#include "mid/cpu_text.h"
 #include "mid/machine_id.h"
 #include "webview2common/md5.h"
 #include "webview2common/sha1.h"
@@ -62,6 +65,40 @@ TEST(SecondMid, StoredValuesNeedLengthAndCheckValue) {
   EXPECT_FALSE(mid::ValidMid2(id.substr(0, 43)));
   EXPECT_FALSE(mid::ValidMid2(id + "0"));
   EXPECT_EQ(mid::CheckDigits("123456789"), "a1");
+}
+
+// Registers holding text, four characters each, as the processor stores them.
+void Put(uint32_t* registers, const char* text, size_t count) {
+  char padded[48] = {};
+  std::strncpy(padded, text, sizeof padded - 1);
+  for (size_t i = 0; i < count; ++i) {
+    registers[i] = static_cast<uint32_t>(static_cast<unsigned char>(padded[4 * i])) |
+                   static_cast<uint32_t>(static_cast<unsigned char>(padded[4 * i + 1])) << 8 |
+                   static_cast<uint32_t>(static_cast<unsigned char>(padded[4 * i + 2])) << 16 |
+                   static_cast<uint32_t>(static_cast<unsigned char>(padded[4 * i + 3])) << 24;
+  }
+}
+
+TEST(CpuText, VendorSignatureAndBrand) {
+  mid::CpuIdentity id;
+  Put(id.vendor, "GenuineIntel", 3);
+  id.signature = 0x906EA;
+  id.has_brand = true;
+  Put(id.brand, "   Intel(R) Core(TM) i7 CPU  ", 12);
+  EXPECT_EQ(mid::CpuText(id), "GenuineIntel,906ea,Intel(R) Core(TM) i7 CPU");
+  Put(id.vendor, "GenuineIotel", 3);
+  EXPECT_EQ(mid::CpuText(id).substr(0, 13), "GenuineIntel,") << "the misspelt vendor is read as Intel";
+  id.has_brand = false;
+  EXPECT_EQ(mid::CpuText(id), "GenuineIntel,906ea,");
+  Put(id.vendor, "AuthenticAMD", 3);
+  id.signature = 0;
+  EXPECT_EQ(mid::CpuText(id), "AuthenticAMD,0,");
+}
+
+TEST(CpuText, ThisProcessor) {
+  const std::string text = mid::CpuText(mid::ReadCpuIdentity());
+  EXPECT_EQ(std::count(text.begin(), text.end(), ','), 2) << text;
+  EXPECT_GT(text.find(','), 0u) << "a vendor is named: " << text;
 }
 
 }  // namespace
