@@ -77,3 +77,44 @@ bool IsHardwareHash(const std::string& mid2) {
 }
 
 }  // namespace mid
+
+namespace mid {
+
+AdapterKind ClassifyAdapter(std::optional<uint32_t> physical_medium, std::optional<uint32_t> medium_in_use,
+                            bool marked_wireless) {
+  if (physical_medium && *physical_medium != 0) {
+    if (*physical_medium == 1 || *physical_medium == 9) return AdapterKind::kWireless;
+    if (*physical_medium == 14) return marked_wireless ? AdapterKind::kWireless : AdapterKind::kWired;
+    return AdapterKind::kDropped;
+  }
+  // No physical medium: the medium in use decides.
+  if (medium_in_use) {
+    switch (*medium_in_use) {
+      case 1: case 9:
+        return AdapterKind::kWireless;
+      case 2: case 3: case 7: case 8: case 10: case 12: case 16: case 17: case 18:
+        return AdapterKind::kDropped;
+      default:
+        break;
+    }
+  }
+  return AdapterKind::kWired;
+}
+
+std::string ChooseAdapterAddress(const std::vector<AdapterCandidate>& candidates) {
+  std::string wired, wireless;
+  for (const AdapterCandidate& c : candidates) {
+    if (c.address.empty()) continue;
+    std::string& best = c.wireless ? wireless : wired;
+    if (best.empty() || c.address < best) best = c.address;
+  }
+  return !wired.empty() ? wired : wireless;
+}
+
+std::string AddressText(const unsigned char* b) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02X%02X%02X%02X%02X%02X", b[0], b[1], b[2], b[3], b[4], b[5]);
+  return text;
+}
+
+}  // namespace mid

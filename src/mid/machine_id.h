@@ -3,8 +3,10 @@
 // trusted, and how an identifier is made from the hardware pieces. Gathering the pieces and the
 // registry are the Windows side's.
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace mid {
 
@@ -44,5 +46,22 @@ constexpr int kHardwareHash = 0x20;
 std::string ComposeMid2(const Pieces& pieces, const std::string& guid_hex, bool elevated);
 // Whether an identifier's body is a hash of hardware pieces.
 bool IsHardwareHash(const std::string& mid2);
+
+}  // namespace mid
+
+namespace mid {
+
+// What an adapter's NDIS answers make of it (an answer is absent when the query gave no data).
+enum class AdapterKind { kWired, kWireless, kDropped };
+AdapterKind ClassifyAdapter(std::optional<uint32_t> physical_medium, std::optional<uint32_t> medium_in_use,
+                            bool marked_wireless);
+
+// The address used: the lexically smallest wired one, else the smallest wireless one.
+struct AdapterCandidate {
+  std::string address;  // "%02X" × 6
+  bool wireless = false;
+};
+std::string ChooseAdapterAddress(const std::vector<AdapterCandidate>& candidates);
+std::string AddressText(const unsigned char* bytes);  // six bytes as "%02X" × 6
 
 }  // namespace mid

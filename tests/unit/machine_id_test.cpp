@@ -101,4 +101,27 @@ TEST(CpuText, ThisProcessor) {
   EXPECT_GT(text.find(','), 0u) << "a vendor is named: " << text;
 }
 
+TEST(Adapters, MediumDecidesKind) {
+  using mid::AdapterKind;
+  using mid::ClassifyAdapter;
+  EXPECT_EQ(ClassifyAdapter(1u, std::nullopt, false), AdapterKind::kWireless);
+  EXPECT_EQ(ClassifyAdapter(9u, std::nullopt, false), AdapterKind::kWireless);
+  EXPECT_EQ(ClassifyAdapter(14u, std::nullopt, true), AdapterKind::kWireless) << "802.3: the class mark stays";
+  EXPECT_EQ(ClassifyAdapter(14u, std::nullopt, false), AdapterKind::kWired);
+  EXPECT_EQ(ClassifyAdapter(5u, 0u, false), AdapterKind::kDropped);
+  EXPECT_EQ(ClassifyAdapter(0u, 9u, false), AdapterKind::kWireless) << "no physical medium: the medium in use";
+  EXPECT_EQ(ClassifyAdapter(std::nullopt, 3u, false), AdapterKind::kDropped);
+  EXPECT_EQ(ClassifyAdapter(std::nullopt, 0u, true), AdapterKind::kWired);
+  EXPECT_EQ(ClassifyAdapter(std::nullopt, std::nullopt, true), AdapterKind::kWired);
+}
+
+TEST(Adapters, SmallestWiredBeforeWireless) {
+  EXPECT_EQ(mid::ChooseAdapterAddress({{"BB0000000000", false}, {"AA0000000000", true}, {"BA0000000000", false}}),
+            "BA0000000000");
+  EXPECT_EQ(mid::ChooseAdapterAddress({{"BB0000000000", true}, {"AA0000000000", true}}), "AA0000000000");
+  EXPECT_EQ(mid::ChooseAdapterAddress({}), "");
+  const unsigned char bytes[6] = {0x00, 0x1a, 0x2B, 0xc3, 0xd4, 0xff};
+  EXPECT_EQ(mid::AddressText(bytes), "001A2BC3D4FF");
+}
+
 }  // namespace
