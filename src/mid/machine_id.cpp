@@ -118,3 +118,63 @@ std::string AddressText(const unsigned char* b) {
 }
 
 }  // namespace mid
+
+namespace mid {
+
+std::string ObtainClassicMid(IIdStore& store, IHardware& hardware) {
+  const std::optional<std::string> stored = store.Read("mid");
+  if (stored) {
+    if (std::optional<std::string> id = ValidStoredMid(*stored)) return *id;
+  }
+  bool keep = false;
+  const std::string id = ClassicMid(hardware.Cpu() + hardware.Disk() + hardware.Adapter(), &keep);
+  if (keep) {
+    const std::string record = MidRecord(id);
+    if (stored && *stored != record) store.Write("mid_old", *stored);
+    store.Write("mid", record);
+  }
+  return id;
+}
+
+namespace {
+
+void StoreMid2(IIdStore& store, const std::optional<std::string>& stored, const std::string& id) {
+  if (stored && !SameIgnoringCase(*stored, id)) store.Write("m2_old", *stored);
+  store.Write("m2", id);
+}
+
+}  // namespace
+
+std::string ObtainMid2(IIdStore& store, IHardware& hardware, bool elevated) {
+  std::optional<std::string> stored = store.Read("m2");
+  if (stored && !ValidMid2(*stored)) stored.reset();
+  const bool ffff = stored && stored->compare(0, 8, "ffffffff") == 0;
+  if (stored && !elevated) return *stored;
+
+  Pieces pieces{hardware.Adapter(), hardware.Disk(), hardware.Cpu()};
+  const bool any_at_once = !pieces.adapter.empty() || !pieces.disk.empty();
+  const bool both_at_once = !pieces.adapter.empty() && !pieces.disk.empty();
+  std::optional<std::string> computed;
+  if (stored && any_at_once) {
+    computed = ComposeMid2(pieces, hardware.NewGuidHex(), elevated);
+    if (!IsHardwareHash(*computed)) return *stored;
+    if (SameIgnoringCase(*computed, *stored)) return *stored;
+  }
+  if (!any_at_once && ffff) return *stored;
+  bool found_more = false;
+  if (!both_at_once) {
+    hardware.Pause(500);
+    if (pieces.adapter.empty() && !(pieces.adapter = hardware.Adapter()).empty()) found_more = true;
+    if (pieces.disk.empty() && !(pieces.disk = hardware.Disk()).empty()) found_more = true;
+  }
+  if (computed && (both_at_once || !found_more)) {
+    StoreMid2(store, stored, *computed);
+    return *computed;
+  }
+  const std::string id = ComposeMid2(pieces, hardware.NewGuidHex(), elevated);
+  if (!IsHardwareHash(id) && ffff) return *stored;
+  StoreMid2(store, stored, id);
+  return id;
+}
+
+}  // namespace mid

@@ -65,3 +65,34 @@ std::string ChooseAdapterAddress(const std::vector<AdapterCandidate>& candidates
 std::string AddressText(const unsigned char* bytes);  // six bytes as "%02X" × 6
 
 }  // namespace mid
+
+namespace mid {
+
+// Where the identifiers are kept ("mid", "mid_old", "m2", "m2_old").
+class IIdStore {
+ public:
+  virtual ~IIdStore() = default;
+  virtual std::optional<std::string> Read(const std::string& name) = 0;
+  virtual bool Write(const std::string& name, const std::string& value) = 0;
+};
+
+// The hardware and the system as the identifiers see them.
+class IHardware {
+ public:
+  virtual ~IHardware() = default;
+  virtual std::string Cpu() = 0;
+  virtual std::string Adapter() = 0;
+  virtual std::string Disk() = 0;
+  virtual std::string NewGuidHex() = 0;  // a new GUID's bytes as "%02x"
+  virtual void Pause(unsigned milliseconds) = 0;
+};
+
+// The classic identifier: the stored one when its record checks out, else made from the
+// hardware text (CPU, disk, adapter) and stored (the previous record kept as "mid_old").
+std::string ObtainClassicMid(IIdStore& store, IHardware& hardware);
+// The second-generation identifier, by the choosing and storing rules: a valid stored value
+// serves a process that is not elevated as it is; otherwise the hardware decides, looking a
+// second time after a pause for pieces that were missing.
+std::string ObtainMid2(IIdStore& store, IHardware& hardware, bool elevated);
+
+}  // namespace mid

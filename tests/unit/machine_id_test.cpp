@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <map>
 
 #include "mid/cpu_text.h"
 #include "mid/machine_id.h"
@@ -122,6 +123,115 @@ TEST(Adapters, SmallestWiredBeforeWireless) {
   EXPECT_EQ(mid::ChooseAdapterAddress({}), "");
   const unsigned char bytes[6] = {0x00, 0x1a, 0x2B, 0xc3, 0xd4, 0xff};
   EXPECT_EQ(mid::AddressText(bytes), "001A2BC3D4FF");
+}
+
+class MemoryStore : public mid::IIdStore {
+ public:
+  std::optional<std::string> Read(const std::string& name) override {
+    auto it = values.find(name);
+    return it == values.end() ? std::nullopt : std::optional<std::string>(it->second);
+  }
+  bool Write(const std::string& name, const std::string& value) override {
+    values[name] = value;
+    ++writes;
+    return true;
+  }
+  std::map<std::string, std::string> values;
+  int writes = 0;
+};
+
+// Hardware whose adapter and disk can appear only at the second look.
+class FakeHardware : public mid::IHardware {
+ public:
+  std::string Cpu() override { return cpu; }
+  std::string Adapter() override { return looks_adapter++ == 0 ? adapter : late_adapter; }
+  std::string Disk() override { return looks_disk++ == 0 ? disk : late_disk; }
+  std::string NewGuidHex() override { return guid; }
+  void Pause(unsigned ms) override { paused += static_cast<int>(ms); }
+  std::string cpu = "GenuineIntel,906ea,Brand", adapter, disk, late_adapter, late_disk;
+  std::string guid = std::string(32, 'c');
+  int looks_adapter = 0, looks_disk = 0, paused = 0;
+};
+
+TEST(ObtainClassicMid, StoredRecordOrHardwareDigestStored) {
+  MemoryStore store;
+  FakeHardware hw;
+  hw.adapter = hw.late_adapter = "001122334455";
+  hw.disk = hw.late_disk = "SN";
+  const std::string id = mid::ObtainClassicMid(store, hw);
+  EXPECT_EQ(id, Md5::MidDigestHex(hw.cpu + "SN" + "001122334455")) << "CPU, disk, adapter";
+  EXPECT_EQ(store.values["mid"], mid::MidRecord(id));
+  EXPECT_EQ(mid::ObtainClassicMid(store, hw), id);
+  // A record whose digest half is wrong is replaced, and kept as "mid_old".
+  const std::string forged = std::string(32, 'a') + std::string(32, 'b');
+  store.values["mid"] = forged;
+  EXPECT_EQ(mid::ObtainClassicMid(store, hw), id);
+  EXPECT_EQ(store.values["mid_old"], forged);
+  // Without any hardware text: the fallback digest, not stored.
+  MemoryStore empty;
+  FakeHardware none;
+  none.cpu = "";
+  EXPECT_EQ(mid::ObtainClassicMid(empty, none), Md5::MidDigestHex("Mid2Failed"));
+  EXPECT_EQ(empty.writes, 0);
+}
+
+TEST(ObtainMid2, ValidStoredValueServesAProcessThatIsNotElevated) {
+  MemoryStore store;
+  const std::string stored = mid::ComposeMid2({"A", "", ""}, "", true);
+  store.values["m2"] = stored;
+  FakeHardware hw;
+  hw.adapter = "001122334455";
+  EXPECT_EQ(mid::ObtainMid2(store, hw, false), stored);
+  EXPECT_EQ(hw.looks_adapter, 0) << "the hardware is not looked at";
+  EXPECT_EQ(store.writes, 0);
+}
+
+TEST(ObtainMid2, ComputedStoredAndKeptWhenTheSame) {
+  MemoryStore store;
+  FakeHardware hw;
+  hw.adapter = "001122334455";
+  hw.disk = "SN";
+  const std::string id = mid::ObtainMid2(store, hw, true);
+  EXPECT_EQ(id, mid::ComposeMid2({"001122334455", "SN", hw.cpu}, "", true));
+  EXPECT_EQ(store.values["m2"], id);
+  EXPECT_EQ(hw.paused, 0) << "both pieces at once: no second look";
+  FakeHardware again = hw;
+  again.looks_adapter = again.looks_disk = 0;
+  const int writes = store.writes;
+  EXPECT_EQ(mid::ObtainMid2(store, again, true), id);
+  EXPECT_EQ(store.writes, writes) << "the same value is not written again";
+}
+
+TEST(ObtainMid2, NotElevatedComputesAnEeeeeeeeIdentifierAndLooksTwice) {
+  MemoryStore store;
+  FakeHardware hw;
+  hw.late_adapter = "00AABBCCDDEE";
+  const std::string id = mid::ObtainMid2(store, hw, false);
+  EXPECT_EQ(id.substr(0, 8), "eeeeeeee");
+  EXPECT_EQ(hw.paused, 500);
+  EXPECT_TRUE(mid::IsHardwareHash(id)) << "the adapter found at the second look counts";
+  EXPECT_TRUE(mid::ValidMid2(id));
+}
+
+TEST(ObtainMid2, ChangedHardwareReplacesTheStoredValueKeepingTheOld) {
+  MemoryStore store;
+  const std::string old_id = mid::ComposeMid2({"111111111111", "OLD", "cpu"}, "", true);
+  store.values["m2"] = old_id;
+  FakeHardware hw;
+  hw.adapter = "222222222222";
+  hw.disk = "NEW";
+  const std::string id = mid::ObtainMid2(store, hw, true);
+  EXPECT_NE(id, old_id);
+  EXPECT_EQ(store.values["m2"], id);
+  EXPECT_EQ(store.values["m2_old"], old_id);
+  // A stored "ffffffff" value stays while no hardware piece can be read.
+  MemoryStore kept;
+  std::string f = "ffffffff" + std::string(32, '1') + "10";
+  f += mid::CheckDigits(f);
+  kept.values["m2"] = f;
+  FakeHardware none;
+  EXPECT_EQ(mid::ObtainMid2(kept, none, true), f);
+  EXPECT_EQ(kept.writes, 0);
 }
 
 }  // namespace
