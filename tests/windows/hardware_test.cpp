@@ -7,6 +7,9 @@
 
 #include "mid/cpu_text.h"
 #include "mid/hardware_win.h"
+#include "mid/machine_id.h"
+#include "mid/machine_id_win.h"
+#include "webview2common/md5.h"
 
 namespace {
 
@@ -25,6 +28,44 @@ TEST(HardwarePieces, WellFormedOrEmptyAndStable) {
   }
   EXPECT_EQ(mid::ReadAdapterAddress(), adapter);
   EXPECT_EQ(mid::ReadDiskSerial(), disk);
+}
+
+std::string StoredText(const wchar_t* key, const char* name, REGSAM view) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | view, &opened) != ERROR_SUCCESS) return "";
+  char text[256] = {};
+  DWORD bytes = sizeof text - 1;
+  RegQueryValueExA(opened, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &bytes);
+  RegCloseKey(opened);
+  return text;
+}
+
+TEST(MachineIds, StableAndStoredInTheRegistry) {
+  wchar_t id[64] = {};
+  ASSERT_EQ(GetMachineId(id, 64), 1);
+  char narrow[64] = {};
+  for (int i = 0; i < 63 && id[i] != 0; ++i) narrow[i] = static_cast<char>(id[i]);
+  const std::string mid = narrow;
+  ASSERT_EQ(mid.size(), 32u);
+  EXPECT_EQ(mid.find_first_not_of("0123456789abcdef"), std::string::npos);
+  EXPECT_EQ(StoredText(L"Software\\Ostra2\\Pulsar", "mid", 0), mid + Md5::MidDigestHex(mid));
+  EXPECT_EQ(GetMachineId(nullptr, 64), 0);
+
+  wchar_t second[64] = {};
+  EXPECT_EQ(GetMachineId2(second, 49), E_INVALIDARG);
+  EXPECT_EQ(GetMachineId2(nullptr, 64), E_INVALIDARG);
+  ASSERT_EQ(GetMachineId2(second, 64), S_OK);
+  std::string m2;
+  for (int i = 0; second[i] != 0; ++i) m2 += static_cast<char>(second[i]);
+  EXPECT_TRUE(mid::ValidMid2(m2)) << m2;
+  EXPECT_EQ(StoredText(L"SOFTWARE\\ComOstra", "m2", KEY_WOW64_32KEY), m2);
+  wchar_t again[64] = {};
+  ASSERT_EQ(GetMachineId2(again, 64), S_OK);
+  EXPECT_STREQ(again, second);
+
+  EXPECT_EQ(COrmMID2::Instance().AddRef(), 2u);
+  EXPECT_EQ(COrmMID2::Instance().Release(), 1u);
+  EXPECT_EQ(COrmMID2::Instance().Extend1(0), E_NOTIMPL);
 }
 
 }  // namespace
