@@ -251,4 +251,15 @@ TEST_F(ScriptBridge, WindowBuiltinBothWays) {
   EXPECT_EQ(PageCalls()[0], "cb(8:" + id + "|8:0|8:" + handle + ")");
 }
 
+TEST_F(ScriptBridge, StatisticParamNamesTheMachineAndTheProgram) {
+  const std::string sync = ResultText(Script("CallBuiltinSync", {"s:get_statistic_param"}));
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(sync, m, std::regex("\\{\"app\":\"\",\"appver\":\"\",\"mid2\":\"([0-9a-f]{44})\","
+                                                   "\"modver\":\"1\\.0\\.0\\.1\",\"osver\":\"\\d+\\.\\d+\\.\\d+\",\"pid\":\"\"\\}")))
+      << sync;
+  const std::string id = ResultText(Script("CallBuiltinAsync", {"s:get_statistic_param", "f:cb"}));
+  ASSERT_TRUE(host_.WaitFor([&] { return PageCalls().size() == 1; }));
+  EXPECT_EQ(PageCalls()[0], "cb(8:" + id + "|8:0|8:" + sync + ")") << "the same values both ways";
+}
+
 }  // namespace

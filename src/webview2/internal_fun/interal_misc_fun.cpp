@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "base/text_convert.h"
 #include "base/text_win.h"
 #include "log/logger.h"
+#include "statistic/statistic_win.h"
 #include "webview2/internal_fun/cipher_builtins.h"
 #include "webview2/internal_fun/internal_fun.h"
 #include "webview2/internal_fun/json_path_value.h"
@@ -140,6 +142,18 @@ std::optional<std::u16string> FileVersion(const std::u16string& path) {
     return std::nullopt;
   }
   return FixedVersionText(fixed->dwFileVersionMS, fixed->dwFileVersionLS);
+}
+
+std::u16string GetStatisticParam(const std::vector<std::u16string>&) {
+  CStatisticImpl& reporter = StatisticReporter();
+  reporter.Init(1, u"", nullptr);
+  wchar_t program[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  const std::u16string modver = FileVersion(to_u16(program)).value_or(u"");
+  char osver[48];
+  std::snprintf(osver, sizeof osver, "%d.%d.%d", static_cast<int>(Os().major), static_cast<int>(Os().minor),
+                static_cast<int>(Os().build));
+  return StatisticParamResult(reporter, modver, text::AsciiToUtf16(osver));
 }
 
 std::u16string GetPathFileVer(const std::vector<std::u16string>& params) {
@@ -308,6 +322,7 @@ InternalMiscFun::InternalMiscFun()
                     {u"encry_with_key", &EncryptWithKey},
                     {u"decry_with_key", &DecryptWithKey},
                     {u"copy_clip", &CopyClip},
+                    {u"get_statistic_param", &GetStatisticParam},
                     {u"get_path_filever", &GetPathFileVer},
                     {u"write_log", &WriteLog},
                     {u"change_path", &ChangePath},

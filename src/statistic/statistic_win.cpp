@@ -1,0 +1,92 @@
+#include "statistic/statistic_win.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "base/text_win.h"
+#include "mid/machine_id_win.h"
+#include "webview2/data_directory.h"
+#include "webview2common/program_path_win.h"
+
+namespace {
+
+class CWinStatisticSystem : public IStatisticSystem {
+ public:
+  std::u16string MachineId() override {
+    wchar_t id[260] = {};
+    return GetMachineId(id, 260) ? to_u16(id) : u"";
+  }
+  std::u16string MachineId2() override {
+    wchar_t id[260] = {};
+    return SUCCEEDED(GetMachineId2(id, 260)) ? to_u16(id) : u"";
+  }
+  std::u16string ReadM2Origin() override {
+    wchar_t value[260] = {};
+    DWORD bytes = sizeof value - sizeof(wchar_t);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\ComOstra", L"m2_origin", RRF_RT_REG_SZ, nullptr, value,
+                     &bytes) != ERROR_SUCCESS) {
+      return u"";
+    }
+    return to_u16(value);
+  }
+  void WriteM2Origin(const std::u16string& value) override {
+    // Without administrator rights this fails, and the identifier is used all the same.
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\ComOstra", L"m2_origin", REG_SZ, as_wcstr(value),
+                    static_cast<DWORD>((value.size() + 1) * sizeof(char16_t)));
+  }
+  std::optional<DetectedProduct> DetectProduct(int depth) override {
+    // The first product whose marker file lies `depth` folders above the program's folder.
+    const std::u16string folder = datadir::AncestorFolder(to_u16(ProgramFolder().c_str()), depth);
+    if (folder.empty()) return std::nullopt;
+    for (const datadir::ProductMarker& marker : datadir::ShippedTables().markers) {
+      if (GetFileAttributesW(as_wcstr(folder + u"\\" + marker.file)) != INVALID_FILE_ATTRIBUTES) {
+        DetectedProduct product;
+        product.id = to_u16(std::to_wstring(marker.code).c_str());
+        return product;
+      }
+    }
+    return std::nullopt;
+  }
+  std::u16string ProgramFileVersion() override {
+    const std::wstring path = ProgramPath();
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    if (size == 0) return u"";
+    std::vector<BYTE> block(size);
+    if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return u"";
+    struct Translation {
+      WORD language;
+      WORD code_page;
+    };
+    Translation* translations = nullptr;
+    UINT bytes = 0;
+    if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations), &bytes) ||
+        bytes < sizeof(Translation)) {
+      return u"";
+    }
+    wchar_t query[64];
+    swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\FileVersion", translations[0].language,
+             translations[0].code_page);
+    wchar_t* text = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&text), &length) || text == nullptr) return u"";
+    return to_u16(text);
+  }
+  int ReadSettingsInt(const std::u16string& file, const std::u16string& section, const std::u16string& key) override {
+    return static_cast<int>(GetPrivateProfileIntW(as_wcstr(section), as_wcstr(key), 0, as_wcstr(file)));
+  }
+  void WriteSettingsText(const std::u16string& file, const std::u16string& section, const std::u16string& key,
+                         const std::u16string& value) override {
+    WritePrivateProfileStringW(as_wcstr(section), as_wcstr(key), as_wcstr(value), as_wcstr(file));
+  }
+  uint32_t TickCount() override { return GetTickCount(); }
+};
+
+}  // namespace
+
+CStatisticImpl& StatisticReporter() {
+  static CWinStatisticSystem system;
+  static CStatisticImpl reporter(&system);  // built once, safely under concurrent first use
+  return reporter;
+}

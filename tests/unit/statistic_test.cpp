@@ -1,0 +1,90 @@
+// The statistics reporter's base information and sampling number over a system double.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "statistic/statistic.h"
+
+namespace {
+
+class FakeSystem : public IStatisticSystem {
+ public:
+  std::u16string MachineId() override { return u"0123456789abcdef0123456789abcdef"; }
+  std::u16string MachineId2() override {
+    ++mid2_asked;
+    return u"m2-from-hardware";
+  }
+  std::u16string ReadM2Origin() override { return origin; }
+  void WriteM2Origin(const std::u16string& value) override { origin = value; }
+  std::optional<DetectedProduct> DetectProduct(int depth) override {
+    asked_depth = depth;
+    return product;
+  }
+  std::u16string ProgramFileVersion() override { return u"1.0.0.1"; }
+  int ReadSettingsInt(const std::u16string& file, const std::u16string& section, const std::u16string& key) override {
+    auto it = settings.find(file + u"|" + section + u"|" + key);
+    return it == settings.end() ? 0 : std::stoi(std::string(it->second.begin(), it->second.end()));
+  }
+  void WriteSettingsText(const std::u16string& file, const std::u16string& section, const std::u16string& key,
+                         const std::u16string& value) override {
+    settings[file + u"|" + section + u"|" + key] = value;
+  }
+  uint32_t TickCount() override { return 12345; }
+
+  std::u16string origin;
+  std::optional<DetectedProduct> product;
+  std::map<std::u16string, std::u16string> settings;
+  int asked_depth = -2;
+  int mid2_asked = 0;
+};
+
+TEST(Statistic, InitOnceFillsTheBaseInformation) {
+  FakeSystem system;
+  system.product = DetectedProduct{u"61", u"Suite", u"2.3", u"C:\\\\suite\\\\settings.ini"};
+  CStatisticImpl reporter(&system);
+  EXPECT_FALSE(reporter.initialised());
+  ASSERT_TRUE(reporter.Init(1, u"", nullptr));
+  EXPECT_EQ(system.asked_depth, 1);
+  EXPECT_EQ(reporter.item(CStatisticBaseInfo::kMachineId2), u"m2-from-hardware");
+  EXPECT_EQ(system.origin, u"m2-from-hardware") << "kept as m2_origin";
+  EXPECT_EQ(reporter.item(CStatisticBaseInfo::kProductId), u"61");
+  EXPECT_EQ(reporter.item(CStatisticBaseInfo::kProductName), u"Suite");
+  EXPECT_EQ(reporter.item(CStatisticBaseInfo::kFileVersion), u"1.0.0.1");
+  EXPECT_EQ(reporter.product_name(), u"Suite");
+  EXPECT_GE(reporter.sampling(), 1);
+  EXPECT_LE(reporter.sampling(), 100);
+  const std::string sampling = std::to_string(reporter.sampling());
+  EXPECT_EQ(system.settings[u"C:\\\\suite\\\\settings.ini|statistic|stat_rand"],
+            std::u16string(sampling.begin(), sampling.end()));
+  EXPECT_TRUE(reporter.Init(3, u"x", u"Other")) << "later calls change nothing";
+  EXPECT_EQ(reporter.depth(), 1);
+  EXPECT_EQ(reporter.product_name(), u"Suite");
+}
+
+TEST(Statistic, StoredOriginAndSamplingAreKept) {
+  FakeSystem system;
+  system.origin = u"stored-origin";
+  system.product = DetectedProduct{u"3", u"P", u"1", u"f.ini"};
+  system.settings[u"f.ini|statistic|stat_rand"] = u"42";
+  CStatisticImpl reporter(&system);
+  ASSERT_TRUE(reporter.Init(1, nullptr, u"Named"));
+  EXPECT_EQ(reporter.item(CStatisticBaseInfo::kMachineId2), u"stored-origin");
+  EXPECT_EQ(system.mid2_asked, 0);
+  EXPECT_EQ(reporter.sampling(), 42);
+  EXPECT_EQ(reporter.product_name(), u"Named");
+}
+
+TEST(Statistic, UnknownProductAndNegativeDepth) {
+  FakeSystem system;
+  CStatisticImpl reporter(&system);
+  ASSERT_TRUE(reporter.Init(1, u"", nullptr));
+  EXPECT_EQ(reporter.item(CStatisticBaseInfo::kProductId), u"");
+  EXPECT_EQ(StatisticParamResult(reporter, u"1.0.0.1", u"10.0.19045"),
+            u"{\"app\":\"\",\"appver\":\"\",\"mid2\":\"m2-from-hardware\",\"modver\":\"1.0.0.1\","
+            u"\"osver\":\"10.0.19045\",\"pid\":\"\"}");
+  CStatisticImpl negative(&system);
+  EXPECT_FALSE(negative.Init(-1, nullptr, nullptr));
+  EXPECT_TRUE(negative.Init(1, nullptr, nullptr)) << "the depth was stored: initialised";
+}
+
+}  // namespace
