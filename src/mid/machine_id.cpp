@@ -146,7 +146,10 @@ void StoreMid2(IIdStore& store, const std::optional<std::string>& stored, const 
 }  // namespace
 
 std::string ObtainMid2(IIdStore& store, IHardware& hardware, bool elevated) {
-  std::optional<std::string> stored = store.Read("m2");
+  // What the registry holds goes to "m2_old" when replaced, valid or not; only a valid value
+  // is ever returned.
+  const std::optional<std::string> raw = store.Read("m2");
+  std::optional<std::string> stored = raw;
   if (stored && !ValidMid2(*stored)) stored.reset();
   const bool ffff = stored && stored->compare(0, 8, "ffffffff") == 0;
   if (stored && !elevated) return *stored;
@@ -168,12 +171,12 @@ std::string ObtainMid2(IIdStore& store, IHardware& hardware, bool elevated) {
     if (pieces.disk.empty() && !(pieces.disk = hardware.Disk()).empty()) found_more = true;
   }
   if (computed && (both_at_once || !found_more)) {
-    StoreMid2(store, stored, *computed);
+    StoreMid2(store, raw, *computed);
     return *computed;
   }
   const std::string id = ComposeMid2(pieces, hardware.NewGuidHex(), elevated);
   if (!IsHardwareHash(id) && ffff) return *stored;
-  StoreMid2(store, stored, id);
+  StoreMid2(store, raw, id);
   return id;
 }
 

@@ -175,6 +175,20 @@ TEST(ObtainClassicMid, StoredRecordOrHardwareDigestStored) {
   EXPECT_EQ(empty.writes, 0);
 }
 
+TEST(ObtainMid2, StoredValueWithAWrongCheckValueIsReplacedAndKeptAsOld) {
+  MemoryStore store;
+  std::string bad = mid::ComposeMid2({"A", "", ""}, "", true);
+  bad[43] = bad[43] == '0' ? '1' : '0';
+  store.values["m2"] = bad;
+  FakeHardware hw;
+  hw.adapter = "001122334455";
+  const std::string id = mid::ObtainMid2(store, hw, false);
+  EXPECT_NE(id, bad) << "ignored, even for a process that is not elevated";
+  EXPECT_EQ(id.substr(0, 8), "eeeeeeee");
+  EXPECT_EQ(store.values["m2"], id);
+  EXPECT_EQ(store.values["m2_old"], bad);
+}
+
 TEST(ObtainMid2, ValidStoredValueServesAProcessThatIsNotElevated) {
   MemoryStore store;
   const std::string stored = mid::ComposeMid2({"A", "", ""}, "", true);
