@@ -1,6 +1,8 @@
 #include "statistic/statistic.h"
 
 #include <cstdlib>
+#include <memory>
+#include <system_error>
 
 #include "base/text_convert.h"
 #include "webview2/internal_fun/json_path_value.h"
@@ -49,6 +51,50 @@ void CStatisticImpl::FillBaseInfo(const std::optional<DetectedProduct>& product)
     if (items_[kProductId].empty()) items_[kProductId] = product->id;
   }
   if (items_[kFileVersion].empty()) items_[kFileVersion] = system_->ProgramFileVersion();
+}
+
+bool CSimpleThread::Start() {
+  try {
+    thread_ = std::thread(routine_);
+  } catch (const std::system_error&) {
+    return false;
+  }
+  id_ = static_cast<long>(std::hash<std::thread::id>()(thread_.get_id()) & 0x7FFFFFFF);
+  return true;
+}
+
+int CStatisticImpl::Report(const std::u16string& text, int async, std::function<void(bool)> done) {
+  // No address rewrite key is set in this system: the address goes out as it is.
+  return Send(&text, nullptr, async, std::move(done));
+}
+
+int CStatisticImpl::Send(const std::u16string* url, const std::u16string* file, int async,
+                         std::function<void(bool)> done) {
+  if (url == nullptr) return 0;
+  if (async == 0) {
+    Request(*url, file, done);
+    return 1;
+  }
+  // The task owns copies of what it needs; the file name is cut at 519 characters.
+  const std::u16string url_copy = *url;
+  const std::optional<std::u16string> file_copy =
+      file != nullptr ? std::optional<std::u16string>(file->substr(0, 519)) : std::nullopt;
+  // The thread runs on its own once started; its object only lets go of it (as closing a
+  // thread's handle does).
+  running_.fetch_add(1);
+  CSimpleThread worker([this, url_copy, file_copy, done] {
+    if (system_->Connected()) Request(url_copy, file_copy ? &*file_copy : nullptr, done);
+    running_.fetch_sub(1);
+  });
+  if (!worker.Start()) running_.fetch_sub(1);
+  return 1;
+}
+
+void CStatisticImpl::Request(const std::u16string& url, const std::u16string* file,
+                             const std::function<void(bool)>& done) {
+  const bool completed = system_->RequestUrl(url, file);
+  std::lock_guard<std::mutex> guard(lock_);
+  if (depth_ != -1 && done) done(completed);
 }
 
 std::u16string StatisticParamResult(const CStatisticBaseInfo& info, const std::u16string& modver,

@@ -1,7 +1,12 @@
 #include "statistic/statistic_win.h"
 
+#include <winsock2.h>
 #include <windows.h>
+#include <iphlpapi.h>
+#include <urlmon.h>
+#include <wininet.h>
 
+#include <string>
 #include <vector>
 
 #include "base/text_win.h"
@@ -81,12 +86,47 @@ class CWinStatisticSystem : public IStatisticSystem {
     WritePrivateProfileStringW(as_wcstr(section), as_wcstr(key), as_wcstr(value), as_wcstr(file));
   }
   uint32_t TickCount() override { return GetTickCount(); }
+
+  bool Connected() override {
+    DWORD flags = 0;
+    if (InternetGetConnectedState(&flags, 0) &&
+        (flags & (INTERNET_CONNECTION_MODEM | INTERNET_CONNECTION_LAN | INTERNET_CONNECTION_PROXY)) != 0) {
+      return true;
+    }
+    // No connection reported: an adapter with a gateway will do.
+    ULONG size = 0;
+    if (GetAdaptersInfo(nullptr, &size) != ERROR_BUFFER_OVERFLOW || size == 0) return false;
+    std::vector<unsigned char> buffer(size);
+    auto* adapters = reinterpret_cast<IP_ADAPTER_INFO*>(buffer.data());
+    if (GetAdaptersInfo(adapters, &size) != NO_ERROR) return false;
+    for (const IP_ADAPTER_INFO* a = adapters; a != nullptr; a = a->Next) {
+      const char* gateway = a->GatewayList.IpAddress.String;
+      if (gateway[0] != '\0' && std::string(gateway) != "0.0.0.0") return true;
+    }
+    return false;
+  }
+
+  bool RequestUrl(const std::u16string& url, const std::u16string* file) override {
+    if (file != nullptr) return SUCCEEDED(URLDownloadToFileW(nullptr, as_wcstr(url), as_wcstr(*file), 0, nullptr));
+    // Without a file the response goes to a temporary file of the system's naming, deleted at
+    // once.
+    wchar_t folder[MAX_PATH] = {};
+    wchar_t temporary[MAX_PATH] = {};
+    if (GetTempPathW(MAX_PATH, folder) == 0 || GetTempFileNameW(folder, L"rpt", 0, temporary) == 0) return false;
+    const bool completed = SUCCEEDED(URLDownloadToFileW(nullptr, as_wcstr(url), temporary, 0, nullptr));
+    DeleteFileW(temporary);
+    return completed;
+  }
 };
 
 }  // namespace
 
-CStatisticImpl& StatisticReporter() {
+IStatisticSystem& WinStatisticSystem() {
   static CWinStatisticSystem system;
-  static CStatisticImpl reporter(&system);  // built once, safely under concurrent first use
+  return system;
+}
+
+CStatisticImpl& StatisticReporter() {
+  static CStatisticImpl reporter(&WinStatisticSystem());  // built once, safely under concurrent first use
   return reporter;
 }

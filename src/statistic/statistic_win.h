@@ -4,3 +4,5 @@
 #include "statistic/statistic.h"
 
 CStatisticImpl& StatisticReporter();
+// The system the process-wide reporter works with.
+IStatisticSystem& WinStatisticSystem();

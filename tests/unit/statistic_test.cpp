@@ -1,7 +1,12 @@
 // The statistics reporter's base information and sampling number over a system double.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "statistic/statistic.h"
 
@@ -30,6 +35,18 @@ class FakeSystem : public IStatisticSystem {
     settings[file + u"|" + section + u"|" + key] = value;
   }
   uint32_t TickCount() override { return 12345; }
+  bool Connected() override { return connected; }
+  bool RequestUrl(const std::u16string& url, const std::u16string* file) override {
+    std::lock_guard<std::mutex> guard(lock);
+    requested.push_back(url + (file != nullptr ? u" > " + *file : u""));
+    thread_ids.push_back(std::this_thread::get_id());
+    return url.find(u"fail") == std::u16string::npos;
+  }
+
+  bool connected = true;
+  std::mutex lock;
+  std::vector<std::u16string> requested;
+  std::vector<std::thread::id> thread_ids;
 
   std::u16string origin;
   std::optional<DetectedProduct> product;
@@ -85,6 +102,52 @@ TEST(Statistic, UnknownProductAndNegativeDepth) {
   CStatisticImpl negative(&system);
   EXPECT_FALSE(negative.Init(-1, nullptr, nullptr));
   EXPECT_TRUE(negative.Init(1, nullptr, nullptr)) << "the depth was stored: initialised";
+}
+
+TEST(StatisticSend, SynchronousSendsReportTheOutcome) {
+  FakeSystem system;
+  CStatisticImpl reporter(&system);
+  std::vector<bool> outcomes;
+  const std::u16string ok = u"http://127.0.0.1/ok", bad = u"http://127.0.0.1/fail", file = u"out.txt";
+  EXPECT_EQ(reporter.Send(&ok, nullptr, 0, [&](bool s) { outcomes.push_back(s); }), 1);
+  EXPECT_TRUE(outcomes.empty()) << "the callback waits for an initialised reporter";
+  ASSERT_TRUE(reporter.Init(1, u"", nullptr));
+  EXPECT_EQ(reporter.Send(&ok, &file, 0, [&](bool s) { outcomes.push_back(s); }), 1);
+  EXPECT_EQ(reporter.Report(bad, 0, [&](bool s) { outcomes.push_back(s); }), 1);
+  EXPECT_EQ(outcomes, (std::vector<bool>{true, false}));
+  EXPECT_EQ(system.requested.back(), bad);
+  EXPECT_EQ(system.requested[1], u"http://127.0.0.1/ok > out.txt");
+  EXPECT_EQ(reporter.Send(nullptr, nullptr, 0, nullptr), 0);
+}
+
+TEST(StatisticSend, AsynchronousSendsRunOnTheirOwnThreads) {
+  FakeSystem system;
+  CStatisticImpl reporter(&system);
+  ASSERT_TRUE(reporter.Init(1, u"", nullptr));
+  std::mutex lock;
+  std::condition_variable finished;
+  int done_count = 0;
+  const std::u16string url = u"http://127.0.0.1/ok";
+  for (int i = 0; i < 3; ++i) {
+    reporter.Send(&url, nullptr, 1, [&](bool) {
+      std::lock_guard<std::mutex> guard(lock);
+      ++done_count;
+      finished.notify_all();
+    });
+  }
+  {
+    std::unique_lock<std::mutex> guard(lock);
+    ASSERT_TRUE(finished.wait_for(guard, std::chrono::seconds(10), [&] { return done_count == 3; }));
+  }
+  for (int i = 0; i < 200 && reporter.running_reports() != 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(reporter.running_reports(), 0);
+  for (const std::thread::id& id : system.thread_ids) EXPECT_NE(id, std::this_thread::get_id());
+  // Without a connection the task is dropped.
+  system.connected = false;
+  reporter.Send(&url, nullptr, 1, [&](bool) { ++done_count; });
+  for (int i = 0; i < 200 && reporter.running_reports() != 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(reporter.running_reports(), 0);
+  EXPECT_EQ(system.requested.size(), 3u);
 }
 
 }  // namespace
