@@ -3,6 +3,7 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <iphlpapi.h>
+#include <shlobj.h>
 #include <urlmon.h>
 #include <wininet.h>
 
@@ -11,10 +12,27 @@
 
 #include "base/text_win.h"
 #include "mid/machine_id_win.h"
+#include "statistic/products.h"
 #include "webview2/data_directory.h"
+#include "webview2/internal_fun/system_builtins.h"
 #include "webview2common/program_path_win.h"
 
 namespace {
+
+// "a.b.c.d" of a file's fixed version, or empty.
+std::u16string FixedFileVersion(const std::u16string& path) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(as_wcstr(path), &ignored);
+  if (size == 0) return u"";
+  std::vector<BYTE> block(size);
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (!GetFileVersionInfoW(as_wcstr(path), 0, size, block.data()) ||
+      !VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || fixed == nullptr) {
+    return u"";
+  }
+  return FixedVersionText(fixed->dwFileVersionMS, fixed->dwFileVersionLS);
+}
 
 class CWinStatisticSystem : public IStatisticSystem {
  public:
@@ -43,16 +61,14 @@ class CWinStatisticSystem : public IStatisticSystem {
   std::optional<DetectedProduct> DetectProduct(int depth) override {
     // The first product whose marker file lies `depth` folders above the program's folder.
     const std::u16string folder = datadir::AncestorFolder(to_u16(ProgramFolder().c_str()), depth);
-    if (folder.empty()) return std::nullopt;
-    for (const datadir::ProductMarker& marker : datadir::ShippedTables().markers) {
-      if (GetFileAttributesW(as_wcstr(folder + u"\\" + marker.file)) != INVALID_FILE_ATTRIBUTES) {
-        DetectedProduct product;
-        product.id = to_u16(std::to_wstring(marker.code).c_str());
-        return product;
-      }
-    }
-    return std::nullopt;
+    wchar_t app_data[MAX_PATH] = {};
+    if (!SHGetSpecialFolderPathW(nullptr, app_data, CSIDL_APPDATA, FALSE)) app_data[0] = L'\0';
+    return DetectProductIn(
+        folder, to_u16(app_data),
+        [](const std::u16string& path) { return GetFileAttributesW(as_wcstr(path)) != INVALID_FILE_ATTRIBUTES; },
+        [](const std::u16string& path) { return FixedFileVersion(path); });
   }
+
   std::u16string ProgramFileVersion() override {
     const std::wstring path = ProgramPath();
     DWORD ignored = 0;

@@ -1,6 +1,7 @@
 // The statistics reporter's base information and sampling number over a system double.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -8,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "statistic/products.h"
 #include "statistic/statistic.h"
 
 namespace {
@@ -148,6 +150,30 @@ TEST(StatisticSend, AsynchronousSendsRunOnTheirOwnThreads) {
   for (int i = 0; i < 200 && reporter.running_reports() != 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   EXPECT_EQ(reporter.running_reports(), 0);
   EXPECT_EQ(system.requested.size(), 3u);
+}
+
+TEST(StatisticProducts, DetectedByMarkerInTableOrder) {
+  std::vector<std::u16string> present;
+  auto exists = [&](const std::u16string& path) {
+    return std::find(present.begin(), present.end(), path) != present.end();
+  };
+  auto version = [](const std::u16string& path) { return u"v(" + path + u")"; };
+  EXPECT_FALSE(DetectProductIn(u"C:\\apps", u"C:\\data", exists, version).has_value());
+  present = {u"C:\\apps\\TandrelSync.exe", u"C:\\apps\\TandrelPortable.exe"};
+  const auto product = DetectProductIn(u"C:\\apps", u"C:\\data", exists, version);
+  ASSERT_TRUE(product.has_value());
+  EXPECT_EQ(product->id, u"3") << "the first row in table order, by its second marker";
+  EXPECT_EQ(product->name, u"Tandrel");
+  EXPECT_EQ(product->version, u"v(C:\\apps\\TandrelPortable.exe)");
+  EXPECT_EQ(product->settings_file, u"C:\\data\\Tandrel\\settings.ini");
+  present = {u"C:\\apps\\TandrelSync.exe"};
+  EXPECT_EQ(DetectProductIn(u"C:\\apps", u"", exists, version)->id, u"61");
+  EXPECT_FALSE(DetectProductIn(u"", u"C:\\data", exists, version).has_value());
+  for (const ProductRow& row : StatisticProducts()) {
+    const std::u16string code = row.code;
+    EXPECT_TRUE(code.size() == 7 || code.size() == 8);
+    EXPECT_TRUE(row.id == 3 || (row.id >= 60 && row.id <= 79));
+  }
 }
 
 }  // namespace
