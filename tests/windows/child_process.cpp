@@ -134,6 +134,25 @@ std::string ReadFileBytes(const std::wstring& path) {
   return bytes;
 }
 
+std::u16string JsonText(const std::wstring& text) {
+  std::u16string out;
+  for (wchar_t c : text) {
+    if (c == L'\\' || c == L'"') out += u'\\';
+    out += static_cast<char16_t>(c);
+  }
+  return out;
+}
+
+std::string MachineRegistryText(const wchar_t* key, const char* name, REGSAM view) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | view, &opened) != ERROR_SUCCESS) return "";
+  char text[256] = {};
+  DWORD bytes = sizeof text - 1;
+  RegQueryValueExA(opened, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &bytes);
+  RegCloseKey(opened);
+  return text;
+}
+
 bool FileExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -50,5 +50,9 @@ std::wstring MakeHostLogPath(const std::wstring& temp);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);
+// text as the inside of a JSON string (backslashes and quotes escaped).
+std::u16string JsonText(const std::wstring& text);
+// A narrow REG_SZ value under HKEY_LOCAL_MACHINE, or empty.
+std::string MachineRegistryText(const wchar_t* key, const char* name, REGSAM view = 0);
 
 }  // namespace testwin

@@ -26,14 +26,6 @@ std::u16string Call(const char16_t* name, std::vector<std::u16string> params) {
 
 std::u16string U16(const std::wstring& text) { return to_u16(text.c_str()); }
 
-std::u16string JsonText(const std::wstring& text) {
-  std::u16string out;
-  for (wchar_t c : text) {
-    if (c == L'\\' || c == L'"') out += u'\\';
-    out += static_cast<char16_t>(c);
-  }
-  return out;
-}
 
 class FileBuiltins : public testing::Test {
  protected:
@@ -44,15 +36,15 @@ class FileBuiltins : public testing::Test {
 
 TEST_F(FileBuiltins, CreateDirMakesAFolderOrTheFirstFreeCopyName) {
   const std::wstring fresh = folder_ + L"\\new";
-  EXPECT_EQ(Call(u"create_dir", {U16(fresh)}), u"{\"path\":\"" + JsonText(fresh) + u"\",\"success\":1}");
+  EXPECT_EQ(Call(u"create_dir", {U16(fresh)}), u"{\"path\":\"" + testwin::JsonText(fresh) + u"\",\"success\":1}");
   EXPECT_TRUE(PathIsDirectoryW(fresh.c_str()));
-  EXPECT_EQ(Call(u"create_dir", {U16(fresh)}), u"{\"path\":\"" + JsonText(fresh) + u"\",\"success\":1}")
+  EXPECT_EQ(Call(u"create_dir", {U16(fresh)}), u"{\"path\":\"" + testwin::JsonText(fresh) + u"\",\"success\":1}")
       << "an existing folder is the answer";
 
   const std::wstring file = folder_ + L"\\taken";
   ASSERT_TRUE(testwin::WriteFileBytes(file, "x"));
   const std::wstring copy = file + L"- \u526F\u672C (1)";
-  const std::u16string expected = u"{\"path\":\"" + JsonText(copy) + u"\",\"success\":1}";
+  const std::u16string expected = u"{\"path\":\"" + testwin::JsonText(copy) + u"\",\"success\":1}";
   EXPECT_EQ(Call(u"create_dir", {U16(file)}), expected);
   EXPECT_TRUE(PathIsDirectoryW(copy.c_str()));
   EXPECT_EQ(Call(u"create_dir", {U16(file)}), expected) << "a second call returns the same folder";
@@ -60,7 +52,7 @@ TEST_F(FileBuiltins, CreateDirMakesAFolderOrTheFirstFreeCopyName) {
   RemoveDirectoryW(copy.c_str());
   ASSERT_TRUE(testwin::WriteFileBytes(copy, "x"));
   EXPECT_EQ(Call(u"create_dir", {U16(file)}),
-            u"{\"path\":\"" + JsonText(file + L"- \u526F\u672C (3)") + u"\",\"success\":1}")
+            u"{\"path\":\"" + testwin::JsonText(file + L"- \u526F\u672C (3)") + u"\",\"success\":1}")
       << "names taken by files are skipped";
 
   EXPECT_EQ(Call(u"create_dir", {u""}), u"{\"path\":\"\",\"success\":0}");
@@ -85,12 +77,12 @@ std::string Recorded(const std::wstring& record, const std::function<void()>& co
 }
 
 TEST_F(FileBuiltins, RunExeStartsAProgramWithItsParameters) {
-  EXPECT_EQ(Call(u"run_exe", {u"{\"path\":\"" + JsonText(folder_ + L"\\none.exe") + u"\",\"param\":\"x\"}"}),
+  EXPECT_EQ(Call(u"run_exe", {u"{\"path\":\"" + testwin::JsonText(folder_ + L"\\none.exe") + u"\",\"param\":\"x\"}"}),
             u"{\"success\":\"1\",\"code\":\"0\"}");
   const std::wstring recorder = ProgramFolder() + L"\\args_recorder.exe";
   std::u16string result;
   const std::string line = Recorded(folder_ + L"\\run.txt", [&] {
-    result = Call(u"run_exe", {u"{\"path\":\"" + JsonText(recorder) + u"\",\"param\":\"--one \\\"two three\\\"\"}"});
+    result = Call(u"run_exe", {u"{\"path\":\"" + testwin::JsonText(recorder) + u"\",\"param\":\"--one \\\"two three\\\"\"}"});
   });
   EXPECT_EQ(result, u"{\"success\":\"0\",\"code\":\"1\"}");
   EXPECT_NE(line.find("--one \"two three\""), std::string::npos) << line;

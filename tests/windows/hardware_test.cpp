@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "child_process.h"
 #include "mid/cpu_text.h"
 #include "mid/hardware_win.h"
 #include "mid/machine_id.h"
@@ -30,16 +31,6 @@ TEST(HardwarePieces, WellFormedOrEmptyAndStable) {
   EXPECT_EQ(mid::ReadDiskSerial(), disk);
 }
 
-std::string StoredText(const wchar_t* key, const char* name, REGSAM view) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | view, &opened) != ERROR_SUCCESS) return "";
-  char text[256] = {};
-  DWORD bytes = sizeof text - 1;
-  RegQueryValueExA(opened, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &bytes);
-  RegCloseKey(opened);
-  return text;
-}
-
 TEST(MachineIds, StableAndStoredInTheRegistry) {
   wchar_t id[64] = {};
   ASSERT_EQ(GetMachineId(id, 64), 1);
@@ -48,7 +39,7 @@ TEST(MachineIds, StableAndStoredInTheRegistry) {
   const std::string mid = narrow;
   ASSERT_EQ(mid.size(), 32u);
   EXPECT_EQ(mid.find_first_not_of("0123456789abcdef"), std::string::npos);
-  EXPECT_EQ(StoredText(L"Software\\Ostra2\\Pulsar", "mid", 0), mid + Md5::MidDigestHex(mid));
+  EXPECT_EQ(testwin::MachineRegistryText(L"Software\\Ostra2\\Pulsar", "mid", 0), mid + Md5::MidDigestHex(mid));
   EXPECT_EQ(GetMachineId(nullptr, 64), 0);
 
   wchar_t second[64] = {};
@@ -58,7 +49,7 @@ TEST(MachineIds, StableAndStoredInTheRegistry) {
   std::string m2;
   for (int i = 0; second[i] != 0; ++i) m2 += static_cast<char>(second[i]);
   EXPECT_TRUE(mid::ValidMid2(m2)) << m2;
-  EXPECT_EQ(StoredText(L"SOFTWARE\\ComOstra", "m2", KEY_WOW64_32KEY), m2);
+  EXPECT_EQ(testwin::MachineRegistryText(L"SOFTWARE\\ComOstra", "m2", KEY_WOW64_32KEY), m2);
   wchar_t again[64] = {};
   ASSERT_EQ(GetMachineId2(again, 64), S_OK);
   EXPECT_STREQ(again, second);

@@ -31,16 +31,6 @@ std::string Mid2OfAHostRun() {
   return std::regex_search(answer, m, std::regex("\"mid2\":\"([^\"]*)\"")) ? m[1].str() : "";
 }
 
-std::string Read(const wchar_t* key, const char* name, REGSAM view = 0) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | view, &opened) != ERROR_SUCCESS) return "";
-  char text[256] = {};
-  DWORD bytes = sizeof text - 1;
-  RegQueryValueExA(opened, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &bytes);
-  RegCloseKey(opened);
-  return text;
-}
-
 void Write(const wchar_t* key, const char* name, const std::string& value, REGSAM view = 0) {
   HKEY opened = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_WRITE | view, nullptr, &opened, nullptr),
@@ -63,14 +53,14 @@ TEST(MachineIdentity, CorruptedValuesAreRepairedAndRunsAgree) {
   const std::string first = Mid2OfAHostRun();
   ASSERT_EQ(first.size(), 44u) << first;
   EXPECT_TRUE(mid::ValidMid2(first));
-  const std::string m2 = Read(L"SOFTWARE\\ComOstra", "m2", KEY_WOW64_32KEY);
+  const std::string m2 = testwin::MachineRegistryText(L"SOFTWARE\\ComOstra", "m2", KEY_WOW64_32KEY);
   EXPECT_TRUE(mid::ValidMid2(m2)) << "the stored value was repaired: " << m2;
-  EXPECT_EQ(Read(L"SOFTWARE\\ComOstra", "m2_old", KEY_WOW64_32KEY), bad_m2);
-  EXPECT_EQ(Read(L"Software\\ComOstra", "m2_origin"), first);
-  const std::string record = Read(L"Software\\Ostra2\\Pulsar", "mid");
+  EXPECT_EQ(testwin::MachineRegistryText(L"SOFTWARE\\ComOstra", "m2_old", KEY_WOW64_32KEY), bad_m2);
+  EXPECT_EQ(testwin::MachineRegistryText(L"Software\\ComOstra", "m2_origin"), first);
+  const std::string record = testwin::MachineRegistryText(L"Software\\Ostra2\\Pulsar", "mid");
   ASSERT_EQ(record.size(), 64u);
   EXPECT_EQ(record.substr(32), Md5::MidDigestHex(record.substr(0, 32)));
-  EXPECT_EQ(Read(L"Software\\Ostra2\\Pulsar", "mid_old"), bad_mid);
+  EXPECT_EQ(testwin::MachineRegistryText(L"Software\\Ostra2\\Pulsar", "mid_old"), bad_mid);
 
   EXPECT_EQ(Mid2OfAHostRun(), first) << "a second run names the same machine";
 }

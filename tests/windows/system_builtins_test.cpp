@@ -22,14 +22,6 @@ std::u16string Call(const char16_t* name, const std::u16string& parameter) {
   return entry != nullptr ? entry->handler({parameter}) : u"<no such built-in>";
 }
 
-std::u16string Quoted(const std::wstring& text) {
-  std::u16string out;
-  for (wchar_t c : text) {
-    if (c == L'\\' || c == L'"') out += u'\\';
-    out += static_cast<char16_t>(c);
-  }
-  return out;
-}
 
 const char16_t* kKey = u"Software\\\\CorvaneTests\\\\Builtins";
 
@@ -78,7 +70,7 @@ TEST(RegistryBuiltins, UnknownRootsRefusedWritesAndBadParameters) {
 TEST(IniBuiltins, WriteCreatesTheFolderChainAndReadGivesCodeAndValue) {
   const std::wstring folder = testwin::MakeTempFolder(L"ini");
   const std::wstring file = folder + L"\\a\\b\\c\\settings.ini";
-  const std::u16string path = Quoted(file);
+  const std::u16string path = testwin::JsonText(file);
   EXPECT_EQ(Call(u"write_ini_file", u"{\"sections\":\"main\",\"key\":\"k\",\"value\":\"v 1\",\"file_path\":\"" + path + u"\"}"),
             u"{\"success\":1}");
   EXPECT_TRUE(PathFileExistsW(file.c_str()));
@@ -106,12 +98,12 @@ TEST(SystemFactBuiltins, SpecialFoldersVersionsAndDrives) {
   EXPECT_EQ(temp.back(), u'\\');
   EXPECT_EQ(Call(u"get_special_dir", u"{\"dir_sid\":\"CSIDL_OTHER\"}"), u"");
 
-  EXPECT_EQ(Call(u"get_path_filever", u"{\"path\":\"" + Quoted(testwin::HostProgram()) + u"\"}"),
+  EXPECT_EQ(Call(u"get_path_filever", u"{\"path\":\"" + testwin::JsonText(testwin::HostProgram()) + u"\"}"),
             u"{\"code\":0,\"ver\":\"1.0.0.1\"}");
   const std::wstring folder = testwin::MakeTempFolder(L"filever");
   ASSERT_TRUE(testwin::WriteFileBytes(folder + L"\\plain.txt", "no version here"));
-  EXPECT_EQ(Call(u"get_path_filever", u"{\"path\":\"" + Quoted(folder + L"\\plain.txt") + u"\"}"), u"{\"code\":2}");
-  EXPECT_EQ(Call(u"get_path_filever", u"{\"path\":\"" + Quoted(folder + L"\\missing.exe") + u"\"}"), u"{\"code\":3}");
+  EXPECT_EQ(Call(u"get_path_filever", u"{\"path\":\"" + testwin::JsonText(folder + L"\\plain.txt") + u"\"}"), u"{\"code\":2}");
+  EXPECT_EQ(Call(u"get_path_filever", u"{\"path\":\"" + testwin::JsonText(folder + L"\\missing.exe") + u"\"}"), u"{\"code\":3}");
   testwin::RemoveTree(folder);
 
   const std::u16string disks = Call(u"get_disk_info", u"");

@@ -22,18 +22,39 @@ HKEY RootKey(RegRoot root) {
   return HKEY_CURRENT_USER;
 }
 
+// The value a registry built-in names, read from its parameter; or the result to answer at once
+// ("param_error", "format_error", or "error" for an unknown root).
+struct RegValue {
+  BuiltinJson read;
+  HKEY root = nullptr;
+  std::u16string sub_key;
+  std::u16string name;
+  std::optional<std::u16string> early_result;
+};
+
+RegValue ReadRegValue(const std::vector<std::u16string>& params) {
+  RegValue v;
+  v.read = ReadBuiltinJson(params);
+  v.early_result = v.read.early_result;
+  if (v.early_result) return v;
+  const std::optional<RegRoot> root = RegRootOf(v.read.json.GetText("hkey", u""));
+  if (!root) {
+    v.early_result = u"error";
+    return v;
+  }
+  v.root = RootKey(*root);
+  v.sub_key = v.read.json.GetText("sub_key", u"");
+  v.name = v.read.json.GetText("key_name", u"");
+  return v;
+}
+
 std::u16string ReadRegedit(const std::vector<std::u16string>& params) {
-  const BuiltinJson read = ReadBuiltinJson(params);
-  if (read.early_result) return *read.early_result;
-  const JsonPathValue& json = read.json;
-  const std::optional<RegRoot> root = RegRootOf(json.GetText("hkey", u""));
-  if (!root) return u"error";
-  const std::u16string sub_key = json.GetText("sub_key", u"");
-  const std::u16string name = json.GetText("key_name", u"");
+  const RegValue v = ReadRegValue(params);
+  if (v.early_result) return *v.early_result;
+  const JsonPathValue& json = v.read.json;
   const auto get = [&](void* buffer, DWORD bytes) {
     DWORD type = 0;
-    return SHGetValueW(RootKey(*root), as_wcstr(sub_key), as_wcstr(name), &type, buffer, &bytes) ==
-           ERROR_SUCCESS;
+    return SHGetValueW(v.root, as_wcstr(v.sub_key), as_wcstr(v.name), &type, buffer, &bytes) == ERROR_SUCCESS;
   };
   std::u16string value;
   bool ok = false;
@@ -67,16 +88,11 @@ std::u16string ReadRegedit(const std::vector<std::u16string>& params) {
 }
 
 std::u16string WriteRegedit(const std::vector<std::u16string>& params) {
-  const BuiltinJson read = ReadBuiltinJson(params);
-  if (read.early_result) return *read.early_result;
-  const JsonPathValue& json = read.json;
-  const std::optional<RegRoot> root = RegRootOf(json.GetText("hkey", u""));
-  if (!root) return u"error";
-  const std::u16string sub_key = json.GetText("sub_key", u"");
-  const std::u16string name = json.GetText("key_name", u"");
+  const RegValue v = ReadRegValue(params);
+  if (v.early_result) return *v.early_result;
+  const JsonPathValue& json = v.read.json;
   const auto set = [&](DWORD type, const void* data, DWORD bytes) {
-    return SHSetValueW(RootKey(*root), as_wcstr(sub_key), as_wcstr(name), type, data, bytes) ==
-           ERROR_SUCCESS;
+    return SHSetValueW(v.root, as_wcstr(v.sub_key), as_wcstr(v.name), type, data, bytes) == ERROR_SUCCESS;
   };
   bool written = true;  // a type that writes nothing still answers as a write
   switch (json.GetInt("value_type", 0)) {
