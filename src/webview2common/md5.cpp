@@ -22,7 +22,7 @@ uint32_t Rotl(uint32_t x, int c) { return (x << c) | (x >> (32 - c)); }
 
 }  // namespace
 
-Md5::Md5() : state_{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476}, buffer_{} {}
+Md5::Md5() : state_{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476} {}
 
 void Md5::Block(const uint8_t* block) {
   uint32_t m[16];
@@ -57,27 +57,15 @@ void Md5::Block(const uint8_t* block) {
 }
 
 void Md5::Update(const void* data, size_t length) {
-  const auto* bytes = static_cast<const uint8_t*>(data);
-  length_ += length;
-  while (length > 0) {
-    const size_t take = length < 64 - buffered_ ? length : 64 - buffered_;
-    std::memcpy(buffer_ + buffered_, bytes, take);
-    buffered_ += take;
-    bytes += take;
-    length -= take;
-    if (buffered_ == 64) {
-      Block(buffer_);
-      buffered_ = 0;
-    }
-  }
+  input_.Feed(data, length, [this](const uint8_t* block) { Block(block); });
 }
 
 void Md5::PadAndCount() {
-  const uint64_t bits = length_ * 8;
+  const uint64_t bits = input_.length * 8;
   static const uint8_t kPad[64] = {0x80};
-  Update(kPad, buffered_ < 56 ? 56 - buffered_ : 120 - buffered_);
-  for (int i = 0; i < 8; ++i) buffer_[56 + i] = static_cast<uint8_t>(bits >> (8 * i));
-  Block(buffer_);
+  Update(kPad, input_.buffered < 56 ? 56 - input_.buffered : 120 - input_.buffered);
+  for (int i = 0; i < 8; ++i) input_.bytes[56 + i] = static_cast<uint8_t>(bits >> (8 * i));
+  Block(input_.bytes);
 }
 
 std::array<uint8_t, 16> Md5::State() const {
@@ -88,14 +76,14 @@ std::array<uint8_t, 16> Md5::State() const {
 
 std::array<uint8_t, 16> Md5::Finish() {
   PadAndCount();
-  buffered_ = 0;
+  input_.buffered = 0;
   return State();
 }
 
 std::array<uint8_t, 16> Md5::FinishTwice() {
   PadAndCount();
   PadAndCount();
-  buffered_ = 0;
+  input_.buffered = 0;
   return State();
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "webview2common/block_buffer.h"
+
 class Md5 {
  public:
   Md5();
@@ -31,7 +33,5 @@ class Md5 {
   std::array<uint8_t, 16> State() const;
 
   uint32_t state_[4];
-  uint64_t length_ = 0;
-  uint8_t buffer_[64];
-  size_t buffered_ = 0;
+  BlockBuffer input_;
 };

@@ -13,7 +13,7 @@ uint32_t LoadBE32(const uint8_t* p) {
 
 }  // namespace
 
-Sha1::Sha1() : state_{0x67452301, 0xEFCDAB89, 0x98BADCFE, 0x10325476, 0xC3D2E1F0}, buffer_{} {}
+Sha1::Sha1() : state_{0x67452301, 0xEFCDAB89, 0x98BADCFE, 0x10325476, 0xC3D2E1F0} {}
 
 void Sha1::Block(const uint8_t* block) {
   uint32_t w[80];
@@ -50,25 +50,13 @@ void Sha1::Block(const uint8_t* block) {
 }
 
 void Sha1::Update(const void* data, size_t length) {
-  const auto* bytes = static_cast<const uint8_t*>(data);
-  length_ += length;
-  while (length > 0) {
-    const size_t take = length < 64 - buffered_ ? length : 64 - buffered_;
-    std::memcpy(buffer_ + buffered_, bytes, take);
-    buffered_ += take;
-    bytes += take;
-    length -= take;
-    if (buffered_ == 64) {
-      Block(buffer_);
-      buffered_ = 0;
-    }
-  }
+  input_.Feed(data, length, [this](const uint8_t* block) { Block(block); });
 }
 
 std::array<uint8_t, 20> Sha1::Finish() {
-  const uint64_t bits = length_ * 8;
+  const uint64_t bits = input_.length * 8;
   static const uint8_t kPad[64] = {0x80};
-  Update(kPad, buffered_ < 56 ? 56 - buffered_ : 120 - buffered_);
+  Update(kPad, input_.buffered < 56 ? 56 - input_.buffered : 120 - input_.buffered);
   uint8_t tail[8];
   for (int i = 0; i < 8; ++i) tail[i] = static_cast<uint8_t>(bits >> (56 - 8 * i));
   Update(tail, 8);

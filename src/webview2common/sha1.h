@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "webview2common/block_buffer.h"
+
 class Sha1 {
  public:
   Sha1();
@@ -20,9 +22,7 @@ class Sha1 {
   void Block(const uint8_t* block);
 
   uint32_t state_[5];
-  uint64_t length_ = 0;
-  uint8_t buffer_[64];
-  size_t buffered_ = 0;
+  BlockBuffer input_;
 };
 
 // CRC-8 with the reflected polynomial 0x8C (the 1-Wire CRC-8), initial value 0, no final XOR.
