@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "base/text_win.h"
+#include "crash/crash_handler_win.h"
 #include "log/logger.h"
 #include "webview2/app_module.h"
 #include "webview2/data_directory_win.h"
@@ -49,6 +50,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
     if (command_line->HasKey(u"--enable_high_dpi")) {
       dpi::EnableProcessDpiAwareness(dpi::kContextPerMonitorV2);
     }
+    InstallCrashHandler(L"Corvane", 0, nullptr);
     const std::u16string data_directory = FindUserDataDirectory();
     OpenLog(data_directory);
 
