@@ -35,7 +35,7 @@ echo "== fuzz smoke runs"
 : >"$results/fuzz-codes"
 if CC=clang CXX=clang++ cmake -S "$root" -B "$build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
      -DCORVANE_FUZZ=ON >/dev/null && cmake --build "$build/fuzz" >/dev/null; then
-  for target in message zip text; do
+  for target in message zip text crash; do
     corpus=$results/corpus-$target
     mkdir -p "$corpus" && cp "$root/fuzz/corpus/$target/"* "$corpus/"
     timeout 600 "$build/fuzz/bin/fuzz_$target" -runs=200000 -rss_limit_mb=2048 "$corpus" \

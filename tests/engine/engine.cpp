@@ -197,6 +197,17 @@ std::string Engine::Execute(const std::string& request) {
     else return "error: unknown setting " + f[1];
     return "ok";
   }
+  if (verb == "crash" && f.size() == 2) {
+    // The host fails on its UI thread once this answer is on its way, as it would in a fault of
+    // the browser's code: an access violation or an exception raised with the given code.
+    const bool access_violation = f[1] == "access-violation";
+    const DWORD code = access_violation ? 0 : static_cast<DWORD>(ParseHresult(f[1]));
+    Post([access_violation, code] {
+      if (access_violation) *static_cast<volatile int*>(nullptr) = 1;
+      RaiseException(code, 0, 0, nullptr);
+    });
+    return "ok";
+  }
   if (f.size() < 2) return "error: bad request";
   EngineWebView* view = nullptr;
   for (const auto& entry : views) {

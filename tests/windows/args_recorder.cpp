@@ -1,6 +1,7 @@
 // A program that records how it was started, for the tests of built-ins that start programs
 // or reach the shell: appends its command line, as one UTF-8 line, to the file that
-// CORVANE_RECORD_FILE names.
+// CORVANE_RECORD_FILE names. With CORVANE_RECORD_HOLD naming an event, it then waits (at most
+// five minutes) until the event is set, as a program that hangs would.
 #include <windows.h>
 
 #include <string>
@@ -20,5 +21,10 @@ int wmain() {
   if (!out.IsValid()) return 3;
   DWORD written = 0;
   WriteFile(out.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  wchar_t hold[MAX_PATH] = {};
+  if (GetEnvironmentVariableW(L"CORVANE_RECORD_HOLD", hold, MAX_PATH) != 0) {
+    const ScopedHandle event(OpenEventW(SYNCHRONIZE, FALSE, hold));
+    if (event.IsValid()) WaitForSingleObject(event.Get(), 5 * 60 * 1000);
+  }
   return 0;
 }

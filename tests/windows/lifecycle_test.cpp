@@ -1,12 +1,14 @@
 // The host's life cycle against the parent and the test engine: a parent window that is not
 // there yet, hostile create commands and window ids, a navigation or a close while a window is
-// still being created, creation failures, and a close while queued page calls run.
+// still being created, creation failures, a close while queued page calls run, and a crash.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "base/text_convert.h"
 #include "base/text_win.h"
+#include "crash/dump_store.h"
+#include "crash/minidump_reader.h"
 #include "host_session.h"
 #include "webview2common/message/ipc_protocol.h"
 #include "webview2common/window_handle_win.h"
@@ -265,3 +267,39 @@ TEST(Lifecycle, CloseWhileQueuedPageCallsRunKeepsTheWindowUntilTheyAreDone) {
 }
 
 }  // namespace
+
+// The real uploader lies beside the host: a crash of the host leaves its minidump in the crash
+// folder under the host's data directory, and the parent sees the host end as any other end.
+TEST(Lifecycle, ACrashOfTheHostLeavesItsDumpAndTheParentSeesTheHostEnd) {
+  HostSession host;
+  ASSERT_TRUE(host.StartWith(Window(host, u"https://first.example/")));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; }));
+  const DWORD pid = host.link.host_process_id();
+  EXPECT_EQ(host.Engine("crash\taccess-violation"), "ok");
+  EXPECT_EQ(host.WaitForHostExit(20000), 0xC0000005u);
+  EXPECT_TRUE(host.WaitFor([&] { return host.events.host_exits == 1; }));
+  EXPECT_EQ(host.events.exit_code_, 0xC0000005u);
+
+  const std::wstring folder = host.temp_folder + L"\\Tandrel\\crash\\";
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"Corvane-*.dmp").c_str(), &data);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE) << "no dump";
+  const std::wstring dump = data.cFileName;
+  EXPECT_FALSE(FindNextFileW(find, &data)) << "one crash, one dump";
+  FindClose(find);
+  std::string error;
+  const auto summary = crash::ReadMinidump(testwin::ReadFileBytes(folder + dump), &error);
+  ASSERT_TRUE(summary) << error;
+  ASSERT_TRUE(summary->exception);
+  EXPECT_EQ(summary->exception->code, 0xC0000005u);
+  const auto& threads = summary->thread_ids;
+  EXPECT_NE(std::find(threads.begin(), threads.end(), summary->exception->thread_id), threads.end());
+  const auto metadata =
+      crash::ParseMetadataJson(testwin::ReadFileBytes(folder + dump.substr(0, dump.size() - 4) + L".json"));
+  ASSERT_TRUE(metadata);
+  EXPECT_EQ(metadata->source, u"Corvane");
+  EXPECT_EQ(metadata->version, u"1.0.0.1") << "the host's own version resource";
+  EXPECT_EQ(metadata->report_mode, 0);
+  EXPECT_EQ(metadata->process_id, pid);
+  EXPECT_EQ(metadata->thread_id, summary->exception->thread_id);
+}

@@ -1,11 +1,7 @@
 // The statistics reporter's sends over real HTTP, against a server of the test's own on the
 // loopback address.
-#include <winsock2.h>
-#include <ws2tcpip.h>
-
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -13,68 +9,19 @@
 
 #include "base/text_win.h"
 #include "child_process.h"
+#include "loopback_server.h"
 #include "statistic/statistic_win.h"
 
 namespace {
 
-// Answers "/ok..." with 200 and a body, anything else with 404; one request a connection.
-class LoopbackServer {
- public:
-  LoopbackServer() {
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-    listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(listener_, 8);
-    int size = sizeof address;
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
-    port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] { Serve(); });
-  }
-  ~LoopbackServer() {
-    closesocket(listener_);
-    thread_.join();
-    WSACleanup();
-  }
-  std::u16string Url(const char* path) const {
-    const std::string text = "http://127.0.0.1:" + std::to_string(port_) + path;
-    return std::u16string(text.begin(), text.end());
-  }
-  int served() const { return served_.load(); }
-
- private:
-  void Serve() {
-    for (;;) {
-      SOCKET client = accept(listener_, nullptr, nullptr);
-      if (client == INVALID_SOCKET) return;
-      std::string request;
-      char buffer[1024];
-      while (request.find("\r\n\r\n") == std::string::npos) {
-        const int n = recv(client, buffer, sizeof buffer, 0);
-        if (n <= 0) break;
-        request.append(buffer, n);
-      }
-      const bool ok = request.compare(0, 7, "GET /ok") == 0;
-      const std::string answer = ok ? "HTTP/1.1 200 OK\r\nContent-Length: 5\r\nConnection: close\r\n\r\nhello"
-                                    : "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
-      send(client, answer.data(), static_cast<int>(answer.size()), 0);
-      ++served_;
-      shutdown(client, SD_SEND);
-      closesocket(client);
-    }
-  }
-
-  SOCKET listener_ = INVALID_SOCKET;
-  int port_ = 0;
-  std::thread thread_;
-  std::atomic<int> served_{0};
-};
+// Answers "/ok..." with 200 and a body, anything else with 404.
+testwin::HttpAnswer AnswerOk(const testwin::HttpRequest& request) {
+  if (request.method == "GET" && request.target.compare(0, 3, "/ok") == 0) return {200, "hello"};
+  return {404, ""};
+}
 
 TEST(StatisticSend, RealRequestsReachTheCallback) {
-  LoopbackServer server;
+  testwin::LoopbackServer server(AnswerOk);
   CStatisticImpl reporter(&WinStatisticSystem());
   ASSERT_TRUE(reporter.Init(1, u"", nullptr));
   const std::wstring folder = testwin::MakeTempFolder(L"statistic-send");
