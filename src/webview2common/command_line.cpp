@@ -52,7 +52,7 @@ void CCommandLine::AddToken(size_t begin, size_t end, size_t split) {
   switches_[text_.substr(name, split - name)] = std::move(value);
 }
 
-const std::u16string* CCommandLine::Find(const std::u16string& name) const {
+const std::u16string* CCommandLine::Find(std::u16string_view name) const {
   auto it = switches_.find(name);
   if (it != switches_.end()) return &it->second;
   if (name.size() <= 1 || (name[0] != u'-' && name[0] != u'/')) return nullptr;
@@ -62,9 +62,9 @@ const std::u16string* CCommandLine::Find(const std::u16string& name) const {
   return it != switches_.end() ? &it->second : nullptr;
 }
 
-bool CCommandLine::HasKey(const std::u16string& name) const { return Find(name) != nullptr; }
+bool CCommandLine::HasKey(std::u16string_view name) const { return Find(name) != nullptr; }
 
-bool CCommandLine::GetValue(const std::u16string& name, std::u16string& out) const {
+bool CCommandLine::GetValue(std::u16string_view name, std::u16string& out) const {
   out.clear();
   const std::u16string* value = Find(name);
   if (value == nullptr) return false;

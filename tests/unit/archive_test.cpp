@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
+#include <regex>
 
 #include "base/text_convert.h"
 #include "webview2common/archive/archive_address.h"
@@ -67,6 +69,48 @@ TEST(ArchiveAddress, RequestsInsideTheVirtualFolder) {
   EXPECT_EQ(EntryPathOfRequest(u"file:///D:/apps/" + folder + u"/a%20b.png", folder), u"a b.png");
   EXPECT_FALSE(EntryPathOfRequest(u"https://cdn.example/lib.js", folder).has_value());
   EXPECT_FALSE(EntryPathOfRequest(u"file:///D:/x/" + folder + u"/y", u"").has_value());
+}
+
+// The addresses were once split by regular expressions; the plain searches that replaced them
+// must split every address the same way, including those with several separators, separators
+// that overlap and line breaks (which the expressions' "." did not match).
+TEST(ArchiveAddress, SplitsAsTheRegularExpressionsDid) {
+  const std::regex compound(R"(^(.*?)://(.*?)\|(.*?)\|/(.*?)$)");
+  const std::regex file_address(R"(^(.*?):///(.*?)\|(.*?)$)");
+  const std::string folder = "zf";
+  std::mt19937 random(7);
+  const std::string alphabet = ":/|ab\n\rzf";
+  for (int round = 0; round < 40000; ++round) {
+    std::string text;
+    const size_t length = random() % 16;
+    for (size_t i = 0; i < length; ++i) text += alphabet[random() % alphabet.size()];
+    const std::u16string url = text::Utf8ToUtf16(text);
+    std::smatch m;
+    const auto rewrite = RewriteArchiveUrl(url);
+    if (!text.empty() && std::regex_match(text, m, compound)) {
+      ASSERT_TRUE(rewrite) << text;
+      EXPECT_EQ(text::Utf16ToUtf8(rewrite->address.scheme), m[1].str()) << text;
+      EXPECT_EQ(text::Utf16ToUtf8(rewrite->address.key), m[2].str()) << text;
+      EXPECT_EQ(text::Utf16ToUtf8(rewrite->address.archive_path), m[3].str()) << text;
+      EXPECT_EQ(text::Utf16ToUtf8(rewrite->address.entry_path), m[4].str()) << text;
+    } else {
+      EXPECT_FALSE(rewrite) << text;
+    }
+    std::optional<std::string> expected;
+    if (text.find(folder) != std::string::npos) {
+      if (std::regex_match(text, m, file_address)) {
+        expected = m[3].str();
+      } else {
+        const size_t start = text.find(folder) + folder.size() + 1;
+        expected = start > text.size() ? std::string() : text.substr(start);
+      }
+    }
+    const auto entry = EntryPathOfRequest(url, text::Utf8ToUtf16(folder));
+    ASSERT_EQ(entry.has_value(), expected.has_value()) << text;
+    if (entry) {
+      EXPECT_EQ(text::Utf16ToUtf8(*entry), *expected) << text;
+    }
+  }
 }
 
 TEST(ZipReader, ReadsStoredAndDeflatedEntriesAndSkipsFolders) {

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <sstream>
 
 #include <json/reader.h>
 #include <json/writer.h>
@@ -9,6 +10,24 @@
 #include "base/text_convert.h"
 
 namespace {
+
+// A reader and a writer per thread, built once: building them from their builders costs far more
+// than parsing or writing the small texts that pass through here, and neither may be shared
+// between threads while in use.
+Json::CharReader& Reader() {
+  thread_local const std::unique_ptr<Json::CharReader> reader(Json::CharReaderBuilder().newCharReader());
+  return *reader;
+}
+
+Json::StreamWriter& CompactWriter() {
+  thread_local const std::unique_ptr<Json::StreamWriter> writer([] {
+    Json::StreamWriterBuilder builder;
+    builder["indentation"] = "";
+    builder["emitUTF8"] = true;
+    return builder.newStreamWriter();
+  }());
+  return *writer;
+}
 
 const Json::Value& Null() {
   static const Json::Value null;
@@ -35,12 +54,10 @@ const Json::Value* Index(const Json::Value* value, const std::string& segment, s
 
 bool JsonPathValue::Parse(const std::u16string& text) {
   const std::string utf8 = text::Utf16ToUtf8(text);
-  Json::CharReaderBuilder builder;
-  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
   Json::Value root;
   std::string errors;
   try {
-    if (!reader->parse(utf8.data(), utf8.data() + utf8.size(), &root, &errors)) return false;
+    if (!Reader().parse(utf8.data(), utf8.data() + utf8.size(), &root, &errors)) return false;
   } catch (const Json::Exception&) {
     return false;  // nesting beyond the reader's limit
   }
@@ -103,10 +120,9 @@ std::u16string JsonPathValue::GetText(const std::string& path, const std::u16str
 }
 
 std::string WriteCompactJson(const Json::Value& value) {
-  Json::StreamWriterBuilder builder;
-  builder["indentation"] = "";
-  builder["emitUTF8"] = true;
-  return Json::writeString(builder, value);
+  std::ostringstream out;
+  CompactWriter().write(value, &out);
+  return out.str();
 }
 
 std::string JsonPathValue::WriteJson(const std::string& path) const { return WriteCompactJson(Find(path)); }
