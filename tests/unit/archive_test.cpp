@@ -174,6 +174,49 @@ TEST(ZipReader, RealBombIsRefusedByTotalLimit) {
   EXPECT_EQ(report.refused.size(), 1u);
 }
 
+// Large archives are inflated by several threads; what is read and what is refused, and in which
+// order, must not depend on it, including the total limit when an earlier entry fails.
+TEST(ZipReader, ThreadsReadWhatOneThreadReads) {
+  std::string noise(600 * 1024, '\0');
+  uint32_t state = 7;
+  for (char& c : noise) c = static_cast<char>((state = state * 1103515245 + 12345) >> 24);
+  std::vector<std::pair<std::string, std::string>> files = {{"c.txt", kCompressible}, {"a.bin", noise}};
+  for (int i = 0; i < 12; ++i) files.push_back({"more/" + std::to_string(i) + ".bin", noise.substr(i * 1000, 200000)});
+  files.push_back({"b.bin", noise});
+  std::string zip = MakeZip(files);
+  // Damage a.bin's data, so that its 600 KiB no longer count once it has failed.
+  const size_t a = zip.find("a.bin");
+  zip[a + 5 + 1000] ^= 0x55;
+  ZipReadLimits limits;
+  limits.max_total_size = 5000 + 600 * 1024 + 12 * 200000 + 600 * 1024 - 1;  // b fits only if a fails
+  limits.max_threads = 1;
+  ZipReadReport serial_report;
+  const ArchiveEntries serial = Read(zip, &serial_report, limits);
+  limits.max_threads = 4;
+  ZipReadReport threaded_report;
+  const ArchiveEntries threaded = Read(zip, &threaded_report, limits);
+  EXPECT_EQ(serial.count(u"a.bin"), 0u);
+  EXPECT_EQ(serial.count(u"b.bin"), 1u) << "the failed entry's size does not count";
+  EXPECT_EQ(serial.size(), 14u);
+  ASSERT_EQ(threaded.size(), serial.size());
+  for (const auto& [name, bytes] : serial) {
+    ASSERT_EQ(threaded.count(name), 1u);
+    EXPECT_TRUE(*threaded.at(name) == *bytes);
+  }
+  EXPECT_EQ(threaded_report.refused, serial_report.refused);
+  EXPECT_EQ(threaded_report.entries, serial_report.entries);
+  ASSERT_EQ(serial_report.refused.size(), 1u);
+  EXPECT_EQ(serial_report.refused[0].rfind("a.bin: ", 0), 0u) << serial_report.refused[0];
+
+  // Over the limit without a failure: the last entry is refused whichever way it is read.
+  const std::string intact = MakeZip(files);
+  limits.max_threads = 4;
+  const ArchiveEntries limited = Read(intact, &threaded_report, limits);
+  EXPECT_EQ(limited.count(u"b.bin"), 0u);
+  ASSERT_EQ(threaded_report.refused.size(), 1u);
+  EXPECT_EQ(threaded_report.refused[0], "b.bin: declared size 614400 beyond the limit");
+}
+
 TEST(ArchiveFile, RoundTripAndRefusals) {
   const std::string zip = MakeZip({{"index.html", "<p>hi</p>"}});
   const std::string text = EncipherBlocks(zip, "secret");

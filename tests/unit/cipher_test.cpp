@@ -84,4 +84,30 @@ TEST(TextCipher, RoundTripAndBlockPadding) {
   EXPECT_FALSE(DecipherText("QUJD", key).has_value()) << "three bytes are no whole block";
 }
 
+// Large texts are split between two threads at a slice boundary; the result must be the one the
+// two steps give one after the other, and a fault on either side of the split must be found.
+TEST(TextCipher, LargeTextsDecipherAsTheTwoStepsDo) {
+  const std::string key = "archive key";
+  std::string plain(3 * 1024 * 1024 + 8 * 37, '\0');
+  uint32_t state = 1;
+  for (char& c : plain) c = static_cast<char>((state = state * 1103515245 + 12345) >> 24);
+  const std::string text = EncipherBlocks(plain, key);
+  ASSERT_GE(text.size(), 1024u * 1024);
+  EXPECT_TRUE(DecipherBlocks(text, key) == plain);
+  // Every size of padding at the end still works.
+  for (size_t extra : {8u, 16u, 24u}) {
+    const std::string tail = plain.substr(0, 2 * 1024 * 1024 + extra);
+    EXPECT_TRUE(DecipherBlocks(EncipherBlocks(tail, key), key) == tail) << extra;
+  }
+  const size_t middle = text.size() / 2 / (32 * 1024) * (32 * 1024);
+  for (size_t at : {size_t{5}, middle - 1, middle, middle + 1, text.size() - 5}) {
+    std::string bad = text;
+    bad[at] = '*';
+    EXPECT_FALSE(DecipherBlocks(bad, key).has_value()) << at;
+    bad[at] = '=';
+    EXPECT_FALSE(DecipherBlocks(bad, key).has_value()) << "padding inside the text, at " << at;
+  }
+  EXPECT_FALSE(DecipherBlocks(text.substr(0, text.size() - 4), key).has_value()) << "not whole blocks";
+}
+
 }  // namespace

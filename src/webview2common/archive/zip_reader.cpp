@@ -3,9 +3,13 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstring>
 #include <optional>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "base/text_convert.h"
 #include "webview2common/little_endian.h"
@@ -20,6 +24,8 @@ constexpr size_t kMaxEndScan = 65556;
 constexpr size_t kCentralSize = 46;
 constexpr size_t kLocalSize = 30;
 constexpr size_t kMaxNameChars = 260;
+// Below this much to read (compressed and inflated bytes), threads cost more than they save.
+constexpr uint64_t kParallelBytes = 1 << 20;
 
 // True when [offset, offset + length) lies inside size, computed without overflow.
 bool Inside(uint64_t offset, uint64_t length, uint64_t size) {
@@ -196,44 +202,106 @@ ZipReadReport ReadZip(const uint8_t* data, size_t size, ArchiveEntries& entries,
     return report;
   }
   report.found_directory = true;
-  uint64_t total = 0;
+
+  // The directory is walked first; each file entry that may be read becomes a job, and what is
+  // refused on the way stays in its place among them, so the report keeps the archive's order.
+  struct Step {
+    std::string refusal;  // set for a refusal; otherwise an entry
+    std::u16string name;
+    CentralRecord entry;
+    bool inflated = false;  // read by the jobs below
+    std::shared_ptr<std::string> bytes;
+    std::string why;
+  };
+  std::vector<Step> steps;
+  auto refusal = [&steps](std::string text) {
+    steps.emplace_back();
+    steps.back().refusal = std::move(text);
+  };
   uint64_t at = end->directory_offset;
   const uint64_t directory_end = end->directory_offset + end->directory_size;
   for (int i = 0; i < end->total_entries; ++i) {
     bool runs_past_end = false;
-    const std::optional<CentralRecord> entry = ReadCentralRecord(data, at, directory_end, &runs_past_end);
+    std::optional<CentralRecord> entry = ReadCentralRecord(data, at, directory_end, &runs_past_end);
     if (!entry) {
-      report.refused.push_back(runs_past_end
-                                   ? "central directory entry " + std::to_string(i) + " runs past its end"
-                                   : "central directory ends early at entry " + std::to_string(i));
+      refusal(runs_past_end ? "central directory entry " + std::to_string(i) + " runs past its end"
+                            : "central directory ends early at entry " + std::to_string(i));
       break;
     }
     at += entry->record_size;
     const std::string& raw_name = entry->raw_name;
-    const std::u16string name =
-        (entry->flags & 0x800) != 0 ? text::Utf8ToUtf16(raw_name) : text::AnsiToUtf16(raw_name);
+    std::u16string name = (entry->flags & 0x800) != 0 ? text::Utf8ToUtf16(raw_name) : text::AnsiToUtf16(raw_name);
     if ((entry->external & 0x10) != 0 || (!name.empty() && name.back() == u'/')) continue;  // a folder
-    auto refuse = [&](const std::string& why) { report.refused.push_back(raw_name + ": " + why); };
     if (name.empty() || name.size() > kMaxNameChars) {
-      refuse("name empty or longer than 260 characters");
+      refusal(raw_name + ": name empty or longer than 260 characters");
       continue;
     }
     if (entry->method != 0 && entry->method != 8) {
-      refuse("method " + std::to_string(entry->method) + " not supported");
+      refusal(raw_name + ": method " + std::to_string(entry->method) + " not supported");
       continue;
     }
-    if (entry->declared > limits.max_entry_size || total + entry->declared > limits.max_total_size) {
-      refuse("declared size " + std::to_string(entry->declared) + " beyond the limit");
+    Step step;
+    step.name = std::move(name);
+    step.entry = std::move(*entry);
+    steps.push_back(std::move(step));
+  }
+  // The jobs stay within the total limit even if every one of them reads well; the final pass
+  // below counts only what did.
+  std::vector<Step*> jobs;
+  uint64_t planned = 0;
+  uint64_t planned_bytes = 0;
+  for (Step& step : steps) {
+    const uint64_t declared = step.entry.declared;
+    if (step.refusal.empty() && declared <= limits.max_entry_size && planned + declared <= limits.max_total_size) {
+      planned += declared;
+      planned_bytes += step.entry.compressed + declared;
+      jobs.push_back(&step);
+    }
+  }
+
+  // Entries inflate independently: with more than one core and enough to do, threads share them.
+  std::atomic<size_t> next{0};
+  auto work = [&] {
+    for (size_t j = next++; j < jobs.size(); j = next++) {
+      Step& step = *jobs[j];
+      step.bytes = ReadEntryData(data, size, step.entry, &step.why);
+      step.inflated = true;
+    }
+  };
+  std::vector<std::thread> helpers;
+  const unsigned cores = std::thread::hardware_concurrency();
+  if (planned_bytes >= kParallelBytes && jobs.size() > 1 && cores > 1 && limits.max_threads > 1) {
+    const unsigned count = std::min({cores, limits.max_threads, static_cast<unsigned>(jobs.size())}) - 1;
+    try {
+      for (unsigned t = 0; t < count; ++t) helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+      // Fewer threads than asked for: this one reads the rest.
+    }
+  }
+  work();
+  for (std::thread& helper : helpers) helper.join();
+
+  // In the archive's order: the total counts what was read, so an entry left out for the limit
+  // while a failing entry was still counted is read now.
+  uint64_t total = 0;
+  for (Step& step : steps) {
+    if (!step.refusal.empty()) {
+      report.refused.push_back(std::move(step.refusal));
       continue;
     }
-    std::string why;
-    std::shared_ptr<std::string> bytes = ReadEntryData(data, size, *entry, &why);
-    if (!bytes) {
-      refuse(why);
+    const CentralRecord& entry = step.entry;
+    auto refuse = [&](const std::string& why) { report.refused.push_back(entry.raw_name + ": " + why); };
+    if (entry.declared > limits.max_entry_size || total + entry.declared > limits.max_total_size) {
+      refuse("declared size " + std::to_string(entry.declared) + " beyond the limit");
       continue;
     }
-    total += entry->declared;
-    entries[name] = std::move(bytes);
+    if (!step.inflated) step.bytes = ReadEntryData(data, size, entry, &step.why);
+    if (!step.bytes) {
+      refuse(step.why);
+      continue;
+    }
+    total += entry.declared;
+    entries[step.name] = std::move(step.bytes);
     ++report.entries;
   }
   return report;

@@ -15,6 +15,7 @@ using ArchiveEntries = std::map<std::u16string, std::shared_ptr<const std::strin
 struct ZipReadLimits {
   uint64_t max_entry_size = 256ull << 20;   // one entry
   uint64_t max_total_size = 1024ull << 20;  // all entries together
+  unsigned max_threads = 4;                  // threads that inflate entries, the caller's included
 };
 
 struct ZipReadReport {
