@@ -1,0 +1,466 @@
+// The host's main jobs under Wine, each beside the baseline a user would compare it with, all in
+// one run: channel round trips, one-way throughput, a burst of page calls, page calls through
+// the test engine, start-up and the shared log. Prints one table row per figure.
+//   host_bench [rounds]
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/text_win.h"
+#include "child_process.h"
+#include "host_session.h"
+#include "log/logger.h"
+#include "webview2common/message/channel_win.h"
+#include "webview2common/message/ipc_message.h"
+#include "webview2common/message/ipc_protocol.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using testwin::ChildProcess;
+using testwin::HostSession;
+
+double Micros(Clock::time_point start) {
+  return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+}
+
+struct Stats {
+  double median = 0, p99 = 0;
+};
+
+Stats Of(std::vector<double> samples) {
+  std::sort(samples.begin(), samples.end());
+  if (samples.empty()) return {};
+  return {samples[samples.size() / 2], samples[std::min(samples.size() - 1, samples.size() * 99 / 100)]};
+}
+
+void Row(const char* what, const std::string& figure, const std::string& baseline, const std::string& ratio) {
+  std::printf("| %s | %s | %s | %s |\n", what, figure.c_str(), baseline.c_str(), ratio.c_str());
+  std::fflush(stdout);
+}
+
+std::string Us(double us) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.0f µs", us);
+  return text;
+}
+
+std::string Ratio(double a, double b) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f×", b > 0 ? a / b : 0.0);
+  return text;
+}
+
+std::string Fmt(const char* format, double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+std::wstring Beside(const wchar_t* name) { return ProgramFolder() + L"\\" + name; }
+
+HWND WaitForPeerWindow(DWORD pid) {
+  const std::wstring title = L"corvane-bench-peer-" + std::to_wstring(pid);
+  for (int i = 0; i < 500; ++i) {
+    if (HWND w = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, title.c_str())) return w;
+    Sleep(10);
+  }
+  return nullptr;
+}
+
+HANDLE PeerDoneEvent(DWORD pid) {
+  const std::wstring name = L"corvane-bench-done-" + std::to_wstring(pid);
+  for (int i = 0; i < 500; ++i) {
+    if (HANDLE e = OpenEventW(SYNCHRONIZE, FALSE, name.c_str())) return e;
+    Sleep(10);
+  }
+  return nullptr;
+}
+
+// The receiving window of the bare echo: like the parent's end, it copies what arrives and
+// handles it once the send has returned.
+std::atomic<int> g_echoes{0};
+std::vector<char> g_echo;
+LRESULT CALLBACK DriverProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_COPYDATA) {
+    const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
+    g_echo.assign(static_cast<const char*>(copy->lpData), static_cast<const char*>(copy->lpData) + copy->cbData);
+    PostMessageW(window, WM_APP + 2, 0, 0);
+    return TRUE;
+  }
+  if (message == WM_APP + 2) {
+    ++g_echoes;
+    return 0;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+HWND DriverWindow() {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DriverProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"CorvaneBenchDriver";
+  RegisterClassW(&wc);
+  return CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+}
+
+// The bytes of a command-7 message for an unknown window, as the parent library sends it.
+size_t PageCallCommandSize() {
+  IPC::CallPageFunctionCommand body;
+  body.call_id = 1;
+  body.function = u"f";
+  IPC::Message message = corvane::ParentLink::MakeCommand(512, body.kCode);
+  return IPC::WriteBody(message, body) ? message.size() : 64;
+}
+
+constexpr int kWarmUp = 200;
+
+void RoundTrips(int rounds) {
+  const size_t size = PageCallCommandSize();
+  std::vector<char> payload(size, 'x');
+  // Named pipe, message mode, the same bytes each way.
+  std::vector<double> pipe_us;
+  {
+    const std::wstring name = L"\\\\.\\pipe\\corvane-bench-" + std::to_wstring(GetCurrentProcessId());
+    ChildProcess peer;
+    peer.Start(Beside(L"bench_peer.exe"), L"pipe " + name);
+    HANDLE pipe = INVALID_HANDLE_VALUE;
+    for (int i = 0; i < 500 && pipe == INVALID_HANDLE_VALUE; ++i, Sleep(10)) {
+      pipe = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    }
+    DWORD mode = PIPE_READMODE_MESSAGE;
+    SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr);
+    std::vector<char> answer(size);
+    for (int i = 0; i < rounds + kWarmUp; ++i) {
+      const auto start = Clock::now();
+      DWORD read = 0;
+      TransactNamedPipe(pipe, payload.data(), static_cast<DWORD>(size), answer.data(), static_cast<DWORD>(size), &read,
+                        nullptr);
+      if (i >= kWarmUp) pipe_us.push_back(Micros(start));
+    }
+    CloseHandle(pipe);
+  }
+  // Bare WM_COPYDATA echo: sent to the peer, which sends it back once its send has returned.
+  std::vector<double> echo_us;
+  {
+    HWND own = DriverWindow();
+    ChildProcess peer;
+    peer.Start(Beside(L"bench_peer.exe"), L"echo");
+    HWND window = WaitForPeerWindow(peer.pid());
+    for (int i = 0; i < rounds + kWarmUp; ++i) {
+      const int before = g_echoes;
+      const auto start = Clock::now();
+      COPYDATASTRUCT copy{0, static_cast<DWORD>(size), payload.data()};
+      SendMessageW(window, WM_COPYDATA, reinterpret_cast<WPARAM>(own), reinterpret_cast<LPARAM>(&copy));
+      corvane::ParentLink::PumpUntil([&] { return g_echoes > before; }, 5000);
+      if (i >= kWarmUp) echo_us.push_back(Micros(start));
+    }
+    PostMessageW(window, WM_QUIT, 0, 0);
+    DestroyWindow(own);
+  }
+  // The host: command 7 for a window it does not have, answered by event 11.
+  std::vector<double> host_us;
+  {
+    HostSession host;
+    corvane::HostWindowSettings main = host.MainSettings(256);
+    main.url = u"https://bench.example/";
+    host.StartWith(main);
+    host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; });
+    for (int i = 0; i < rounds + kWarmUp; ++i) {
+      const size_t before = host.events.events.size();
+      const auto start = Clock::now();
+      host.link.CallPageFunction(512, i + 1, u"f", {});
+      host.WaitFor([&] { return host.events.events.size() > before; }, 5000);
+      if (i >= kWarmUp) host_us.push_back(Micros(start));
+    }
+    host.link.Close(256);
+    host.WaitForHostExit();
+  }
+  const Stats pipe = Of(pipe_us), echo = Of(echo_us), host = Of(host_us);
+  std::printf("\nChannel round trip, %zu-byte message, %d rounds after %d warm-up rounds\n\n", size, rounds, kWarmUp);
+  std::printf("| figure | measured | baseline | ratio |\n|---|---|---|---|\n");
+  Row("named pipe request and reply (message mode), median", Us(pipe.median), "", "");
+  Row("bare WM_COPYDATA echo, median", Us(echo.median), Us(pipe.median) + " (named pipe)",
+      Ratio(echo.median, pipe.median));
+  Row("host: command 7 → event 11, median", Us(host.median), Us(echo.median) + " (bare echo)",
+      Ratio(host.median, echo.median));
+  Row("host: command 7 → event 11, 99th percentile", Us(host.p99), Us(echo.p99) + " (bare echo)",
+      Ratio(host.p99, echo.p99));
+}
+
+// A stream message: its sequence number first, its low byte last, the rest filler.
+std::vector<char> StreamMessage(size_t size, uint32_t sequence) {
+  std::vector<char> bytes(size, 'y');
+  std::memcpy(bytes.data(), &sequence, 4);
+  bytes[size - 1] = static_cast<char>(sequence);
+  return bytes;
+}
+
+void Throughput() {
+  std::printf("\nThroughput one way (the host's channel sending to the parent's end in another process)\n\n");
+  std::printf("| body | delivery | messages/s | MB/s | bare WM_COPYDATA stream, messages/s | ratio |\n"
+              "|---|---|---|---|---|---|\n");
+  struct Size {
+    size_t bytes;
+    int count;
+  };
+  for (const Size& s : {Size{64, 5000}, Size{4096, 3000}, Size{65536, 600}, Size{1 << 20, 40}}) {
+    // The floor: one WM_COPYDATA per message, the receiver copying it and handling it after the
+    // send returned.
+    double bare_rate = 0;
+    {
+      ChildProcess peer;
+      peer.Start(Beside(L"bench_peer.exe"), L"sink " + std::to_wstring(s.count));
+      HWND window = WaitForPeerWindow(peer.pid());
+      const ScopedHandle done(PeerDoneEvent(peer.pid()));
+      const auto start = Clock::now();
+      for (int i = 0; i < s.count; ++i) {
+        std::vector<char> bytes = StreamMessage(s.bytes, static_cast<uint32_t>(i));
+        COPYDATASTRUCT copy{0, static_cast<DWORD>(bytes.size()), bytes.data()};
+        SendMessageW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy));
+      }
+      WaitForSingleObject(done.Get(), 60000);
+      bare_rate = s.count / (Micros(start) / 1e6);
+      PostMessageW(window, WM_QUIT, 0, 0);
+      if (peer.Wait(10000) != 0) std::printf("bare stream: lost or reordered messages\n");
+    }
+    for (IPC::Delivery delivery : {IPC::Delivery::kImmediate, IPC::Delivery::kDeferred, IPC::Delivery::kQueued}) {
+      const std::wstring name = L"bench-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(s.bytes) +
+                                L"-" + std::to_wstring(static_cast<int>(delivery));
+      CChannel channel;
+      channel.Init(std::u16string(name.begin(), name.end()));
+      ChildProcess peer;
+      peer.Start(Beside(L"bench_peer.exe"), L"channel-sink " + name + L" " + std::to_wstring(s.count));
+      const ScopedHandle done(PeerDoneEvent(peer.pid()));
+      // Wait until the parent's end is there: a direct send fails until then.
+      const std::wstring proxy = CChannel::ProxyWindowName(std::u16string(name.begin(), name.end()));
+      for (int i = 0; i < 500 && FindWindowW(nullptr, proxy.c_str()) == nullptr; ++i) Sleep(10);
+      const auto start = Clock::now();
+      for (int i = 0; i < s.count; ++i) {
+        // Routed as the host's events are: to the parent's listener alone.
+        IPC::Message message(IPC::kHostRouting, 0x7777, 0);
+        const std::vector<char> bytes = StreamMessage(s.bytes, static_cast<uint32_t>(i));
+        if (!message.WriteBytes(bytes.data(), static_cast<int>(bytes.size())) || !channel.Send(message, delivery)) {
+          std::printf("send %d failed\n", i);
+          break;
+        }
+      }
+      const bool all = WaitForSingleObject(done.Get(), 120000) == WAIT_OBJECT_0;
+      const double rate = s.count / (Micros(start) / 1e6);
+      channel.Uninit();
+      const DWORD code = peer.Wait(10000);
+      const char* mode = delivery == IPC::Delivery::kImmediate ? "immediate"
+                         : delivery == IPC::Delivery::kDeferred ? "deferred"
+                                                                 : "queued (the host's events)";
+      Row((std::to_string(s.bytes) + " B").c_str(),
+          std::string(mode) + (all && code == 0 ? "" : " (LOST OR REORDERED)") + " | " + Fmt("%.0f", rate),
+          Fmt("%.1f", rate * s.bytes / 1e6), Fmt("%.0f", bare_rate) + " | " + Ratio(rate, bare_rate));
+    }
+  }
+}
+
+void PageCallBurst() {
+  constexpr int kCalls = 4000;
+  HostSession host;
+  corvane::HostWindowSettings main = host.MainSettings(256);
+  main.url = u"https://bench.example/";
+  host.StartWith(main);
+  host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; });
+  const size_t before = host.events.events.size();
+  const auto start = Clock::now();
+  for (int i = 0; i < kCalls; ++i) host.link.CallPageFunction(512, i + 1, u"f", {});
+  const double sent_s = Micros(start) / 1e6;
+  host.WaitFor([&] { return host.events.events.size() >= before + kCalls; }, 120000);
+  const double seconds = Micros(start) / 1e6;
+  bool in_order = host.events.events.size() == before + kCalls;
+  for (int i = 0; in_order && i < kCalls; ++i) in_order = host.events.events[before + i].number == i + 1;
+  std::printf("\nBurst of %d page calls to an unknown window (sent in %.2f s, deferred)\n\n", kCalls, sent_s);
+  std::printf("| figure | measured |\n|---|---|\n");
+  Row("answers per second", Fmt("%.0f", kCalls / seconds) + (in_order ? " (all, in order)" : " (LOST OR REORDERED)"), "",
+      "");
+  host.link.Close(256);
+  host.WaitForHostExit();
+}
+
+void PageCalls(int rounds) {
+  HostSession host;
+  corvane::HostWindowSettings main = host.MainSettings(256);
+  main.url = u"https://bench.example/";
+  host.StartWith(main);
+  host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; });
+  const std::string view = std::to_string(host.events.Of(IPC::kEvtCreated)[0].number);
+  // The page starts loading: it receives `external`.
+  host.WaitFor([&] { return host.Engine("views").find(view) != std::string::npos; });
+  host.WaitFor([&] { return testwin::FindLine(host.EngineCalls(), view + " add_NavigationStarting") >= 0; });
+  host.Engine("navigation-starting\t" + view + "\thttps://bench.example/");
+  std::vector<double> pipe_us, execute_us, builtin_us;
+  for (int i = 0; i < rounds + 20; ++i) {
+    auto start = Clock::now();
+    host.Engine("views");
+    if (i >= 20) pipe_us.push_back(Micros(start));
+    // Page script calls a parent function; the parent answers; the page's callback runs and its
+    // result reaches the parent as event 11.
+    const size_t results = host.events.Count(IPC::kEvtPageCallResult);
+    const size_t calls = host.events.Count(IPC::kEvtPageCall);
+    start = Clock::now();
+    host.Engine("script\t" + view + "\tExecute\ts:getUser\tf:onUser\ts:a");
+    if (!host.WaitFor([&] { return host.events.Count(IPC::kEvtPageCall) > calls; }, 5000)) {
+      std::printf("no page call arrived\n");
+      break;
+    }
+    const testwin::RecordedEvent call = host.events.Of(IPC::kEvtPageCall).back();
+    host.link.AnswerPageCall(256, corvane::PageCall{call.number, call.texts[0], call.texts[1], {}}, {u"ok"});
+    host.WaitFor([&] { return host.events.Count(IPC::kEvtPageCallResult) > results; }, 5000);
+    if (i >= 20) execute_us.push_back(Micros(start));
+    start = Clock::now();
+    host.Engine("script\t" + view + "\tCallBuiltinSync\ts:encry_with_key\ts:{\"data\":\"12345678\",\"key\":\"k\"}");
+    if (i >= 20) builtin_us.push_back(Micros(start));
+  }
+  host.link.Close(256);
+  host.WaitForHostExit();
+  const Stats pipe = Of(pipe_us), execute = Of(execute_us), builtin = Of(builtin_us);
+  std::printf("\nPage calls through the test engine, %d rounds after 20 warm-up rounds (each starts with a "
+              "request on the engine's control pipe, served on the host's UI thread)\n\n",
+              rounds);
+  std::printf("| figure | median | 99th percentile | baseline (control-pipe request alone), median | ratio |\n"
+              "|---|---|---|---|---|\n");
+  Row("page Execute → parent → answer → page callback → event 11", Us(execute.median) + " | " + Us(execute.p99),
+      Us(pipe.median), Ratio(execute.median, pipe.median));
+  Row("synchronous built-in (encry_with_key)", Us(builtin.median) + " | " + Us(builtin.p99), Us(pipe.median),
+      Ratio(builtin.median, pipe.median));
+}
+
+void StartUp(int starts) {
+  std::vector<double> window_us, ready_us, trivial_us;
+  for (int i = 0; i < starts + 1; ++i) {
+    // A program of our own that does nothing: what starting any process costs here.
+    {
+      ChildProcess trivial;
+      const auto start = Clock::now();
+      trivial.Start(Beside(L"bench_peer.exe"), L"none");
+      trivial.Wait(10000);
+      if (i > 0) trivial_us.push_back(Micros(start));
+    }
+    HostSession host;
+    corvane::HostWindowSettings main = host.MainSettings(256);
+    main.url = u"https://bench.example/";
+    const std::wstring window_name = CChannel::BrowserWindowName(host.channel);
+    const auto start = Clock::now();
+    host.StartWith(main);
+    double window_at = 0;
+    host.WaitFor([&] {
+      if (window_at == 0 && FindWindowW(nullptr, window_name.c_str()) != nullptr) window_at = Micros(start);
+      return host.events.Count(IPC::kEvtCreated) == 1;
+    }, 20000);
+    const double ready_at = Micros(start);
+    if (window_at == 0) window_at = ready_at;
+    if (i > 0) {
+      window_us.push_back(window_at);
+      ready_us.push_back(ready_at);
+    }
+    host.link.Close(256);
+    host.WaitForHostExit();
+  }
+  std::printf("\nStart-up, median of %d starts after one warm-up start\n\n", starts);
+  std::printf("| figure | median | baseline: start and end of a program that does nothing | ratio |\n|---|---|---|---|\n");
+  const double trivial = Of(trivial_us).median;
+  Row("process start → the host's channel window exists", Us(Of(window_us).median), Us(trivial),
+      Ratio(Of(window_us).median, trivial));
+  Row("process start → event 1 of the main window", Us(Of(ready_us).median), Us(trivial),
+      Ratio(Of(ready_us).median, trivial));
+}
+
+// Lines of the log file that contain marker.
+size_t CountLines(const std::wstring& path, const std::string& marker) {
+  const std::string text = testwin::ReadFileBytes(path);
+  size_t count = 0;
+  for (size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at + 1)) ++count;
+  return count;
+}
+
+void Log() {
+  const std::wstring folder = testwin::MakeTempFolder(L"log-bench");
+  // A file of its own for each run: a closed log keeps its file open until the process ends.
+  auto log_path = [&](const std::wstring& name) {
+    const std::wstring path = folder + L"\\" + name + L".log";
+    testwin::WriteFileBytes(path + L".on", "");
+    return path;
+  };
+  const std::string padding(40, '.');
+  constexpr int kLines = 100000;
+  std::printf("\nShared log, %d lines of about 100 bytes each run\n\n", kLines);
+  std::printf("| figure | lines/s | lines in the file | baseline: WriteFile of each line, lines/s | ratio |\n"
+              "|---|---|---|---|---|\n");
+  // The floor of a log that writes every line as it comes: one WriteFile per line.
+  double plain_rate = 0;
+  {
+    const std::wstring plain = folder + L"\\plain.log";
+    const ScopedHandle file(CreateFileW(plain.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const auto start = Clock::now();
+    for (int i = 0; i < kLines; ++i) {
+      char line[160];
+      const int n = std::snprintf(line, sizeof line, "12-08 22:10:44.123 [  123][  456][I][  42][bench] plain line %d %s\r\n",
+                                  i, padding.c_str());
+      DWORD written = 0;
+      WriteFile(file.Get(), line, static_cast<DWORD>(n), &written, nullptr);
+    }
+    plain_rate = kLines / (Micros(start) / 1e6);
+  }
+  // The process's logger keeps the file it was first opened with; each run marks its lines.
+  const std::wstring path = log_path(L"threads");
+  LogUtils::InitLog(as_u16cstr(path.c_str()), 0, 0, 0, u"");
+  for (int threads : {1, 4}) {
+    const std::string marker = "bench" + std::to_string(threads) + " line ";
+    const auto start = Clock::now();
+    std::vector<std::thread> writers;
+    for (int t = 0; t < threads; ++t) {
+      writers.emplace_back([&, t] {
+        for (int i = 0; i < kLines / threads; ++i) LOG_INFO(marker, t, " ", i, " ", padding);
+      });
+    }
+    for (std::thread& w : writers) w.join();
+    // A forced flush: whatever waited in memory is in the file when the clock stops.
+    LogUtils::GetLogger()->ProcessCommand(u"--set_log_lev=0");
+    const double rate = kLines / (Micros(start) / 1e6);
+    Row((std::to_string(threads) + (threads == 1 ? " thread" : " threads")).c_str(),
+        Fmt("%.0f", rate) + " | " + std::to_string(CountLines(path, marker)), Fmt("%.0f", plain_rate),
+        Ratio(rate, plain_rate));
+  }
+  LogUtils::UninitLog();
+  {
+    const std::wstring path = log_path(L"processes");
+    const auto start = Clock::now();
+    ChildProcess a, b;
+    const std::wstring args = L"\"" + path + L"\" " + std::to_wstring(kLines / 2) + L" 0 0";
+    a.Start(Beside(L"log_writer.exe"), args);
+    b.Start(Beside(L"log_writer.exe"), args);
+    a.Wait(300000);
+    b.Wait(300000);
+    const double rate = kLines / (Micros(start) / 1e6);
+    Row("2 processes (including their start)",
+        Fmt("%.0f", rate) + " | " + std::to_string(CountLines(path, " line ")), Fmt("%.0f", plain_rate),
+        Ratio(rate, plain_rate));
+  }
+  testwin::RemoveTree(folder);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const int rounds = argc > 1 ? _wtoi(argv[1]) : 2000;
+  RoundTrips(rounds);
+  Throughput();
+  PageCallBurst();
+  PageCalls(std::max(50, rounds / 10));
+  StartUp(10);
+  Log();
+  return 0;
+}
