@@ -1,7 +1,9 @@
 // The host's main jobs under Wine, each beside the baseline a user would compare it with, all in
 // one run: channel round trips, one-way throughput, a burst of page calls, page calls through
 // the test engine, start-up and the shared log. Prints one table row per figure.
-//   host_bench [rounds]
+//   host_bench [rounds] [sections]
+// sections: letters of the parts to run, "rtbpsl" (round trips, throughput, burst, page calls,
+// start-up, log); all when left out.
 #include <windows.h>
 
 #include <algorithm>
@@ -456,11 +458,13 @@ void Log() {
 
 int wmain(int argc, wchar_t** argv) {
   const int rounds = argc > 1 ? _wtoi(argv[1]) : 2000;
-  RoundTrips(rounds);
-  Throughput();
-  PageCallBurst();
-  PageCalls(std::max(50, rounds / 10));
-  StartUp(10);
-  Log();
+  const std::wstring sections = argc > 2 ? argv[2] : L"rtbpsl";
+  auto wanted = [&](wchar_t letter) { return sections.find(letter) != std::wstring::npos; };
+  if (wanted(L'r')) RoundTrips(rounds);
+  if (wanted(L't')) Throughput();
+  if (wanted(L'b')) PageCallBurst();
+  if (wanted(L'p')) PageCalls(std::max(50, rounds / 10));
+  if (wanted(L's')) StartUp(10);
+  if (wanted(L'l')) Log();
   return 0;
 }

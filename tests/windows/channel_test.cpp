@@ -160,6 +160,34 @@ TEST(Channel, PeerFoundLazilyAndQueuedMessagesWaitForIt) {
   EXPECT_EQ(types, (std::vector<uint32_t>{0x102, 0x103, 0x104}));
 }
 
+// The peer's window is remembered once found; when it goes, a send finds the next window of
+// that name, or fails while there is none.
+TEST(Channel, AReplacedPeerWindowIsFoundAgain) {
+  const std::u16string name = UniqueName();
+  CChannel browser;
+  browser.Init(name);
+  Recorder first_listener(2), second_listener(2);
+  {
+    CChannel first;
+    first.Init(name, CChannel::Side::kParent);
+    first.AddListener(&first_listener);
+    ASSERT_TRUE(browser.Send(Msg(2, 0x201), IPC::Delivery::kImmediate));
+    EXPECT_EQ(first_listener.received.load(), 1);
+    first.Uninit();
+  }
+  EXPECT_FALSE(browser.Send(Msg(2, 0x202), IPC::Delivery::kImmediate)) << "no peer window now";
+  CChannel second;
+  second.Init(name, CChannel::Side::kParent);
+  second.AddListener(&second_listener);
+  ASSERT_TRUE(browser.Send(Msg(2, 0x203), IPC::Delivery::kImmediate));
+  EXPECT_EQ(second_listener.types, std::vector<uint32_t>{0x203});
+  EXPECT_EQ(first_listener.types, std::vector<uint32_t>{0x201});
+  // Queued messages reach the new window too.
+  ASSERT_TRUE(browser.Send(Msg(2, 0x204), IPC::Delivery::kQueued));
+  ASSERT_TRUE(PumpUntil([&] { return second_listener.received == 2; }));
+  EXPECT_EQ(second_listener.types, (std::vector<uint32_t>{0x203, 0x204}));
+}
+
 TEST(Channel, UninitTwiceIsHarmlessAndSendThenFails) {
   const std::u16string name = UniqueName();
   CChannel browser, parent;

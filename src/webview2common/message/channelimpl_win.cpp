@@ -33,32 +33,41 @@ void CChannelImpl::RemoveListener(IChannelListener* listener) {
   listeners_.erase(listener);
 }
 
-HWND CChannelImpl::PeerWindow() {
+HWND CChannelImpl::FindPeerWindow() {
   // Both the UI thread and the sender thread look the peer up; the handle is shared atomically.
-  HWND peer = peer_.load();
-  if (!::IsWindow(peer)) {
-    peer = FindWindowW(peer_name_.c_str(), peer_name_.c_str());
-    peer_.store(peer);
-  }
-  return ::IsWindow(peer) ? peer : nullptr;
+  HWND peer = FindWindowW(peer_name_.c_str(), peer_name_.c_str());
+  peer_.store(peer);
+  return peer;
 }
 
 bool CChannelImpl::DirectSend(const IPC::Message& message, IPC::Delivery delivery) {
-  HWND peer = PeerWindow();
+  // The peer's handle is used as it was found and looked up again only when a send reports it
+  // gone: asking whether another process's window still exists costs a round trip to the
+  // window system on every message.
+  HWND peer = peer_.load();
+  if (peer == nullptr) peer = FindPeerWindow();
   if (peer == nullptr) return false;
   COPYDATASTRUCT record{};
   record.dwData = delivery == IPC::Delivery::kImmediate ? kImmediateTag : kDeferredTag;
   record.cbData = static_cast<DWORD>(message.size());
   record.lpData = const_cast<uint8_t*>(message.data());
   DWORD_PTR answer = 0;
+  // False only when the target window no longer exists.
   auto send = [&](HWND target) {
-    if (!SendMessageTimeoutW(target, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd),
-                             reinterpret_cast<LPARAM>(&record), SMTO_NOTIMEOUTIFNOTHUNG,
-                             kSendTimeoutMs, &answer)) {
-      LOG_INFO("ipc channel SendMessageTimeout failed, error=", GetLastError());
+    if (SendMessageTimeoutW(target, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd), reinterpret_cast<LPARAM>(&record),
+                            SMTO_NOTIMEOUTIFNOTHUNG, kSendTimeoutMs, &answer)) {
+      return true;
     }
+    const DWORD error = GetLastError();
+    if (error == ERROR_INVALID_WINDOW_HANDLE) return false;
+    LOG_INFO("ipc channel SendMessageTimeout failed, error=", error);
+    return true;
   };
-  send(peer);
+  if (!send(peer)) {
+    // The peer's window went away; a new one may have taken its name.
+    peer = FindPeerWindow();
+    if (peer == nullptr || !send(peer)) return false;
+  }
   // Routing 0 addresses every listener, this side's own included.
   if (message.routing_id() == 0 && IsWindow()) send(m_hWnd);
   return true;

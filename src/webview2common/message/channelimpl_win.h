@@ -57,7 +57,7 @@ class CChannelImpl : public CWindowBase {
   };
 
   bool DirectSend(const IPC::Message& message, IPC::Delivery delivery);
-  HWND PeerWindow();
+  HWND FindPeerWindow();
   bool StartSender();
   static DWORD WINAPI SenderThread(void* self);
   void SenderLoop();
