@@ -1,6 +1,7 @@
 #include "log/log_appender.h"
 
 #include <climits>
+#include <system_error>
 
 #include "base/text_convert.h"
 #include "log/log_format.h"
@@ -16,6 +17,10 @@ int SaturatingAdd(int a, int b) {
   return static_cast<int>(sum);
 }
 
+// Lines closer together than this make a burst, for which the mutex is leased; a lease ends
+// after this long without a line.
+constexpr std::chrono::milliseconds kBurstGap(2);
+
 }  // namespace
 
 LogAppender::LogAppender(ILogSystem& system, std::u16string path, std::u16string tag,
@@ -24,7 +29,8 @@ LogAppender::LogAppender(ILogSystem& system, std::u16string path, std::u16string
       new_file_mode_(new_file_mode),
       path_(std::move(path)),
       mutex_name_(MutexNameFromPath(path_)),
-      tag_(std::move(tag)) {
+      tag_(std::move(tag)),
+      lease_ms_(system.MutexLeaseMs()) {
   bool created = false;
   file_mutex_ = system_.CreateNamedMutex(mutex_name_, &created);
   if (file_mutex_ && created) {
@@ -35,6 +41,14 @@ LogAppender::LogAppender(ILogSystem& system, std::u16string path, std::u16string
 }
 
 LogAppender::~LogAppender() {
+  if (lease_thread_.joinable()) {
+    {
+      std::lock_guard<std::mutex> write(write_lock_);
+      stopping_ = true;
+    }
+    lease_signal_.notify_all();
+    lease_thread_.join();
+  }
   if (fd_ != -1) system_.CloseFile(fd_);
 }
 
@@ -66,14 +80,8 @@ void LogAppender::OpenIfNeeded() {
   needs_open_ = false;
 }
 
-int LogAppender::AppendAndFlush(const std::u16string& text, bool force) {
-  Append(text);
+void LogAppender::WriteQueue() {
   OpenIfNeeded();
-  if (!file_mutex_) return size_;
-  if (!file_mutex_->TryLock()) {
-    if (!force) return size_;
-    file_mutex_->Lock();
-  }
   std::vector<std::string> lines;
   {
     std::lock_guard<std::mutex> guard(queue_lock_);
@@ -84,11 +92,85 @@ int LogAppender::AppendAndFlush(const std::u16string& text, bool force) {
     const int written = fd_ == -1 ? -1 : system_.WriteBytes(fd_, line.data(), line.size());
     size_ = SaturatingAdd(size_, written);
   }
+}
+
+int LogAppender::AppendAndFlush(const std::u16string& text, bool force) {
+  Append(text);
+  std::lock_guard<std::mutex> write(write_lock_);
+  OpenIfNeeded();
+  if (!file_mutex_) return size_;
+  const Clock::time_point now = Clock::now();
+  if (leased_) {
+    // The lease thread holds the mutex for this process: the line goes out at once.
+    WriteQueue();
+    last_write_ = now;
+    if (force) {
+      end_lease_ = true;
+      lease_signal_.notify_all();
+    }
+    return size_;
+  }
+  const bool burst = now - last_line_ < kBurstGap;
+  last_line_ = now;
+  if (!file_mutex_->TryLock()) {
+    if (!force) {
+      if (burst) RequestLease();
+      return size_;
+    }
+    file_mutex_->Lock();
+  }
+  WriteQueue();
   file_mutex_->Unlock();
+  if (burst && !force) RequestLease();
   return size_;
 }
 
+void LogAppender::RequestLease() {
+  if (lease_ms_ <= 0 || stopping_) return;
+  // After a full lease, others get their turn before the next one.
+  if (Clock::now() - lease_ended_ < std::chrono::milliseconds(lease_ms_ / 4)) return;
+  lease_wanted_ = true;
+  if (!lease_thread_.joinable()) {
+    try {
+      lease_thread_ = std::thread([this] { LeaseLoop(); });
+    } catch (const std::system_error&) {
+      lease_wanted_ = false;  // no thread: every line keeps taking the mutex itself
+      return;
+    }
+  }
+  lease_signal_.notify_all();
+}
+
+void LogAppender::LeaseLoop() {
+  std::unique_lock<std::mutex> write(write_lock_);
+  for (;;) {
+    lease_signal_.wait(write, [&] { return lease_wanted_ || stopping_; });
+    if (stopping_) return;
+    lease_wanted_ = false;
+    // Without waiting: if another process writes now, this process's lines take their own turns.
+    if (!file_mutex_ || !file_mutex_->TryLock()) continue;
+    leased_ = true;
+    const Clock::time_point start = Clock::now();
+    last_write_ = start;
+    WriteQueue();
+    bool full = false;
+    while (!stopping_) {
+      lease_signal_.wait_for(write, kBurstGap);
+      const Clock::time_point now = Clock::now();
+      full = now - start >= std::chrono::milliseconds(lease_ms_);
+      // A forced flush (the log closing) ends the lease as soon as it has written.
+      if (full || now - last_write_ >= kBurstGap || end_lease_) break;
+    }
+    end_lease_ = false;
+    WriteQueue();
+    file_mutex_->Unlock();
+    leased_ = false;
+    if (full) lease_ended_ = Clock::now();
+  }
+}
+
 bool LogAppender::Reset() {
+  std::lock_guard<std::mutex> write(write_lock_);
   if (fd_ != -1) {
     system_.CloseFile(fd_);
     fd_ = -1;

@@ -1,10 +1,18 @@
 #pragma once
 // Stamps lines, queues them in memory and writes the queue to the shared log file whenever it
 // holds the file's named mutex. Several processes append to one file this way.
+//
+// Where the system asks for it (MutexLeaseMs), a thread of the appender takes the mutex when
+// lines start to come and keeps it while they keep coming (at most the lease, released after a
+// short pause), so that each line is written at once without a take and release of its own.
+// Lines are still only ever written while this process holds the mutex.
 
+#include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "log/log_system.h"
@@ -18,7 +26,7 @@ class LogAppender {
   static constexpr size_t kMaxQueuedBytes = 16u << 20;
 
   LogAppender(ILogSystem& system, std::u16string path, std::u16string tag, int new_file_mode);
-  virtual ~LogAppender();
+  virtual ~LogAppender();  // ends the lease, if any
   LogAppender(const LogAppender&) = delete;
   LogAppender& operator=(const LogAppender&) = delete;
 
@@ -38,7 +46,13 @@ class LogAppender {
   const std::u16string& reset_error() const { return reset_error_; }
 
  private:
+  using Clock = std::chrono::steady_clock;
+
   void OpenIfNeeded();
+  // Writes and empties the queue; the caller holds write_lock_ and the file mutex.
+  void WriteQueue();
+  void RequestLease();
+  void LeaseLoop();
 
   ILogSystem& system_;
   std::unique_ptr<INamedMutex> file_mutex_;
@@ -53,6 +67,21 @@ class LogAppender {
   std::vector<std::string> queue_;
   size_t queued_bytes_ = 0;
   std::u16string reset_error_;
+
+  // Held while the file, its size or the lease change; taken before the queue lock. Only a
+  // forced flush waits for the file mutex while holding it, and then the lease thread does not
+  // hold the file mutex (it takes it only under this lock, without waiting).
+  std::mutex write_lock_;
+  const int lease_ms_;
+  bool leased_ = false;            // the lease thread holds the file mutex for this process
+  bool lease_wanted_ = false;      // lines came in a burst: the lease thread should take it
+  bool end_lease_ = false;         // a forced flush asks for the mutex to be given back
+  bool stopping_ = false;
+  Clock::time_point last_line_;    // the last line written without the lease
+  Clock::time_point last_write_;   // the last line written under the lease
+  Clock::time_point lease_ended_;  // when the last full-length lease ended
+  std::condition_variable lease_signal_;
+  std::thread lease_thread_;
 };
 
 }  // namespace LogUtils

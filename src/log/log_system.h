@@ -51,6 +51,11 @@ class ILogSystem {
   virtual void CloseFile(int fd) = 0;
   virtual bool RemoveFile(const std::u16string& path) = 0;
 
+  // How long (milliseconds) a process may keep the file mutex once a burst of lines begins, so
+  // that the burst costs one take and release of the mutex instead of one per line. 0: the
+  // mutex is taken and released around every write.
+  virtual int MutexLeaseMs() { return 0; }
+
   // The last system error of this thread as "code" or "code:message".
   virtual std::u16string LastErrorText() = 0;
   virtual void DebugOutput(const std::u16string& text) = 0;

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <mutex>
+#include <thread>
+
 #include "fake_log_system.h"
 #include "log/log_format.h"
 #include "log/logger_impl.h"
@@ -324,6 +328,161 @@ TEST(LogLineText, StreamsPiecesInOrder) {
             u"[I][   9][webview2ipc] id 256 url about:blank -5 4294967295 1 1.5 (null) (null)");
   EXPECT_EQ(line.TakeText().size(), 79u);
   EXPECT_TRUE(line.text().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The in-memory system, safe for the lease thread: every call is serialised, and the named
+// mutex behaves as a real one does (owned by one thread at a time, released only by its owner).
+class LeasingLogSystem : public FakeLogSystem {
+ public:
+  class ThreadMutex : public LogUtils::INamedMutex {
+   public:
+    explicit ThreadMutex(LeasingLogSystem& system) : system_(system) {}
+    bool TryLock() override {
+      std::lock_guard<std::mutex> guard(system_.lock);
+      if (system_.mutex.held_elsewhere) return false;
+      if (system_.owner != std::thread::id() && system_.owner != std::this_thread::get_id()) return false;
+      system_.owner = std::this_thread::get_id();
+      ++system_.takes;
+      return true;
+    }
+    void Lock() override {
+      for (;;) {
+        {
+          std::lock_guard<std::mutex> guard(system_.lock);
+          if (system_.owner == std::thread::id()) {
+            system_.mutex.held_elsewhere = false;
+            system_.owner = std::this_thread::get_id();
+            ++system_.takes;
+            return;
+          }
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+      }
+    }
+    void Unlock() override {
+      std::lock_guard<std::mutex> guard(system_.lock);
+      if (system_.owner != std::this_thread::get_id()) ++system_.foreign_unlocks;
+      system_.owner = std::thread::id();
+    }
+
+   private:
+    LeasingLogSystem& system_;
+  };
+
+  // Longer than any burst here, so that a burst is one lease.
+  int MutexLeaseMs() override { return 5000; }
+  std::unique_ptr<LogUtils::INamedMutex> CreateNamedMutex(const std::u16string&, bool* created) override {
+    *created = false;
+    return std::make_unique<ThreadMutex>(*this);
+  }
+  int OpenForAppend(const std::u16string& path, int* error) override {
+    std::lock_guard<std::mutex> guard(lock);
+    return FakeLogSystem::OpenForAppend(path, error);
+  }
+  int64_t EndPosition(int fd) override {
+    std::lock_guard<std::mutex> guard(lock);
+    return FakeLogSystem::EndPosition(fd);
+  }
+  int WriteBytes(int fd, const char* data, size_t size) override {
+    std::lock_guard<std::mutex> guard(lock);
+    if (owner == std::thread::id()) ++unguarded_writes;
+    return FakeLogSystem::WriteBytes(fd, data, size);
+  }
+  bool FileExists(const std::u16string& path) override {
+    std::lock_guard<std::mutex> guard(lock);
+    return FakeLogSystem::FileExists(path);
+  }
+  std::vector<std::string> SafeLines(const std::u16string& path) {
+    std::lock_guard<std::mutex> guard(lock);
+    return Lines(path);
+  }
+  bool Owned() {
+    std::lock_guard<std::mutex> guard(lock);
+    return owner != std::thread::id();
+  }
+  int Writes() {
+    std::lock_guard<std::mutex> guard(lock);
+    return write_calls;
+  }
+
+  std::mutex lock;
+  std::thread::id owner;
+  int takes = 0;
+  int foreign_unlocks = 0;
+  int unguarded_writes = 0;  // writes while no thread of this process held the mutex
+};
+
+std::string LeaseLine(const std::string& text) { return kPrefix + "[I][  76][main] " + text; }
+
+void WriteInfo(LoggerImpl& logger, const std::string& message) {
+  LogLine line(u"[I]", "C:\\src\\webview2\\main.cpp", 76);
+  line << message;
+  logger.Write(line);
+}
+
+TEST(LogLease, ABurstTakesTheMutexOnceAndEveryLineIsWrittenAtOnce) {
+  LeasingLogSystem system;
+  system.files[kPath + u".on"] = "";
+  LoggerImpl logger(system);
+  logger.Init(kPath.c_str(), u"", 0, 0, LogUtils::kDefaultSizeCap);
+  constexpr int kLines = 3000;
+  for (int i = 0; i < kLines; ++i) {
+    WriteInfo(logger, "line " + std::to_string(i));
+    // Written before Write returned: the lease thread holds the mutex for this process, or the
+    // line took it itself.
+    ASSERT_EQ(system.Writes(), i + 2) << i;
+  }
+  // A few lines take it themselves until the lease thread has started and got its turn.
+  EXPECT_LT(system.takes, kLines / 4) << "the mutex is leased for the burst, not taken per line";
+  // The lease ends shortly after the burst, and the mutex is free for other processes.
+  for (int i = 0; i < 200 && system.Owned(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_FALSE(system.Owned());
+  logger.Uninit();
+  const std::vector<std::string> lines = system.SafeLines(kPath);
+  ASSERT_EQ(lines.size(), static_cast<size_t>(kLines) + 2);
+  for (int i = 0; i < kLines; ++i) EXPECT_EQ(lines[i + 1], LeaseLine("line " + std::to_string(i)));
+  EXPECT_EQ(system.foreign_unlocks, 0) << "only the owning thread releases the mutex";
+  EXPECT_EQ(system.unguarded_writes, 0) << "no line is written without the mutex";
+}
+
+TEST(LogLease, ThreadsInABurstKeepTheirOrderAndAHeldMutexStillHoldsLinesBack) {
+  LeasingLogSystem system;
+  system.files[kPath + u".on"] = "";
+  LoggerImpl logger(system);
+  logger.Init(kPath.c_str(), u"", 0, 0, LogUtils::kDefaultSizeCap);
+  std::vector<std::thread> writers;
+  for (int t = 0; t < 4; ++t) {
+    writers.emplace_back([&, t] {
+      for (int i = 0; i < 500; ++i) WriteInfo(logger, "t" + std::to_string(t) + " " + std::to_string(i));
+    });
+  }
+  for (std::thread& w : writers) w.join();
+  for (int i = 0; i < 200 && system.Owned(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  const std::vector<std::string> lines = system.SafeLines(kPath);
+  ASSERT_EQ(lines.size(), 2001u);
+  std::vector<int> next(4, 0);
+  for (size_t i = 1; i < lines.size(); ++i) {
+    const std::string text = lines[i].substr(LeaseLine("").size());
+    const int t = text[1] - '0';
+    EXPECT_EQ(text, "t" + std::to_string(t) + " " + std::to_string(next[t]++));
+  }
+  EXPECT_EQ(system.unguarded_writes, 0);
+
+  // Another process holds the file: no lease can be had, and lines wait in memory as before.
+  {
+    std::lock_guard<std::mutex> guard(system.lock);
+    system.mutex.held_elsewhere = true;
+  }
+  for (int i = 0; i < 50; ++i) WriteInfo(logger, "held " + std::to_string(i));
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(system.SafeLines(kPath).size(), 2001u);
+  logger.Uninit();  // a forced flush waits for the mutex and writes everything
+  EXPECT_EQ(system.SafeLines(kPath).size(), 2001u + 50 + 1);
+  EXPECT_EQ(system.foreign_unlocks, 0);
 }
 
 }  // namespace
