@@ -126,6 +126,10 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pointers) {
 
 void InstallCrashHandler(const wchar_t* source_name, int report_mode, const wchar_t* version) {
   CrashInfo& info = Info();
+  // Room for the filter on this thread even when the stack itself overflowed: starting the
+  // uploader needs far more than the page or two the system leaves otherwise.
+  ULONG guarantee = 64 * 1024;
+  SetThreadStackGuarantee(&guarantee);
   const std::u16string folder = to_u16(ProgramFolder().c_str());
   const std::array<std::u16string, 5> candidates = crash::UploaderCandidates(folder);
   for (size_t i = 0; i < candidates.size(); ++i) info.candidates[i] = as_wcstr(candidates[i]);

@@ -102,11 +102,19 @@ std::string MetadataJson(const CrashMetadata& m) {
 }
 
 std::optional<CrashMetadata> ParseMetadataJson(std::string_view json) {
+  // Ours are a few hundred bytes; anything far larger is not ours.
+  if (json.size() > kMaxMetadataBytes) return std::nullopt;
   Json::CharReaderBuilder builder;
   const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
   Json::Value root;
   std::string errors;
-  if (!reader->parse(json.data(), json.data() + json.size(), &root, &errors) || !root.isObject()) return std::nullopt;
+  try {
+    if (!reader->parse(json.data(), json.data() + json.size(), &root, &errors) || !root.isObject()) {
+      return std::nullopt;
+    }
+  } catch (const Json::Exception&) {
+    return std::nullopt;  // nested deeper than the reader allows
+  }
   auto text = [&](const char* name, std::string* out) {
     const Json::Value& v = root[name];
     if (!v.isString()) return false;
@@ -115,7 +123,8 @@ std::optional<CrashMetadata> ParseMetadataJson(std::string_view json) {
   };
   auto number = [&](const char* name, int64_t low, int64_t high, int64_t* out) {
     const Json::Value& v = root[name];
-    if (!v.isIntegral() || v.asInt64() < low || v.asInt64() > high) return false;
+    // isInt64 first: a number beyond 64 bits would make asInt64 throw.
+    if (!v.isInt64() || v.asInt64() < low || v.asInt64() > high) return false;
     *out = v.asInt64();
     return true;
   };
@@ -146,7 +155,18 @@ std::optional<CrashMetadata> ParseMetadataJson(std::string_view json) {
   return m;
 }
 
-std::vector<std::u16string> DumpsToRemove(std::vector<StoredDump> dumps, const FolderBounds& bounds) {
+bool IsDumpBaseName(const std::u16string& base) {
+  if (base.empty() || base.size() > 128 || base.find_first_not_of(u'.') == std::u16string::npos) return false;
+  for (char16_t c : base) {
+    const bool plain = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+                       c == u'.' || c == u'_' || c == u'-';
+    if (!plain) return false;
+  }
+  return true;
+}
+
+std::vector<std::u16string> DumpsToRemove(std::vector<StoredDump> dumps, const FolderBounds& bounds,
+                                          const std::u16string& keep) {
   std::sort(dumps.begin(), dumps.end(), [](const StoredDump& a, const StoredDump& b) {
     return a.written != b.written ? a.written > b.written : a.base > b.base;
   });
@@ -156,7 +176,7 @@ std::vector<std::u16string> DumpsToRemove(std::vector<StoredDump> dumps, const F
   for (size_t i = 0; i < dumps.size(); ++i) {
     const bool fits = i < bounds.max_count && dumps[i].bytes <= bounds.max_bytes - std::min(total, bounds.max_bytes);
     full = full || (i > 0 && !fits);
-    if (full) {
+    if (full && dumps[i].base != keep) {
       remove.push_back(dumps[i].base);
     } else {
       total += dumps[i].bytes;

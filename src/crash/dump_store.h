@@ -37,6 +37,9 @@ std::u16string DumpBaseName(const CrashMetadata& metadata);
 // "2026-12-08T22:10:44Z".
 std::string TimeText(const UtcTime& time);
 
+// Metadata files larger than this are not read.
+inline constexpr size_t kMaxMetadataBytes = 64 * 1024;
+
 std::string MetadataJson(const CrashMetadata& metadata);
 // Nothing when the text is not metadata this program wrote.
 std::optional<CrashMetadata> ParseMetadataJson(std::string_view json);
@@ -54,10 +57,16 @@ struct FolderBounds {
   uint64_t max_bytes = 100ull << 20;
 };
 
+// Whether a file name (without its extension) is one DumpBaseName could have made: only such
+// crashes are sent, so that nothing else in the folder reaches a request's headers.
+bool IsDumpBaseName(const std::u16string& base);
+
 // The bases to delete so that the folder keeps at most max_count crashes of at most max_bytes
 // together: the newest are kept while they fit, everything older than the first that does not
 // fit goes. The newest crash is kept even when it alone is larger than the bound: it is the one
-// the user is most likely to need.
-std::vector<std::u16string> DumpsToRemove(std::vector<StoredDump> dumps, const FolderBounds& bounds);
+// the user is most likely to need; so is keep (the crash just written, whatever the times of
+// the other files say).
+std::vector<std::u16string> DumpsToRemove(std::vector<StoredDump> dumps, const FolderBounds& bounds,
+                                          const std::u16string& keep = u"");
 
 }  // namespace crash

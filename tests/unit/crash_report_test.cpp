@@ -181,9 +181,15 @@ TEST(DumpStore, MetadataSurvivesTheRoundTripAndStrangersAreRefused) {
                           R"({"source":"a","version":"b","time":"yesterday","report_mode":0,"process_id":1,"thread_id":1})",
                           R"({"source":1,"version":"b","time":"2026-12-08T22:18:05Z","report_mode":0,"process_id":1,"thread_id":1})",
                           R"({"source":"a","version":"b","time":"2026-12-08T22:18:05Z","report_mode":0,"process_id":1,"thread_id":1,"exception_code":"0xC0000005"})",
-                          R"({"source":"a","version":"b","time":"2026-12-08T22:18:05Z","report_mode":0,"process_id":1,"thread_id":1,"exception_code":"0x1FFFFFFFF","exception_address":"0x1"})"}) {
+                          R"({"source":"a","version":"b","time":"2026-12-08T22:18:05Z","report_mode":0,"process_id":1,"thread_id":1,"exception_code":"0x1FFFFFFFF","exception_address":"0x1"})",
+                          // Numbers beyond 64 bits, which the JSON library refuses to convert.
+                          R"({"source":"a","version":"b","time":"2026-12-08T22:18:05Z","report_mode":0,"process_id":18446744073709551615,"thread_id":1})",
+                          R"({"source":"a","version":"b","time":"2026-12-08T22:18:05Z","report_mode":1e19,"process_id":1,"thread_id":1})"}) {
     EXPECT_FALSE(crash::ParseMetadataJson(bad)) << bad;
   }
+  // Deeper than the JSON reader goes, and larger than any metadata of ours.
+  EXPECT_FALSE(crash::ParseMetadataJson(std::string(5000, '[') + std::string(5000, ']')));
+  EXPECT_FALSE(crash::ParseMetadataJson(json + std::string(crash::kMaxMetadataBytes, ' ')));
 }
 
 TEST(DumpStore, NamesStayInsideTheFolder) {
@@ -200,6 +206,16 @@ TEST(DumpStore, NamesStayInsideTheFolder) {
   EXPECT_EQ(crash::DumpBaseName(m), std::u16string(64, u'a') + u"-20261208-221805-32");
 }
 
+TEST(DumpStore, OnlyNamesOfOursAreSent) {
+  CrashMetadata m = SampleMetadata();
+  EXPECT_TRUE(crash::IsDumpBaseName(crash::DumpBaseName(m)));
+  EXPECT_TRUE(crash::IsDumpBaseName(u"old-1"));
+  for (const char16_t* foreign : {u"", u"..", u"a b", u"a\"b", u"\u010d\u010a", u"x\r\ny", u"a/b"}) {
+    EXPECT_FALSE(crash::IsDumpBaseName(foreign)) << N(foreign);
+  }
+  EXPECT_FALSE(crash::IsDumpBaseName(std::u16string(129, u'a')));
+}
+
 TEST(DumpStore, TheOldestGoBeyondTheCountOrTheSize) {
   using crash::StoredDump;
   const std::vector<StoredDump> dumps = {{u"d", 10, 4}, {u"a", 10, 1}, {u"c", 10, 3}, {u"b", 10, 2}};
@@ -213,6 +229,9 @@ TEST(DumpStore, TheOldestGoBeyondTheCountOrTheSize) {
   // The newest stays even when it alone is over the size.
   EXPECT_EQ(crash::DumpsToRemove({{u"huge", 5000, 2}, {u"small", 1, 1}}, {10, 100}),
             (std::vector<std::u16string>{u"small"}));
+  // The crash just written stays even if another file claims a later time.
+  EXPECT_EQ(crash::DumpsToRemove({{u"future", 1, 99}, {u"just-written", 1, 5}}, {1, 100}, u"just-written"),
+            std::vector<std::u16string>{});
   // Same time: the name decides, so the choice does not depend on the listing's order.
   EXPECT_EQ(crash::DumpsToRemove({{u"x-1", 1, 5}, {u"x-2", 1, 5}}, {1, 100}), (std::vector<std::u16string>{u"x-1"}));
 }

@@ -4,7 +4,8 @@
 // kind: access-violation, raise (exception code 0xE0001234, on the main thread),
 // thread-raise (the same on a second thread), none (ends normally). "-" installs with no
 // version. "replace" tries to install another filter after ours first. Facts for the test
-// (the failing thread, what the replacement returned) go to the file CORVANE_CRASH_FACTS names.
+// (the failing thread, the system function's first bytes, what the replacement returned) go to
+// the file CORVANE_CRASH_FACTS names.
 #include <windows.h>
 
 #include <cstdio>
@@ -54,6 +55,16 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring version = argv[2];
   InstallCrashHandler(L"Corvane", _wtoi(argv[3]), version == L"-" ? nullptr : version.c_str());
   Fact(std::string("locked=") + (crash::FilterLocked() ? "1" : "0"));
+  // The first bytes of the system function as they are now.
+  const auto* code = reinterpret_cast<const unsigned char*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetUnhandledExceptionFilter"));
+  std::string hex;
+  for (int i = 0; code != nullptr && i < 5; ++i) {
+    char pair[3];
+    std::snprintf(pair, sizeof pair, "%02x", code[i]);
+    hex += pair;
+  }
+  Fact("code=" + hex);
   if (argc > 4 && std::wstring(argv[4]) == L"replace") {
     char text[64];
     std::snprintf(text, sizeof text, "replace=%p", reinterpret_cast<void*>(SetUnhandledExceptionFilter(OtherFilter)));

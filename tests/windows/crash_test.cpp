@@ -185,6 +185,12 @@ TEST(CrashHandler, OtherCodeCannotReplaceTheFilterOnceInstalled) {
   scene.PlaceUploader(L"args_recorder.exe");
   EXPECT_EQ(scene.Crash(L"access-violation - 0 replace"), kAccessViolation);
   EXPECT_EQ(scene.Fact("locked"), "1");
+  // xor eax, eax; then ret 4 in the 32-bit build (one stack argument removed), ret in the 64-bit one.
+  if (sizeof(void*) == 4) {
+    EXPECT_EQ(scene.Fact("code"), "33c0c20400");
+  } else {
+    EXPECT_EQ(scene.Fact("code").substr(0, 6), "33c0c3");
+  }
   // SetUnhandledExceptionFilter answers null, again and again, and our filter still runs.
   EXPECT_EQ(std::stoull(scene.Fact("replace"), nullptr, 16), 0u);
   EXPECT_EQ(std::stoull(scene.Fact("replace-again"), nullptr, 16), 0u);
@@ -316,6 +322,27 @@ TEST(Wrenfall, TheCollectorGetsTheDumpWholeAndWhatItRefusesStays) {
   EXPECT_TRUE(FormParts(server.Requests()[1])["upload_file_minidump"] == bytes);
   EXPECT_TRUE(scene.Files(L".dmp").empty());
   EXPECT_TRUE(scene.Files(L".json").empty());
+}
+
+TEST(Wrenfall, DamagedMetadataAndForeignFilesDoNotStopTheSender) {
+  testwin::LoopbackServer server([](const testwin::HttpRequest&) { return testwin::HttpAnswer{200, "ok"}; });
+  CrashScene scene;
+  scene.PlaceUploader(L"Wrenfall.exe");
+  scene.WriteSettings("[Collector]\r\nUrl=" + Narrow(as_wcstr(server.Url("/submit"))) + "\r\n");
+  const std::wstring folder = scene.crash_folder() + L"\\";
+  CreateDirectoryW((scene.temp() + L"\\Tandrel").c_str(), nullptr);
+  CreateDirectoryW(scene.crash_folder().c_str(), nullptr);
+  testwin::WriteFileBytes(folder + L"damaged.dmp", "MDMP and more");
+  testwin::WriteFileBytes(folder + L"damaged.json", "{\"process_id\": 18446744073709551615, \"x\": [[[[");
+  // A name no uploader gives: it must not reach the request's headers.
+  ASSERT_TRUE(testwin::WriteFileBytes(folder + L"x y \u010d\u010a\u0122.dmp", "MDMP"));
+  EXPECT_EQ(scene.RunUploader(L"--send"), 0u);
+  ASSERT_EQ(server.Requests().size(), 1u);
+  std::map<std::string, std::string> parts = FormParts(server.Requests()[0]);
+  EXPECT_EQ(parts["upload_file_minidump"], "MDMP and more") << "sent without its metadata";
+  EXPECT_EQ(parts.count("process_id"), 0u);
+  EXPECT_FALSE(testwin::FileExists(folder + L"damaged.dmp"));
+  EXPECT_EQ(scene.Files(L".dmp").size(), 1u) << "the foreign file is left alone";
 }
 
 TEST(Wrenfall, AfterACrashTheDumpIsSentWithoutHoldingTheCrashedProcess) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "base/scoped_handle_win.h"
@@ -215,7 +216,8 @@ WrittenDump WriteCrashDump(const crash::CrashRequest& request, const std::wstrin
   return out;
 }
 
-std::vector<std::wstring> PruneCrashFolder(const std::wstring& folder, const crash::FolderBounds& bounds) {
+std::vector<std::wstring> PruneCrashFolder(const std::wstring& folder, const crash::FolderBounds& bounds,
+                                           const std::wstring& keep) {
   const std::vector<FolderEntry> entries = ListFolder(folder);
   const uint64_t now = Now100ns();
   std::vector<crash::StoredDump> dumps;
@@ -230,7 +232,7 @@ std::vector<std::wstring> PruneCrashFolder(const std::wstring& folder, const cra
     dumps.push_back(dump);
   }
   std::vector<std::wstring> removed;
-  for (const std::u16string& base : crash::DumpsToRemove(dumps, bounds)) {
+  for (const std::u16string& base : crash::DumpsToRemove(dumps, bounds, to_u16(keep.c_str()))) {
     const std::wstring path = folder + L"\\" + as_wcstr(base);
     DeleteFileW((path + kDumpSuffix).c_str());
     DeleteFileW((path + kMetadataSuffix).c_str());
@@ -248,12 +250,20 @@ std::vector<std::wstring> PruneCrashFolder(const std::wstring& folder, const cra
   return removed;
 }
 
-std::string ReadWholeFile(const std::wstring& path) {
+std::string ReadWholeFile(const std::wstring& path, uint64_t max_bytes) {
   const ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size{};
-  if (!file.IsValid() || !GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x7FFFFFFF) return {};
-  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  if (!file.IsValid() || !GetFileSizeEx(file.Get(), &size) || static_cast<uint64_t>(size.QuadPart) > max_bytes ||
+      size.QuadPart > 0x7FFFFFFF) {
+    return {};
+  }
+  std::string bytes;
+  try {
+    bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
   DWORD read = 0;
   if (!bytes.empty() && (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
                          read != bytes.size())) {
@@ -271,6 +281,10 @@ std::vector<PendingDump> PendingDumps(const std::wstring& folder) {
   for (const FolderEntry& e : entries) {
     if (!EndsWith(e.name, kDumpSuffix)) continue;
     const std::wstring base = Base(e.name, kDumpSuffix);
+    if (!crash::IsDumpBaseName(to_u16(base.c_str()))) {
+      LOG_INFO("not sending ", e.name, ": not a name of ours");
+      continue;
+    }
     pending.push_back({folder + L"\\" + e.name, folder + L"\\" + base + kMetadataSuffix, base});
   }
   return pending;

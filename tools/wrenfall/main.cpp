@@ -7,6 +7,7 @@
 #include <shlwapi.h>
 
 #include <cstdio>
+#include <exception>
 #include <set>
 #include <string>
 #include <vector>
@@ -30,6 +31,7 @@ enum ExitCode : int {
   kNoFolder = 3,
   kNoDump = 4,
   kNotAllSent = 5,
+  kInternalError = 6,
 };
 
 struct Settings {
@@ -125,12 +127,13 @@ int SendPending(const std::wstring& folder, const Settings& settings) {
       more = true;
       const std::string bytes = wrenfall::ReadWholeFile(dump.dump_path);
       if (bytes.empty()) {
-        LOG_INFO("cannot read ", dump.dump_path, ", kept");
+        LOG_INFO("cannot read ", dump.dump_path, " (or it does not fit in memory), kept");
         all_sent = false;
         continue;
       }
       std::vector<std::pair<std::string, std::string>> fields;
-      if (const auto metadata = crash::ParseMetadataJson(wrenfall::ReadWholeFile(dump.metadata_path))) {
+      if (const auto metadata =
+              crash::ParseMetadataJson(wrenfall::ReadWholeFile(dump.metadata_path, crash::kMaxMetadataBytes))) {
         fields = crash::MetadataFields(*metadata);
       } else {
         LOG_INFO("no readable metadata for ", dump.base, ", sending the dump alone");
@@ -178,7 +181,9 @@ int HandleCrash(const crash::CrashRequest& request, const std::wstring& folder, 
   } else {
     LOG_INFO("no dump for process ", request.process_id, ": ", dump.error);
   }
-  for (const std::wstring& base : wrenfall::PruneCrashFolder(folder, settings.bounds)) {
+  const std::wstring written_base =
+      dump.ok ? dump.dump_path.substr(folder.size() + 1, dump.dump_path.size() - folder.size() - 5) : L"";
+  for (const std::wstring& base : wrenfall::PruneCrashFolder(folder, settings.bounds, written_base)) {
     LOG_INFO("removed old crash ", base, " (folder bounds: ", settings.bounds.max_count, " dumps, ",
              settings.bounds.max_bytes >> 20, " MB)");
   }
@@ -188,7 +193,7 @@ int HandleCrash(const crash::CrashRequest& request, const std::wstring& folder, 
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
+int Run(int argc, wchar_t** argv) {
   std::vector<std::u16string> arguments;
   for (int i = 1; i < argc; ++i) arguments.push_back(to_u16(argv[i]));
   const crash::UploaderArguments parsed = crash::ParseUploaderArguments(arguments);
@@ -198,6 +203,7 @@ int wmain(int argc, wchar_t** argv) {
   if (!parsed.error.empty()) {
     LOG_INFO("refused: ", parsed.error);
     PrintUsage(parsed.error);
+    LogUtils::UninitLog();
     return kBadArguments;
   }
   const Settings settings = ReadSettings();
@@ -206,9 +212,22 @@ int wmain(int argc, wchar_t** argv) {
   if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS && made != ERROR_FILE_EXISTS) {
     LOG_INFO("no crash folder (", folder, ")");
     std::fprintf(stderr, "Wrenfall: no crash folder\n");
+    LogUtils::UninitLog();
     return kNoFolder;
   }
   const int code = parsed.send_pending ? SendPending(folder, settings) : HandleCrash(*parsed.crash, folder, settings);
   LogUtils::UninitLog();
   return code;
+}
+
+int wmain(int argc, wchar_t** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& error) {
+    LOG_INFO("stopped by an error: ", error.what());
+    std::fprintf(stderr, "Wrenfall: stopped by an error: %s\n", error.what());
+  } catch (...) {
+    LOG_INFO("stopped by an unknown error");
+  }
+  return kInternalError;
 }
