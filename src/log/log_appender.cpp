@@ -96,7 +96,7 @@ void LogAppender::WriteQueue() {
 
 int LogAppender::AppendAndFlush(const std::u16string& text, bool force) {
   Append(text);
-  std::lock_guard<std::mutex> write(write_lock_);
+  std::unique_lock<std::mutex> write(write_lock_);
   OpenIfNeeded();
   if (!file_mutex_) return size_;
   const Clock::time_point now = Clock::now();
@@ -114,22 +114,23 @@ int LogAppender::AppendAndFlush(const std::u16string& text, bool force) {
   last_line_ = now;
   if (!file_mutex_->TryLock()) {
     if (!force) {
-      if (burst) RequestLease();
+      if (burst) RequestLease(write);
       return size_;
     }
     file_mutex_->Lock();
   }
   WriteQueue();
   file_mutex_->Unlock();
-  if (burst && !force) RequestLease();
+  if (burst && !force) RequestLease(write);
   return size_;
 }
 
-void LogAppender::RequestLease() {
+void LogAppender::RequestLease(std::unique_lock<std::mutex>& write) {
   if (lease_ms_ <= 0 || stopping_) return;
   // After a full lease, others get their turn before the next one.
   if (Clock::now() - lease_ended_ < std::chrono::milliseconds(lease_ms_ / 4)) return;
   lease_wanted_ = true;
+  lease_tried_ = false;
   if (!lease_thread_.joinable()) {
     try {
       lease_thread_ = std::thread([this] { LeaseLoop(); });
@@ -139,6 +140,10 @@ void LogAppender::RequestLease() {
     }
   }
   lease_signal_.notify_all();
+  // Hand over: the lease thread needs this lock for its try, and a caller that logs in a loop
+  // would otherwise take it again and again first. The wait is for that thread's turn, never
+  // for the file mutex (its try does not wait), and bounded in case the thread cannot run.
+  lease_signal_.wait_for(write, std::chrono::milliseconds(50), [&] { return lease_tried_ || stopping_; });
 }
 
 void LogAppender::LeaseLoop() {
@@ -148,8 +153,10 @@ void LogAppender::LeaseLoop() {
     if (stopping_) return;
     lease_wanted_ = false;
     // Without waiting: if another process writes now, this process's lines take their own turns.
-    if (!file_mutex_ || !file_mutex_->TryLock()) continue;
-    leased_ = true;
+    leased_ = file_mutex_ && file_mutex_->TryLock();
+    lease_tried_ = true;
+    lease_signal_.notify_all();
+    if (!leased_) continue;
     const Clock::time_point start = Clock::now();
     last_write_ = start;
     WriteQueue();

@@ -51,7 +51,9 @@ class LogAppender {
   void OpenIfNeeded();
   // Writes and empties the queue; the caller holds write_lock_ and the file mutex.
   void WriteQueue();
-  void RequestLease();
+  // Asks the lease thread to take the file mutex and waits until it has tried; write holds
+  // write_lock_.
+  void RequestLease(std::unique_lock<std::mutex>& write);
   void LeaseLoop();
 
   ILogSystem& system_;
@@ -75,6 +77,7 @@ class LogAppender {
   const int lease_ms_;
   bool leased_ = false;            // the lease thread holds the file mutex for this process
   bool lease_wanted_ = false;      // lines came in a burst: the lease thread should take it
+  bool lease_tried_ = false;       // the lease thread has tried since the last request
   bool end_lease_ = false;         // a forced flush asks for the mutex to be given back
   bool stopping_ = false;
   Clock::time_point last_line_;    // the last line written without the lease

@@ -436,8 +436,8 @@ TEST(LogLease, ABurstTakesTheMutexOnceAndEveryLineIsWrittenAtOnce) {
     // line took it itself.
     ASSERT_EQ(system.Writes(), i + 2) << i;
   }
-  // A few lines take it themselves until the lease thread has started and got its turn.
-  EXPECT_LT(system.takes, kLines / 4) << "the mutex is leased for the burst, not taken per line";
+  // The line that finds the burst hands over to the lease thread: a few takes at most.
+  EXPECT_LT(system.takes, kLines / 100) << "the mutex is leased for the burst, not taken per line";
   // The lease ends shortly after the burst, and the mutex is free for other processes.
   for (int i = 0; i < 200 && system.Owned(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   EXPECT_FALSE(system.Owned());
