@@ -46,15 +46,20 @@ bool ParseTime(const std::string& text, UtcTime* time) {
   return true;
 }
 
+// The characters a dump's name may hold: nothing that means something to a file system or to
+// an HTTP header.
+bool IsPlainNameChar(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'.' ||
+         c == u'_' || c == u'-';
+}
+
 }  // namespace
 
 std::u16string DumpBaseName(const CrashMetadata& metadata) {
   std::u16string base;
   for (char16_t c : metadata.source) {
     if (base.size() == 64) break;
-    const bool plain = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
-                       c == u'.' || c == u'_' || c == u'-';
-    if (plain) base += c;
+    if (IsPlainNameChar(c)) base += c;
   }
   // A name of dots alone would be a folder reference.
   if (base.find_first_not_of(u'.') == std::u16string::npos) base = u"crash";
@@ -157,12 +162,7 @@ std::optional<CrashMetadata> ParseMetadataJson(std::string_view json) {
 
 bool IsDumpBaseName(const std::u16string& base) {
   if (base.empty() || base.size() > 128 || base.find_first_not_of(u'.') == std::u16string::npos) return false;
-  for (char16_t c : base) {
-    const bool plain = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
-                       c == u'.' || c == u'_' || c == u'-';
-    if (!plain) return false;
-  }
-  return true;
+  return std::all_of(base.begin(), base.end(), IsPlainNameChar);
 }
 
 std::vector<std::u16string> DumpsToRemove(std::vector<StoredDump> dumps, const FolderBounds& bounds,
