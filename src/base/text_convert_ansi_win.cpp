@@ -2,14 +2,31 @@
 #include <windows.h>
 
 #include <climits>
+#include <string_view>
+#include <type_traits>
 
 #include "base/text_convert.h"
 #include "base/text_win.h"
 
 namespace text {
 
+namespace {
+
+// Every ANSI code page agrees with ASCII below 0x80, and most text is ASCII: such text is
+// converted here, without the two calls to the system a conversion otherwise takes.
+template <typename Char>
+bool IsAscii(std::basic_string_view<Char> text) {
+  for (Char c : text) {
+    if (static_cast<std::make_unsigned_t<Char>>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 std::string Utf16ToAnsi(std::u16string_view text) {
-  if (text.empty() || text.size() > INT_MAX) return {};
+  if (IsAscii(text)) return std::string(text.begin(), text.end());
+  if (text.size() > INT_MAX) return {};
   const int in_len = static_cast<int>(text.size());
   // Ask for the size first: a code page such as UTF-8 needs more than two bytes a character.
   const int needed = WideCharToMultiByte(CP_ACP, 0, as_wcstr(text.data()), in_len, nullptr, 0,
@@ -23,7 +40,8 @@ std::string Utf16ToAnsi(std::u16string_view text) {
 }
 
 std::u16string AnsiToUtf16(std::string_view text) {
-  if (text.empty() || text.size() > INT_MAX) return {};
+  if (IsAscii(text)) return std::u16string(text.begin(), text.end());
+  if (text.size() > INT_MAX) return {};
   const int in_len = static_cast<int>(text.size());
   const int needed = MultiByteToWideChar(CP_ACP, 0, text.data(), in_len, nullptr, 0);
   if (needed <= 0) return {};

@@ -57,12 +57,22 @@ LogLine& LogLine::operator<<(const std::wstring& text) {
 #endif
 
 LogLine& LogLine::AppendNumber(long long value) {
-  text_ += text::AsciiToUtf16(std::to_string(value));
-  return *this;
+  if (value < 0) {
+    text_ += u'-';
+    // Negated in unsigned arithmetic, so that the smallest value does not overflow.
+    return AppendNumber(0ull - static_cast<unsigned long long>(value));
+  }
+  return AppendNumber(static_cast<unsigned long long>(value));
 }
 
 LogLine& LogLine::AppendNumber(unsigned long long value) {
-  text_ += text::AsciiToUtf16(std::to_string(value));
+  char16_t digits[20];
+  size_t count = 0;
+  do {
+    digits[count++] = static_cast<char16_t>(u'0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  while (count > 0) text_ += digits[--count];
   return *this;
 }
 

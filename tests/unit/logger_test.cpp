@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
+#include <cstdio>
 #include <mutex>
 #include <thread>
 
@@ -483,6 +485,39 @@ TEST(LogLease, ThreadsInABurstKeepTheirOrderAndAHeldMutexStillHoldsLinesBack) {
   logger.Uninit();  // a forced flush waits for the mutex and writes everything
   EXPECT_EQ(system.SafeLines(kPath).size(), 2001u + 50 + 1);
   EXPECT_EQ(system.foreign_unlocks, 0);
+}
+
+}  // namespace
+
+namespace {
+
+std::u16string Ascii(const std::string& text) { return std::u16string(text.begin(), text.end()); }
+
+// The prefix, the call-site header and numbers are written digit by digit; they must read as the
+// formatted prints they replaced, at every width.
+TEST(LogFormat, DigitsAsTheFormattedPrintWrote) {
+  const uint32_t ids[] = {0, 7, 42, 99999, 100000, 4294967295u};
+  const int fields[] = {0, 1, 9, 10, 59, 99, 100, 999, 1000, 12345};
+  for (uint32_t pid : ids) {
+    for (int field : fields) {
+      const LogUtils::LogTime t{field, field % 32, field % 24, field % 60, field, field};
+      char expected[96];
+      std::snprintf(expected, sizeof expected, "%02d-%02d %02d:%02d:%02d.%03d [%5u][%5u]", t.month, t.day, t.hour,
+                    t.minute, t.second, t.millisecond, pid, pid / 3);
+      EXPECT_EQ(LogUtils::FormatPrefix(t, pid, pid / 3, u""), Ascii(expected));
+    }
+  }
+  EXPECT_EQ(LogUtils::FormatPrefix({-1, 2, 3, 4, 5, 6}, 1, 2, u"web"), u"-1-02 03:04:05.006 [    1][    2][web]");
+  for (int line : {0, 7, 76, 9999, 10000, 2147483647, -5}) {
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "[%4d][main] ", line);
+    EXPECT_EQ(LogUtils::CallSiteHeader("C:\\src\\main.cpp", line), Ascii(expected));
+  }
+  LogLine numbers(u"", "", 1);
+  const std::u16string start = numbers.text();
+  numbers << INT64_MIN << " " << INT64_MAX << " " << UINT64_MAX << " " << 0 << " " << -1 << " " << 'x';
+  EXPECT_EQ(numbers.text().substr(start.size()),
+            u"-9223372036854775808 9223372036854775807 18446744073709551615 0 -1 x");
 }
 
 }  // namespace
