@@ -88,6 +88,17 @@ std::u16string Utf8ToUtf16(std::string_view text) {
   return out;
 }
 
+size_t DecimalDigits(uint64_t value, char16_t* out) {
+  char16_t reversed[kMaxDecimalDigits];
+  size_t count = 0;
+  do {
+    reversed[count++] = static_cast<char16_t>(u'0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  for (size_t i = 0; i < count; ++i) out[i] = reversed[count - 1 - i];
+  return count;
+}
+
 std::u16string AsciiToUtf16(std::string_view text) {
   return std::u16string(text.begin(), text.end());
 }

@@ -2,6 +2,8 @@
 // Conversions between the process's UTF-16 text and the byte encodings used at its edges:
 // UTF-8 (JSON, digests, cipher input) and the system's ANSI code page (the log file).
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,6 +20,11 @@ std::u16string AnsiToUtf16(std::string_view text);
 
 // Blank, tab, line feed, vertical tab, form feed or carriage return.
 inline bool IsAsciiSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+
+// The decimal digits of value, most significant first, into out (room for kMaxDecimalDigits);
+// returns how many. Allocates nothing, so that it serves where the heap may not be trusted.
+inline constexpr size_t kMaxDecimalDigits = 20;
+size_t DecimalDigits(uint64_t value, char16_t* out);
 
 // Widens text known to be ASCII (numbers, fixed texts).
 std::u16string AsciiToUtf16(std::string_view text);

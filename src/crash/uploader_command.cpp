@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "base/text_convert.h"
 #include "webview2/data_directory.h"
 
 namespace crash {
@@ -20,13 +21,9 @@ class FixedWriter {
     for (; *text != '\0'; ++text) Put(static_cast<char16_t>(*text));
   }
   void Unsigned(uint64_t value) {
-    char16_t digits[20];
-    int count = 0;
-    do {
-      digits[count++] = static_cast<char16_t>(u'0' + value % 10);
-      value /= 10;
-    } while (value != 0);
-    while (count > 0) Put(digits[--count]);
+    char16_t digits[text::kMaxDecimalDigits];
+    const size_t count = text::DecimalDigits(value, digits);
+    for (size_t i = 0; i < count; ++i) Put(digits[i]);
   }
   void Signed(int32_t value) {
     if (value < 0) {

@@ -10,14 +10,10 @@ namespace {
 
 // value in decimal, at least width digits wide, padded on the left with pad ("%05u", "%5u").
 void AppendPadded(std::u16string& out, uint32_t value, size_t width, char16_t pad) {
-  char16_t digits[10];
-  size_t count = 0;
-  do {
-    digits[count++] = static_cast<char16_t>(u'0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  for (size_t i = count; i < width; ++i) out += pad;
-  while (count > 0) out += digits[--count];
+  char16_t digits[text::kMaxDecimalDigits];
+  const size_t count = text::DecimalDigits(value, digits);
+  if (count < width) out.append(width - count, pad);
+  out.append(digits, count);
 }
 
 }  // namespace

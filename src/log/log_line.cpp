@@ -66,13 +66,8 @@ LogLine& LogLine::AppendNumber(long long value) {
 }
 
 LogLine& LogLine::AppendNumber(unsigned long long value) {
-  char16_t digits[20];
-  size_t count = 0;
-  do {
-    digits[count++] = static_cast<char16_t>(u'0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  while (count > 0) text_ += digits[--count];
+  char16_t digits[text::kMaxDecimalDigits];
+  text_.append(digits, text::DecimalDigits(value, digits));
   return *this;
 }
 
