@@ -102,27 +102,6 @@ std::string DescribeOptions(ICoreWebView2EnvironmentOptions* options) {
 
 }  // namespace
 
-std::string Utf8(const wchar_t* text) {
-  if (text == nullptr) return "<null>";
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  std::string out(n > 0 ? n - 1 : 0, '\0');
-  if (n > 1) WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
-  return out;
-}
-
-std::wstring Wide(const std::string& text) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring out(n > 0 ? n - 1 : 0, L'\0');
-  if (n > 1) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, out.data(), n);
-  return out;
-}
-
-LPWSTR CoTaskString(const std::wstring& text) {
-  auto* out = static_cast<LPWSTR>(CoTaskMemAlloc((text.size() + 1) * sizeof(wchar_t)));
-  if (out != nullptr) std::wmemcpy(out, text.c_str(), text.size() + 1);
-  return out;
-}
-
 Engine& Engine::Get() {
   static Engine* engine = new Engine();
   return *engine;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "webview2/webview2_abi.h"
+#include "engine_object.h"
 #include "webview2common/posted_objects_win.h"
 
 class EngineWebView;
@@ -44,13 +45,3 @@ class Engine {
   std::mutex lock_;
   std::vector<std::string> calls_;
 };
-
-std::string Utf8(const wchar_t* text);
-std::wstring Wide(const std::string& text);
-LPWSTR CoTaskString(const std::wstring& text);
-// A getter's string out parameter: a CoTaskMemAlloc copy, or E_POINTER for a null out.
-inline HRESULT OutString(const std::wstring& text, LPWSTR* out) {
-  if (out == nullptr) return E_POINTER;
-  *out = CoTaskString(text);
-  return S_OK;
-}

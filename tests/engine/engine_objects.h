@@ -6,36 +6,8 @@
 #include <vector>
 
 #include "engine.h"
-#include "engine_defaults.h"
+#include "engine_values.h"
 #include "webview2common/com_ptr_win.h"
-
-// Reference counting and QueryInterface over the chain of interfaces a default base lists.
-template <typename Default>
-class EngineObject : public Default {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    bool known = IsEqualIID(riid, IID_IUnknown);
-    for (const IID* iid : Default::kIids) known = known || IsEqualIID(riid, *iid);
-    if (!known) return E_NOINTERFACE;
-    *out = static_cast<Default*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG left = InterlockedDecrement(&refs_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
-
- protected:
-  virtual ~EngineObject() = default;
-
- private:
-  LONG refs_ = 1;
-};
 
 class EngineSettings : public EngineObject<DefaultICoreWebView2Settings3> {
  public:

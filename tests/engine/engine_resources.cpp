@@ -12,25 +12,6 @@ std::wstring HostOf(const std::wstring& uri) {
   return uri.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
 }
 
-class EngineCookieList : public EngineObject<DefaultICoreWebView2CookieList> {
- public:
-  explicit EngineCookieList(std::vector<EngineCookieData> cookies) : cookies_(std::move(cookies)) {}
-  HRESULT STDMETHODCALLTYPE get_Count(UINT32* count) override {
-    if (count == nullptr) return E_POINTER;
-    *count = static_cast<UINT32>(cookies_.size());
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetValueAtIndex(UINT32 index, ICoreWebView2Cookie** cookie) override {
-    if (cookie == nullptr) return E_POINTER;
-    if (index >= cookies_.size()) return E_INVALIDARG;
-    *cookie = new EngineCookie(cookies_[index]);
-    return S_OK;
-  }
-
- private:
-  std::vector<EngineCookieData> cookies_;
-};
-
 class EngineHeaders : public EngineObject<DefaultICoreWebView2HttpRequestHeaders> {
  public:
   HRESULT STDMETHODCALLTYPE SetHeader(LPCWSTR name, LPCWSTR value) override {
@@ -56,36 +37,6 @@ class EngineRequest : public EngineObject<DefaultICoreWebView2WebResourceRequest
  private:
   std::wstring uri_;
   ComPtr<EngineHeaders> headers_;
-};
-
-class EngineResponse : public EngineObject<DefaultICoreWebView2WebResourceResponse> {
- public:
-  EngineResponse(IStream* content, int status, std::wstring reason, std::wstring headers)
-      : content_(content), status_(status), reason_(std::move(reason)), headers_(std::move(headers)) {}
-  std::string Describe() const {
-    std::string body;
-    if (content_) {
-      LARGE_INTEGER zero{};
-      content_->Seek(zero, STREAM_SEEK_SET, nullptr);
-      char buffer[4096];
-      ULONG read = 0;
-      while (SUCCEEDED(content_->Read(buffer, sizeof buffer, &read)) && read > 0) body.append(buffer, read);
-    }
-    static const char kHex[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char c : body) {
-      hex += kHex[c >> 4];
-      hex += kHex[c & 15];
-    }
-    return "status=" + std::to_string(status_) + "\nreason=" + Utf8(reason_.c_str()) + "\nheaders=" +
-           Utf8(headers_.c_str()) + "\nbody=" + hex;
-  }
-
- private:
-  ComPtr<IStream> content_;
-  int status_;
-  std::wstring reason_;
-  std::wstring headers_;
 };
 
 class EngineResourceArgs : public EngineObject<DefaultICoreWebView2WebResourceRequestedEventArgs> {

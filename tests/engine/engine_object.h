@@ -1,0 +1,74 @@
+#pragma once
+// What every engine object shares: reference counting and QueryInterface over the interfaces
+// its default base lists, and the text conversions of the interfaces' strings. Used by both
+// engines (the test double and the one that drives a real browser).
+
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+
+#include "engine_defaults.h"
+
+// Reference counting and QueryInterface over the chain of interfaces a default base lists.
+template <typename Default>
+class EngineObject : public Default {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    bool known = IsEqualIID(riid, IID_IUnknown);
+    for (const IID* iid : Default::kIids) known = known || IsEqualIID(riid, *iid);
+    if (!known) return E_NOINTERFACE;
+    *out = static_cast<Default*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const LONG left = InterlockedDecrement(&refs_);
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+  }
+
+ protected:
+  virtual ~EngineObject() = default;
+
+ private:
+  LONG refs_ = 1;
+};
+
+inline std::string Utf8(const wchar_t* text) {
+  if (text == nullptr) return "<null>";
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  std::string out(n > 0 ? n - 1 : 0, '\0');
+  if (n > 1) WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+inline std::wstring Wide(const std::string& text) {
+  const int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+  std::wstring out(n > 0 ? n - 1 : 0, L'\0');
+  if (n > 1) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, out.data(), n);
+  return out;
+}
+
+inline LPWSTR CoTaskString(const std::wstring& text) {
+  auto* out = static_cast<LPWSTR>(CoTaskMemAlloc((text.size() + 1) * sizeof(wchar_t)));
+  if (out != nullptr) std::wmemcpy(out, text.c_str(), text.size() + 1);
+  return out;
+}
+
+// A getter's string out parameter: a CoTaskMemAlloc copy, or E_POINTER for a null out.
+inline HRESULT OutString(const std::wstring& text, LPWSTR* out) {
+  if (out == nullptr) return E_POINTER;
+  *out = CoTaskString(text);
+  return S_OK;
+}
+
+template <typename T, typename U>
+HRESULT OutValue(T* out, U value) {
+  if (out == nullptr) return E_POINTER;
+  *out = static_cast<T>(value);
+  return S_OK;
+}
