@@ -742,6 +742,11 @@ struct ICoreWebView2ExecuteScriptCompletedHandler : public IUnknown {
 };
 template <>
 inline const IID& IidOf<ICoreWebView2ExecuteScriptCompletedHandler>() { return IID_ICoreWebView2ExecuteScriptCompletedHandler; }
+struct ICoreWebView2CapturePreviewCompletedHandler : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode) = 0;  // slot 3
+};
+template <>
+inline const IID& IidOf<ICoreWebView2CapturePreviewCompletedHandler>() { return IID_ICoreWebView2CapturePreviewCompletedHandler; }
 
 using CreateCoreWebView2EnvironmentWithOptionsFn = HRESULT(STDMETHODCALLTYPE*)(
     PCWSTR browserExecutableFolder, PCWSTR userDataFolder,

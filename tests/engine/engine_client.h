@@ -6,9 +6,11 @@
 #include <string>
 
 // One request to the engine inside the host process host_pid; waits for the pipe while the
-// host starts up. "error: no engine pipe" when it never answers.
-inline std::string EngineRequest(DWORD host_pid, const std::string& request, int attempts = 100) {
-  const std::wstring pipe = L"\\\\.\\pipe\\corvane-test-engine-" + std::to_wstring(host_pid);
+// host starts up. "error: no engine pipe" when it never answers. The browser engine serves
+// its own pipe, "corvane-chromium-engine-".
+inline std::string EngineRequest(DWORD host_pid, const std::string& request, int attempts = 100,
+                                 const wchar_t* pipe_prefix = L"corvane-test-engine-") {
+  const std::wstring pipe = L"\\\\.\\pipe\\" + std::wstring(pipe_prefix) + std::to_wstring(host_pid);
   std::string answer(1 << 20, '\0');
   for (int attempt = 0; attempt < attempts; ++attempt) {
     DWORD read = 0;

@@ -97,7 +97,9 @@ void LoopbackServer::Serve() {
     }
     if (answer.delay_ms != 0) Sleep(answer.delay_ms);
     const std::string text = "HTTP/1.1 " + std::to_string(answer.status) + " Answer\r\nContent-Length: " +
-                             std::to_string(answer.body.size()) + "\r\nConnection: close\r\n\r\n" + answer.body;
+                             std::to_string(answer.body.size()) + "\r\n" +
+                             (answer.content_type.empty() ? "" : "Content-Type: " + answer.content_type + "\r\n") +
+                             "Connection: close\r\n\r\n" + answer.body;
     send(client, text.data(), static_cast<int>(text.size()), 0);
     ++served_;
     shutdown(client, SD_SEND);

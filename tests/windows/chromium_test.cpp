@@ -1,0 +1,350 @@
+// The real host driving a real browser: pages from archives, `external`, titles, failed loads,
+// new windows, cookies and screenshots, through the browser engine and a headless Chromium
+// that the test command starts (CORVANE_CHROMIUM names it; without it these tests are skipped).
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <cstdlib>
+
+#include "base/text_convert.h"
+#include "base/text_win.h"
+#include "engine_client.h"
+#include "host_session.h"
+#include "loopback_server.h"
+#include "webview2common/message/ipc_protocol.h"
+
+namespace {
+
+using testwin::HostSession;
+
+std::string Narrow(const std::u16string& text) { return text::Utf16ToUtf8(text); }
+
+// An uncompressed 24-bit BMP of width x height pixels, all of one colour.
+std::string Bitmap(int width, int height, uint8_t r, uint8_t g, uint8_t b) {
+  const int stride = (width * 3 + 3) & ~3;
+  const uint32_t pixels = static_cast<uint32_t>(stride * height);
+  std::string bmp(54 + pixels, '\0');
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) bmp[at + i] = static_cast<char>(v >> (8 * i));
+  };
+  bmp[0] = 'B';
+  bmp[1] = 'M';
+  put32(2, static_cast<uint32_t>(bmp.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, static_cast<uint32_t>(width));
+  put32(22, static_cast<uint32_t>(height));
+  bmp[26] = 1;
+  bmp[28] = 24;
+  put32(34, pixels);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const size_t at = 54 + static_cast<size_t>(y * stride + x * 3);
+      bmp[at] = static_cast<char>(b);
+      bmp[at + 1] = static_cast<char>(g);
+      bmp[at + 2] = static_cast<char>(r);
+    }
+  }
+  return bmp;
+}
+
+// The pixels of an 8-bit RGB or RGBA PNG that is not interlaced; false for anything else.
+struct Image {
+  uint32_t width = 0, height = 0, channels = 0;
+  std::string pixels;  // rows, top first
+  bool Has(uint8_t r, uint8_t g, uint8_t b) const {
+    for (size_t at = 0; at + 2 < pixels.size(); at += channels) {
+      if (static_cast<uint8_t>(pixels[at]) == r && static_cast<uint8_t>(pixels[at + 1]) == g &&
+          static_cast<uint8_t>(pixels[at + 2]) == b) {
+        return true;
+      }
+    }
+    return false;
+  }
+};
+
+bool DecodePng(const std::string& png, Image* image) {
+  auto be32 = [&](size_t at) {
+    return static_cast<uint32_t>(static_cast<uint8_t>(png[at]) << 24 | static_cast<uint8_t>(png[at + 1]) << 16 |
+                                 static_cast<uint8_t>(png[at + 2]) << 8 | static_cast<uint8_t>(png[at + 3]));
+  };
+  if (png.size() < 8 || png.compare(0, 8, "\x89PNG\r\n\x1a\n", 8) != 0) return false;
+  std::string compressed;
+  int depth = 0, type = 0, interlace = 0;
+  for (size_t at = 8; at + 12 <= png.size();) {
+    const uint32_t length = be32(at);
+    if (length > png.size() - at - 12) return false;
+    const std::string kind = png.substr(at + 4, 4);
+    const size_t data = at + 8;
+    if (kind == "IHDR" && length >= 13) {
+      image->width = be32(data);
+      image->height = be32(data + 4);
+      depth = static_cast<uint8_t>(png[data + 8]);
+      type = static_cast<uint8_t>(png[data + 9]);
+      interlace = static_cast<uint8_t>(png[data + 12]);
+    } else if (kind == "IDAT") {
+      compressed.append(png, data, length);
+    } else if (kind == "IEND") {
+      break;
+    }
+    at += 12 + length;
+  }
+  if (depth != 8 || (type != 2 && type != 6) || interlace != 0 || image->width == 0 || image->width > 10000 ||
+      image->height == 0 || image->height > 10000) {
+    return false;
+  }
+  image->channels = type == 6 ? 4 : 3;
+  const size_t stride = image->width * image->channels;
+  std::string raw((stride + 1) * image->height, '\0');
+  uLongf size = static_cast<uLongf>(raw.size());
+  if (uncompress(reinterpret_cast<Bytef*>(raw.data()), &size, reinterpret_cast<const Bytef*>(compressed.data()),
+                 static_cast<uLong>(compressed.size())) != Z_OK ||
+      size != raw.size()) {
+    return false;
+  }
+  image->pixels.assign(stride * image->height, '\0');
+  auto* out = reinterpret_cast<uint8_t*>(image->pixels.data());
+  const auto* in = reinterpret_cast<const uint8_t*>(raw.data());
+  for (size_t y = 0; y < image->height; ++y) {
+    const uint8_t filter = in[y * (stride + 1)];
+    const uint8_t* line = in + y * (stride + 1) + 1;
+    uint8_t* row = out + y * stride;
+    const uint8_t* up = y > 0 ? row - stride : nullptr;
+    for (size_t x = 0; x < stride; ++x) {
+      const int a = x >= image->channels ? row[x - image->channels] : 0;
+      const int b = up != nullptr ? up[x] : 0;
+      const int c = up != nullptr && x >= image->channels ? up[x - image->channels] : 0;
+      int predicted = 0;
+      switch (filter) {
+        case 0: predicted = 0; break;
+        case 1: predicted = a; break;
+        case 2: predicted = b; break;
+        case 3: predicted = (a + b) / 2; break;
+        case 4: {
+          const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+          predicted = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+          break;
+        }
+        default: return false;
+      }
+      row[x] = static_cast<uint8_t>(line[x] + predicted);
+    }
+  }
+  return true;
+}
+
+// The page of the archive: its style sheet and image are relative, its script reports what it
+// sees to the parent through `external` and shows the parent's answer.
+const std::string kIndex = R"(<!doctype html>
+<html><head><title>Archive page</title><link rel="stylesheet" href="css/site.css"></head>
+<body><div id="box">Corvane</div><img id="logo" src="img/logo.bmp"><p id="answer">waiting</p>
+<script>
+external.RegisterFunction(function (a, b) { return a + '+' + b; }, 'add');
+window.addEventListener('load', function () {
+  var color = getComputedStyle(document.getElementById('box')).backgroundColor;
+  var width = String(document.getElementById('logo').naturalWidth);
+  var sealed = external.CallBuiltinSync('encry_with_key', JSON.stringify({data: '12345678', key: 'k'}));
+  var opened = external.CallBuiltinSync('decry_with_key', JSON.stringify({data: sealed, key: 'k'}));
+  external.Execute('pageReady', function (answer) {
+    document.getElementById('answer').textContent = answer;
+    document.title = 'Answered: ' + answer;
+    return 'shown ' + answer;
+  }, color, width, opened);
+});
+</script></body></html>)";
+const std::string kCss =
+    "body { margin: 0; background: #ffffff; }\n"
+    "#box { background-color: #1a7f3c; color: #ffffff; width: 240px; height: 90px; }\n";
+
+class Chromium : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (testwin::EnvironmentText(L"CORVANE_CHROMIUM").empty()) {
+      GTEST_SKIP() << "no browser to drive: CORVANE_CHROMIUM is not set (the test command starts Chromium "
+                      "and sets it where Chromium can be installed)";
+    }
+    const std::wstring host = ProgramFolder() + L"\\..\\chromium-engine\\Corvane.exe";
+    ASSERT_NE(GetFileAttributesW(host.c_str()), INVALID_FILE_ATTRIBUTES) << "the browser engine's folder is not built";
+    saved_host_ = testwin::EnvironmentText(L"CORVANE_TEST_HOST");
+    SetEnvironmentVariableW(L"CORVANE_TEST_HOST", host.c_str());
+    folder_ = testwin::MakeTempFolder(L"chromium");
+    // The host serves archive entries with the content types the registry names, as Windows
+    // has them; a fresh Wine prefix may lack some.
+    for (const auto& known : {std::pair<const wchar_t*, const wchar_t*>{L".html", L"text/html"},
+                              {L".css", L"text/css"}, {L".bmp", L"image/bmp"}}) {
+      wchar_t value[MAX_PATH] = {};
+      DWORD bytes = sizeof(value);
+      if (RegGetValueW(HKEY_CLASSES_ROOT, known.first, L"Content Type", RRF_RT_REG_SZ, nullptr, value, &bytes) != ERROR_SUCCESS) {
+        RegSetKeyValueW(HKEY_CLASSES_ROOT, known.first, L"Content Type", REG_SZ, known.second,
+                        static_cast<DWORD>((wcslen(known.second) + 1) * sizeof(wchar_t)));
+      }
+    }
+  }
+  void TearDown() override {
+    if (folder_.empty()) return;
+    SetEnvironmentVariableW(L"CORVANE_TEST_HOST", saved_host_.empty() ? nullptr : saved_host_.c_str());
+    testwin::RemoveTree(folder_);
+  }
+
+  // Starts the host with its main window (256) at url; false unless event 1 came.
+  bool Open(HostSession& host, const std::u16string& url) {
+    corvane::HostWindowSettings main = host.MainSettings(256);
+    main.url = url;
+    if (!host.StartWith(main)) return false;
+    if (!host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; }, 20000)) return false;
+    view_ = std::to_string(host.events.Of(IPC::kEvtCreated)[0].number);
+    return true;
+  }
+
+  std::string Browser(const HostSession& host, const std::string& request) const {
+    return EngineRequest(host.link.host_process_id(), request, 100, L"corvane-chromium-engine-");
+  }
+
+  // The packed archive of the page above, and its compound address.
+  std::u16string PackedPage() {
+    const std::wstring app = folder_ + L"\\app";
+    CreateDirectoryW(app.c_str(), nullptr);
+    CreateDirectoryW((app + L"\\css").c_str(), nullptr);
+    CreateDirectoryW((app + L"\\img").c_str(), nullptr);
+    testwin::WriteFileBytes(app + L"\\index.html", kIndex);
+    testwin::WriteFileBytes(app + L"\\css\\site.css", kCss);
+    testwin::WriteFileBytes(app + L"\\img\\logo.bmp", Bitmap(7, 5, 0xd0, 0x20, 0x20));
+    const std::wstring archive = folder_ + L"\\app.dat";
+    testwin::ChildProcess packer;
+    if (!packer.Start(ProgramFolder() + L"\\archive_packer.exe", L"pack \"" + app + L"\" pagekey \"" + archive + L"\"") ||
+        packer.Wait(30000) != 0) {
+      return u"";
+    }
+    return u"zip://pagekey|" + to_u16(archive.c_str()) + u"|/index.html";
+  }
+
+  std::wstring folder_;
+  std::wstring saved_host_;
+  std::string view_;
+};
+
+TEST_F(Chromium, ArchivePageRunsWithItsStyleImageAndExternal) {
+  HostSession host;
+  const std::u16string page = PackedPage();
+  ASSERT_FALSE(page.empty());
+  ASSERT_TRUE(Open(host, page));
+
+  // Script saw the style sheet applied and the image decoded, and a built-in answered it.
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtPageCall) == 1; }, 20000))
+      << "loads failed: " << host.events.Count(IPC::kEvtLoadFailed);
+  const testwin::RecordedEvent call = host.events.Of(IPC::kEvtPageCall)[0];
+  ASSERT_EQ(call.texts.size(), 5u);
+  EXPECT_EQ(call.texts[0], u"pageReady");
+  EXPECT_EQ(call.texts[2], u"rgb(26, 127, 60)") << "the computed style of #box";
+  EXPECT_EQ(call.texts[3], u"7") << "the image's natural width";
+  EXPECT_EQ(call.texts[4], u"12345678") << "encrypted and decrypted by the built-ins";
+  EXPECT_EQ(host.events.Count(IPC::kEvtLoadFailed), 0u);
+
+  // The parent's answer reaches the page's callback, whose value comes back as event 11,
+  // and the title the callback sets comes as event 7.
+  corvane::PageCall answer{call.number, call.texts[0], call.texts[1], {}};
+  ASSERT_TRUE(host.link.AnswerPageCall(256, answer, {u"hello"}));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtPageCallResult) == 1; }));
+  EXPECT_EQ(host.events.Of(IPC::kEvtPageCallResult)[0].number, call.number);
+  EXPECT_EQ(host.events.Of(IPC::kEvtPageCallResult)[0].texts, std::vector<std::u16string>{u"shown hello"});
+  ASSERT_TRUE(host.WaitFor([&] {
+    for (const auto& title : host.events.Of(IPC::kEvtTitleChanged)) {
+      if (title.texts[0] == u"Answered: hello") return true;
+    }
+    return false;
+  })) << "no event 7 with the title set by script";
+
+  // The parent calls the function the page registered.
+  ASSERT_TRUE(host.link.CallPageFunction(256, 77, u"add", {u"1", u"2"}));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtPageCallResult) == 2; }));
+  const testwin::RecordedEvent added = host.events.Of(IPC::kEvtPageCallResult)[1];
+  EXPECT_EQ(added.number, 77);
+  EXPECT_EQ(added.status, IPC::kCallDone);
+  EXPECT_EQ(added.texts, std::vector<std::u16string>{u"1+2"});
+
+  // What the page shows: its box in the style sheet's colour.
+  EXPECT_EQ(Browser(host, "evaluate\t" + view_ + "\tdocument.getElementById('answer').textContent"), "\"hello\"");
+  const std::wstring shot = folder_ + L"\\page.png";
+  ASSERT_EQ(Browser(host, "screenshot\t" + view_ + "\t" + Narrow(to_u16(shot.c_str()))), "ok");
+  const std::string png = testwin::ReadFileBytes(shot);
+  Image image;
+  ASSERT_TRUE(DecodePng(png, &image)) << png.size() << " bytes";
+  EXPECT_TRUE(image.Has(0x1a, 0x7f, 0x3c)) << "the box's colour is not in the screenshot";
+  EXPECT_TRUE(image.Has(0xd0, 0x20, 0x20)) << "the image's colour is not in the screenshot";
+}
+
+TEST_F(Chromium, TitleFailedLoadAndNewWindow) {
+  testwin::LoopbackServer server([](const testwin::HttpRequest& request) {
+    testwin::HttpAnswer answer;
+    answer.content_type = "text/html; charset=utf-8";
+    if (request.target == "/opener") {
+      answer.body = "<title>Opener</title><script>document.title = 'Set by script';"
+                    "window.open('https://popup.invalid/child?x=1');</script>";
+    } else {
+      answer.status = 404;
+    }
+    return answer;
+  });
+  HostSession host;
+  ASSERT_TRUE(Open(host, server.Url("/opener")));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtNewWindow) == 1; }, 20000));
+  EXPECT_EQ(host.events.Of(IPC::kEvtNewWindow)[0].texts[0], u"https://popup.invalid/child?x=1");
+  ASSERT_TRUE(host.WaitFor([&] {
+    for (const auto& title : host.events.Of(IPC::kEvtTitleChanged)) {
+      if (title.texts[0] == u"Set by script") return true;
+    }
+    return false;
+  }));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtPageLoaded) >= 1; }));
+  EXPECT_EQ(host.events.Count(IPC::kEvtLoadFailed), 0u);
+
+  // A port nothing listens on: the connection is refused.
+  SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  int length = sizeof address;
+  ASSERT_EQ(bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+  closesocket(probe);
+  const std::string closed = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
+  ASSERT_TRUE(host.link.Navigate(256, std::u16string(closed.begin(), closed.end())));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtLoadFailed) == 1; }, 20000));
+  const testwin::RecordedEvent failed = host.events.Of(IPC::kEvtLoadFailed)[0];
+  EXPECT_EQ(Narrow(failed.texts[0]), closed);
+  EXPECT_EQ(failed.texts[1], u"@StatusCode=12") << "COREWEBVIEW2_WEB_ERROR_STATUS_CANNOT_CONNECT";
+}
+
+TEST_F(Chromium, CookiesOfTheParentAndOfThePage) {
+  testwin::LoopbackServer server([](const testwin::HttpRequest& request) {
+    testwin::HttpAnswer answer;
+    answer.content_type = "text/html; charset=utf-8";
+    if (request.target == "/page") {
+      answer.body = "<script>document.cookie = 'fromPage=yes; path=/';"
+                    "external.Execute('cookies', function () {}, document.cookie);</script>";
+    } else {
+      answer.body = "<title>blank</title>";
+    }
+    return answer;
+  });
+  HostSession host;
+  ASSERT_TRUE(Open(host, server.Url("/blank")));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtPageLoaded) >= 1; }, 20000));
+
+  ASSERT_TRUE(host.link.SetCookie(256, server.Url("/"), u"fromParent=1"));
+  ASSERT_TRUE(host.link.Navigate(256, server.Url("/page")));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtPageCall) == 1; }, 20000));
+  const std::string seen = Narrow(host.events.Of(IPC::kEvtPageCall)[0].texts.back());
+  EXPECT_NE(seen.find("fromParent=1"), std::string::npos) << seen;
+  EXPECT_NE(seen.find("fromPage=yes"), std::string::npos) << seen;
+
+  ASSERT_TRUE(host.link.GetCookies(256, server.Url("/"), false));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCookieList) == 1; }));
+  const std::string listing = Narrow(host.events.Of(IPC::kEvtCookieList)[0].texts[1]);
+  EXPECT_NE(listing.find("\"Name\": \"fromPage\", \"Value\": \"yes\""), std::string::npos) << listing;
+  EXPECT_NE(listing.find("\"Name\": \"fromParent\", \"Value\": \"1\""), std::string::npos) << listing;
+}
+
+}  // namespace
