@@ -61,3 +61,38 @@ fresh_wine_prefix() {
   WINEPREFIX="$1" xvfb-run -a sh -c '"$1" wineboot -i >/dev/null 2>&1; wineserver -w' _ \
     "$(wine_loader x64)"
 }
+
+# A headless Chromium on the loopback address for the browser engine, with a profile of its
+# own under the given folder: sets CORVANE_CHROMIUM (host:port) and chromium_pid, or says why
+# there is none and returns non-zero. Popups are allowed because the host, not the browser,
+# decides what a page's new window becomes.
+start_chromium() {
+  local profile=$1/chromium-profile port_file i
+  command -v chromium >/dev/null 2>&1 || { echo "Chromium is not installed"; return 1; }
+  rm -rf "$profile"
+  mkdir -p "$profile"
+  port_file=$profile/DevToolsActivePort
+  chromium --headless=new --no-sandbox --disable-gpu --disable-dev-shm-usage \
+    --disable-popup-blocking --no-first-run --no-default-browser-check --mute-audio \
+    --remote-debugging-address=127.0.0.1 --remote-debugging-port=0 \
+    --user-data-dir="$profile" about:blank >"$1/chromium.log" 2>&1 &
+  chromium_pid=$!
+  for i in $(seq 1 300); do
+    if [ -s "$port_file" ] && [ "$(wc -l <"$port_file")" -ge 1 ]; then
+      export CORVANE_CHROMIUM=127.0.0.1:$(head -n 1 "$port_file")
+      return 0
+    fi
+    kill -0 "$chromium_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  echo "Chromium did not open its debugging port; see $1/chromium.log"
+  kill "$chromium_pid" 2>/dev/null
+  return 1
+}
+
+stop_chromium() {
+  [ -n "${chromium_pid:-}" ] || return 0
+  kill "$chromium_pid" 2>/dev/null
+  wait "$chromium_pid" 2>/dev/null
+  chromium_pid=
+}

@@ -19,3 +19,23 @@ export WINEPREFIX=$build/wineprefix-demo
 [ -f "$WINEPREFIX/system.reg" ] || fresh_wine_prefix "$WINEPREFIX"
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '"$1" "$2"; rc=$?; wineserver -k; exit $rc' _ \
   "$(wine_loader "$arch")" "$(windows_bin "$arch")/demo_parent.exe"
+
+# The same host over a real browser: the browser engine drives a headless Chromium (installed
+# with the rest where the machine can install it). The demo page is packed into an enciphered
+# archive with the packer, calls the parent and two built-ins, and its screenshot is saved.
+out=$build/demo
+mkdir -p "$out"
+windows_path() { local p="Z:$1"; echo "${p//\//\\}"; }
+if start_chromium "$out"; then
+  trap stop_chromium EXIT
+  echo "== demo: the host over the browser engine, driving $(chromium --version 2>/dev/null)"
+  rm -f "$out/demo-page.png"
+  xvfb-run -a -s "-screen 0 1280x1024x24" bash -c \
+    '"$1" "$2" pack "$3" demo-key "$4" && "$1" "$5" --browser "$4" demo-key "$6"; rc=$?; wineserver -k; exit $rc' _ \
+    "$(wine_loader "$arch")" "$(windows_bin "$arch")/archive_packer.exe" \
+    "$(windows_path "$root/tools/demo_parent/page")" "$(windows_path "$out/demo-page.dat")" \
+    "$(windows_bin "$arch")/demo_parent.exe" "$(windows_path "$out/demo-page.png")"
+  echo "the page as the browser showed it: $out/demo-page.png"
+else
+  echo "== demo: no run over the browser engine (the line above says why)"
+fi

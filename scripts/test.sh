@@ -77,6 +77,13 @@ done
 
 export WINEPREFIX=$build/wineprefix-test
 fresh_wine_prefix "$WINEPREFIX"
+# The browser engine's tests drive a real Chromium; without one they are skipped and say why.
+if start_chromium "$results"; then
+  echo "browser engine tests: run against $(chromium --version 2>/dev/null) at $CORVANE_CHROMIUM"
+else
+  echo "browser engine tests: skipped (the line above says why)"
+fi
+trap stop_chromium EXIT
 # One X server and one Wine server for the whole run; the programs run from the results folder
 # so that their reports land there.
 (cd "$results" && xvfb-run -a -s "-screen 0 1280x1024x24" "$root/scripts/windows-tests.sh" "${runs[@]}")

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -28,7 +29,11 @@ bool ParseJson(const std::string& text, Json::Value* value) {
   Json::CharReaderBuilder builder;
   const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
   std::string errors;
-  return reader->parse(text.data(), text.data() + text.size(), value, &errors);
+  try {
+    return reader->parse(text.data(), text.data() + text.size(), value, &errors);
+  } catch (const std::exception&) {
+    return false;  // deeper than the reader goes
+  }
 }
 
 std::string WriteJson(const Json::Value& value) {

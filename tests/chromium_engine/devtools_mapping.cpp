@@ -1,6 +1,7 @@
 #include "devtools_mapping.h"
 
 #include <cmath>
+#include <exception>
 #include <limits>
 #include <memory>
 
@@ -314,7 +315,13 @@ std::optional<HostCall> ParseHostCall(std::string_view body, std::string* error)
   const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
   Json::Value root;
   std::string errors;
-  if (!reader->parse(body.data(), body.data() + body.size(), &root, &errors) || !root.isObject()) {
+  bool parsed = false;
+  try {
+    parsed = reader->parse(body.data(), body.data() + body.size(), &root, &errors);
+  } catch (const std::exception&) {
+    parsed = false;  // nested deeper than any call needs
+  }
+  if (!parsed || !root.isObject()) {
     *error = "not a host call";
     return std::nullopt;
   }

@@ -10,7 +10,7 @@
 
 #include "base/text_convert.h"
 #include "base/text_win.h"
-#include "engine_client.h"
+#include "chromium_client.h"
 #include "host_session.h"
 #include "loopback_server.h"
 #include "webview2common/message/ipc_protocol.h"
@@ -170,17 +170,7 @@ class Chromium : public testing::Test {
     saved_host_ = testwin::EnvironmentText(L"CORVANE_TEST_HOST");
     SetEnvironmentVariableW(L"CORVANE_TEST_HOST", host.c_str());
     folder_ = testwin::MakeTempFolder(L"chromium");
-    // The host serves archive entries with the content types the registry names, as Windows
-    // has them; a fresh Wine prefix may lack some.
-    for (const auto& known : {std::pair<const wchar_t*, const wchar_t*>{L".html", L"text/html"},
-                              {L".css", L"text/css"}, {L".bmp", L"image/bmp"}}) {
-      wchar_t value[MAX_PATH] = {};
-      DWORD bytes = sizeof(value);
-      if (RegGetValueW(HKEY_CLASSES_ROOT, known.first, L"Content Type", RRF_RT_REG_SZ, nullptr, value, &bytes) != ERROR_SUCCESS) {
-        RegSetKeyValueW(HKEY_CLASSES_ROOT, known.first, L"Content Type", REG_SZ, known.second,
-                        static_cast<DWORD>((wcslen(known.second) + 1) * sizeof(wchar_t)));
-      }
-    }
+    EnsureWebContentTypes();
   }
   void TearDown() override {
     if (folder_.empty()) return;
@@ -199,7 +189,7 @@ class Chromium : public testing::Test {
   }
 
   std::string Browser(const HostSession& host, const std::string& request) const {
-    return EngineRequest(host.link.host_process_id(), request, 100, L"corvane-chromium-engine-");
+    return ChromiumEngineRequest(host.link.host_process_id(), request);
   }
 
   // The packed archive of the page above, and its compound address.

@@ -1,5 +1,7 @@
 // The demo parent: starts the host, drives a second browser window through the parent library
-// and prints every event it receives.
+// and prints every event it receives. With --browser it runs the host over the browser engine
+// instead: a real page from an enciphered archive calls the parent and two built-ins, and its
+// screenshot is saved.
 #include <windows.h>
 
 #include <cstdio>
@@ -10,7 +12,7 @@
 #include "base/text_convert.h"
 #include "base/text_win.h"
 #include "corvane_parent.h"
-#include "engine_client.h"
+#include "chromium_client.h"
 #include "webview2common/program_path_win.h"
 #include "webview2common/window_handle_win.h"
 
@@ -132,9 +134,56 @@ void PrintLog(const std::wstring& path) {
   std::fwrite(bytes.data(), 1, bytes.size(), stdout);
 }
 
+// The page of an archive in a real browser: what it calls and shows, and its screenshot.
+int BrowserDemo(HWND parent, const std::wstring& archive, const std::wstring& key, const std::wstring& png,
+                const std::wstring& log) {
+  EnsureWebContentTypes();
+  PrintingEvents events;
+  corvane::ParentLink link(&events);
+  const std::u16string channel = u"demo-" + to_u16(std::to_wstring(GetCurrentProcessId()).c_str());
+  if (!link.Open(channel)) {
+    Say("could not open channel %s", Utf8(channel).c_str());
+    return 1;
+  }
+  corvane::HostWindowSettings main;
+  main.window_id = 256;
+  main.parent_window = WindowHandleValue(parent);
+  main.rect = corvane::HostRect{0, 0, 800, 600};
+  main.title = u"main";
+  main.url = u"zip://" + to_u16(key.c_str()) + u"|" + to_u16(archive.c_str()) + u"|/index.html";
+  const std::wstring host = ProgramFolder() + L"\\..\\chromium-engine\\Corvane.exe";
+  Say("the host over the browser engine (%s), main window at %s", Utf8(host).c_str(), Utf8(*main.url).c_str());
+  if (!link.StartHost(host, main)) {
+    Say("could not start %s", Utf8(host).c_str());
+    return 1;
+  }
+  link.PumpUntil([&] { return !events.page_calls.empty(); }, 30000);
+  bool ok = !events.page_calls.empty();
+  if (!ok) {
+    Say("the page never called the parent");
+  } else {
+    Say("command 7: the parent answers getUser with (\"Alice\", \"30\")");
+    link.AnswerPageCall(256, events.page_calls[0], {u"Alice", u"30"});
+    link.PumpUntil([&] { return events.results >= 1; }, 10000);
+    const std::string view = std::to_string(events.ready);
+    const std::string shown = ChromiumEngineRequest(
+        link.host_process_id(),
+        "evaluate\t" + view + "\tArray.from(document.querySelectorAll('tr')).map(r => r.innerText.replace('\\t', ': ')).join('\\n')");
+    Say("what the page shows:\n%s", shown.c_str());
+    const std::string saved = ChromiumEngineRequest(link.host_process_id(), "screenshot\t" + view + "\t" + Utf8(png));
+    ok = saved == "ok";
+    Say(ok ? "screenshot of the page: %s" : "no screenshot of the page (%s)", ok ? Utf8(png).c_str() : saved.c_str());
+  }
+  Say("command 5: close the main window");
+  link.Close(256);
+  link.PumpUntil([&] { return events.exited; }, 10000);
+  PrintLog(log);
+  return ok && events.exited ? 0 : 1;
+}
+
 }  // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
   const std::wstring log = PrepareLog();
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
@@ -145,6 +194,16 @@ int wmain() {
   RegisterClassExW(&wc);
   HWND parent = CreateWindowExW(0, wc.lpszClassName, L"Corvane demo", WS_OVERLAPPEDWINDOW, 0, 0,
                                 1024, 768, nullptr, nullptr, wc.hInstance, nullptr);
+
+  if (argc == 5 && std::wstring(argv[1]) == L"--browser") {
+    const int code = BrowserDemo(parent, argv[2], argv[3], argv[4], log);
+    DestroyWindow(parent);
+    return code;
+  }
+  if (argc != 1) {
+    Say("usage: demo_parent [--browser <archive> <key> <screenshot.png>]");
+    return 2;
+  }
 
   PrintingEvents events;
   corvane::ParentLink link(&events);
