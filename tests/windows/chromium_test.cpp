@@ -3,6 +3,7 @@
 // that the test command starts (CORVANE_CHROMIUM names it; without it these tests are skipped).
 #include <gtest/gtest.h>
 
+#include <oaidl.h>
 #include <zlib.h>
 
 #include <cstdint>
@@ -13,6 +14,8 @@
 #include "chromium_client.h"
 #include "host_session.h"
 #include "loopback_server.h"
+#include "webview2/webview2_abi.h"
+#include "webview2common/com_ptr_win.h"
 #include "webview2common/message/ipc_protocol.h"
 
 namespace {
@@ -335,6 +338,149 @@ TEST_F(Chromium, CookiesOfTheParentAndOfThePage) {
   const std::string listing = Narrow(host.events.Of(IPC::kEvtCookieList)[0].texts[1]);
   EXPECT_NE(listing.find("\"Name\": \"fromPage\", \"Value\": \"yes\""), std::string::npos) << listing;
   EXPECT_NE(listing.find("\"Name\": \"fromParent\", \"Value\": \"1\""), std::string::npos) << listing;
+}
+
+}  // namespace
+
+namespace {
+
+// A host object of the test's own, for the engine loaded into the test without the host.
+// callBack(f) calls the page function f at once, while the page still waits for callBack's
+// answer; keep(f) keeps f for later; echo(x) answers "echo:" + x.
+class ProbeObject : public IDispatch {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDispatch)) return E_NOINTERFACE;
+    *out = this;
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() override { return --refs_; }  // lives on the test's stack
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { *count = 0; return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override {
+    const std::wstring name = names[0];
+    *ids = name == L"callBack" ? 1 : name == L"keep" ? 2 : name == L"echo" ? 3 : DISPID_UNKNOWN;
+    return *ids == DISPID_UNKNOWN ? DISP_E_UNKNOWNNAME : S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                                   UINT*) override {
+    if (params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
+    VARIANT& argument = params->rgvarg[0];
+    if (id == 3 && argument.vt == VT_BSTR) {
+      result->vt = VT_BSTR;
+      result->bstrVal = SysAllocString((L"echo:" + std::wstring(argument.bstrVal)).c_str());
+      return S_OK;
+    }
+    if (argument.vt != VT_DISPATCH) return DISP_E_TYPEMISMATCH;
+    if (id == 2) {
+      kept = ComPtr<IDispatch>(argument.pdispVal);
+      return S_OK;
+    }
+    DISPPARAMS none{};
+    VARIANT inner;
+    VariantInit(&inner);
+    EXCEPINFO exception{};
+    const ULONGLONG start = GetTickCount64();
+    callback_result = argument.pdispVal->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_METHOD, &none, &inner, &exception, nullptr);
+    callback_ms = GetTickCount64() - start;
+    callback_error = exception.bstrDescription != nullptr ? Narrow(to_u16(exception.bstrDescription)) : "";
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrSource);
+    VariantClear(&inner);
+    result->vt = VT_BSTR;
+    result->bstrVal = SysAllocString(L"answered");
+    return S_OK;
+  }
+
+  HRESULT callback_result = S_OK;
+  ULONGLONG callback_ms = 0;
+  std::string callback_error;
+  ComPtr<IDispatch> kept;
+
+ private:
+  ULONG refs_ = 1;
+};
+
+using CreateEnvironment = HRESULT(STDMETHODCALLTYPE*)(PCWSTR, PCWSTR, ICoreWebView2EnvironmentOptions*,
+                                                      ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*);
+
+// A page function called back while its page waits for the host must fail at once (the page
+// cannot run it until it has the host's answer); one called later may itself call the host.
+TEST_F(Chromium, CallsBackIntoAWaitingPageFailAndNestedCallsWork) {
+  HMODULE engine = LoadLibraryW((ProgramFolder() + L"\\..\\chromium-engine\\WebView2Loader.dll").c_str());
+  ASSERT_NE(engine, nullptr);
+  auto create = reinterpret_cast<CreateEnvironment>(GetProcAddress(engine, "CreateCoreWebView2EnvironmentWithOptions"));
+  ASSERT_NE(create, nullptr);
+  HWND window = CreateWindowExW(0, L"STATIC", L"page", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
+
+  ComPtr<ICoreWebView2Environment> environment;
+  ASSERT_EQ(create(nullptr, nullptr, nullptr,
+                   MakeCallback<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler, HRESULT, ICoreWebView2Environment*>(
+                       [&](HRESULT, ICoreWebView2Environment* made) {
+                         environment = ComPtr<ICoreWebView2Environment>(made);
+                         return S_OK;
+                       }).get()),
+            S_OK);
+  ASSERT_TRUE(corvane::ParentLink::PumpUntil([&] { return environment.get() != nullptr; }, 10000));
+  ComPtr<ICoreWebView2Controller> controller;
+  ASSERT_EQ(environment->CreateCoreWebView2Controller(
+                window, MakeCallback<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler, HRESULT, ICoreWebView2Controller*>(
+                            [&](HRESULT, ICoreWebView2Controller* made) {
+                              controller = ComPtr<ICoreWebView2Controller>(made);
+                              return S_OK;
+                            }).get()),
+            S_OK);
+  ASSERT_TRUE(corvane::ParentLink::PumpUntil([&] { return controller.get() != nullptr; }, 10000));
+  ComPtr<ICoreWebView2> webview;
+  ASSERT_EQ(controller->get_CoreWebView2(webview.Put()), S_OK);
+
+  ProbeObject probe;
+  VARIANT object;
+  object.vt = VT_DISPATCH;
+  object.pdispVal = &probe;
+  ASSERT_EQ(webview->AddHostObjectToScript(L"probe", &object), S_OK);
+  bool loaded = false;
+  EventRegistrationToken token{};
+  webview->add_NavigationCompleted(
+      MakeCallback<ICoreWebView2NavigationCompletedEventHandler, ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs*>(
+          [&](ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs*) {
+            loaded = true;
+            return S_OK;
+          }).get(),
+      &token);
+  ASSERT_EQ(webview->Navigate(L"data:text/html,<script>var probe = chrome.webview.hostObjects.sync.probe;"
+                              L"document.title = probe.callBack(function () { return 'ran'; });"
+                              L"probe.keep(function (x) { return probe.echo(x) + '!'; });</script>"),
+            S_OK);
+  ASSERT_TRUE(corvane::ParentLink::PumpUntil([&] { return loaded && probe.kept.get() != nullptr; }, 15000));
+  EXPECT_EQ(probe.callback_result, DISP_E_EXCEPTION);
+  EXPECT_LT(probe.callback_ms, 2000u) << "failed at once, not after a timeout";
+  EXPECT_NE(probe.callback_error.find("waiting for the host"), std::string::npos) << probe.callback_error;
+
+  // Later, the kept function runs and calls the host from inside: the engine serves that call
+  // while it waits for the function's value.
+  VARIANT argument;
+  argument.vt = VT_BSTR;
+  argument.bstrVal = SysAllocString(L"x");
+  DISPPARAMS params{&argument, nullptr, 1, 0};
+  VARIANT value;
+  VariantInit(&value);
+  ASSERT_EQ(probe.kept->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_METHOD, &params, &value, nullptr, nullptr), S_OK);
+  ASSERT_EQ(value.vt, VT_BSTR);
+  EXPECT_EQ(std::wstring(value.bstrVal), L"echo:x!");
+  VariantClear(&value);
+  VariantClear(&argument);
+
+  probe.kept.Reset();
+  controller->Close();
+  webview.Reset();
+  controller.Reset();
+  environment.Reset();
+  DestroyWindow(window);
 }
 
 }  // namespace
