@@ -898,6 +898,19 @@ void ChromiumWebView::OnEvent(const std::string& method, const Json::Value& para
     const int status = failure == frame_failures_.end() ? 0 : failure->second;
     if (failure != frame_failures_.end()) frame_failures_.erase(failure);
     RaiseNavigationCompleted(true, status == 0, status);
+  } else if (method == "Page.frameStartedNavigating") {
+    // Addresses the browser loads without a request (data:, about:, blob:) are never held at
+    // the request stage; their NavigationStarting is raised here.
+    const std::string url = params["url"].asString();
+    if (params["frameId"].asString() != target_ || devtools::LoadsWithARequest(url)) return;
+    bool cancel = false;
+    load_failed_ = false;
+    load_status_ = 0;
+    RaiseNavigationStarting(url, &cancel);
+    if (cancel && !closed_) {
+      Link().Send("Page.stopLoading", Object(), session_);
+      RaiseNavigationCompleted(false, false, devtools::WebErrorStatusOf("", true));
+    }
   } else if (method == "Page.windowOpen") {
     auto* raw = new NewWindowArgs(Wide(params["url"].asString()));
     auto args = ComPtr<ICoreWebView2NewWindowRequestedEventArgs>::Attach(raw);

@@ -182,6 +182,14 @@ std::string NavigableUrl(std::string_view uri) {
   return url;
 }
 
+bool LoadsWithARequest(std::string_view url) {
+  const size_t colon = url.find(':');
+  if (colon == std::string_view::npos) return false;
+  std::string scheme(url.substr(0, colon));
+  for (char& c : scheme) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  return scheme != "data" && scheme != "about" && scheme != "blob" && scheme != "javascript" && !scheme.empty();
+}
+
 bool WildcardMatch(std::string_view pattern, std::string_view text) {
   // Greedy matching with one backtracking point: linear in practice, never exponential.
   size_t p = 0, t = 0, star = std::string_view::npos, resume = 0;

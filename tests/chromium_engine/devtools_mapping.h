@@ -30,6 +30,10 @@ int WebErrorStatusOf(std::string_view error_text, bool canceled);
 // with its reserved characters escaped, as WebView2 does; anything else is kept.
 std::string NavigableUrl(std::string_view uri);
 
+// Whether the browser loads this address through a request that can be intercepted (http,
+// https, file, and the like); data:, about:, blob: and javascript: addresses are not.
+bool LoadsWithARequest(std::string_view url);
+
 // Whether text matches a WebView2 resource filter: '*' matches any run of characters
 // (including none), every other character itself, case-sensitively.
 bool WildcardMatch(std::string_view pattern, std::string_view text);

@@ -55,6 +55,15 @@ TEST(DevToolsMapping, WindowsPathsBecomeFileUrls) {
   }
 }
 
+TEST(DevToolsMapping, AddressesLoadedWithoutARequest) {
+  for (const char* url : {"https://a/", "HTTP://a/", "file:///C:/a.html", "ftp://x/"}) {
+    EXPECT_TRUE(devtools::LoadsWithARequest(url)) << url;
+  }
+  for (const char* url : {"data:text/html,x", "DATA:,", "about:blank", "blob:https://a/1", "javascript:void(0)", ":x", "no-scheme"}) {
+    EXPECT_FALSE(devtools::LoadsWithARequest(url)) << url;
+  }
+}
+
 TEST(DevToolsMapping, WildcardFilters) {
   EXPECT_TRUE(devtools::WildcardMatch("*", ""));
   EXPECT_TRUE(devtools::WildcardMatch("*", "file:///C:/a%7Cb"));

@@ -310,6 +310,15 @@ TEST_F(Chromium, TitleFailedLoadAndNewWindow) {
   EXPECT_EQ(failed.texts[1], u"@StatusCode=12") << "COREWEBVIEW2_WEB_ERROR_STATUS_CANNOT_CONNECT";
 }
 
+// A page the browser loads without a request still starts as a navigation, so the host gives it
+// `external` even as the window's first page.
+TEST_F(Chromium, APageWithoutARequestGetsExternal) {
+  HostSession host;
+  ASSERT_TRUE(Open(host, u"data:text/html,<script>external.Execute('fromData', function () {}, 'x')</script>"));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtPageCall) == 1; }, 20000));
+  EXPECT_EQ(host.events.Of(IPC::kEvtPageCall)[0].texts[0], u"fromData");
+}
+
 TEST_F(Chromium, CookiesOfTheParentAndOfThePage) {
   testwin::LoopbackServer server([](const testwin::HttpRequest& request) {
     testwin::HttpAnswer answer;
@@ -413,7 +422,8 @@ using CreateEnvironment = HRESULT(STDMETHODCALLTYPE*)(PCWSTR, PCWSTR, ICoreWebVi
 TEST_F(Chromium, CallsBackIntoAWaitingPageFailAndNestedCallsWork) {
   HMODULE engine = LoadLibraryW((ProgramFolder() + L"\\..\\chromium-engine\\WebView2Loader.dll").c_str());
   ASSERT_NE(engine, nullptr);
-  auto create = reinterpret_cast<CreateEnvironment>(GetProcAddress(engine, "CreateCoreWebView2EnvironmentWithOptions"));
+  auto create = reinterpret_cast<CreateEnvironment>(
+      reinterpret_cast<void*>(GetProcAddress(engine, "CreateCoreWebView2EnvironmentWithOptions")));
   ASSERT_NE(create, nullptr);
   HWND window = CreateWindowExW(0, L"STATIC", L"page", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
 

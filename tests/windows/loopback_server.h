@@ -26,7 +26,7 @@ struct HttpAnswer {
   int status = 200;
   std::string body;
   DWORD delay_ms = 0;  // how long to keep the client waiting before answering
-  std::string content_type;  // none when empty
+  std::string content_type = {};  // none when empty
 };
 
 class LoopbackServer {
