@@ -31,17 +31,6 @@ bool Connected() {
   return false;
 }
 
-std::vector<std::string> SplitTabs(const std::string& text) {
-  std::vector<std::string> fields;
-  size_t start = 0;
-  for (;;) {
-    const size_t tab = text.find('\t', start);
-    fields.push_back(text.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-    if (tab == std::string::npos) return fields;
-    start = tab + 1;
-  }
-}
-
 // One request of the control pipe, on the UI thread.
 std::string Execute(const std::string& request) {
   const std::vector<std::string> f = SplitTabs(request);

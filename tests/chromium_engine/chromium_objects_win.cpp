@@ -32,6 +32,18 @@ std::string Utf8Of(const std::wstring& text) { return Utf8(text.c_str()); }
 
 Json::Value Object() { return Json::Value(Json::objectValue); }
 
+// Headers as the protocol lists them: [{"name": ..., "value": ...}, ...].
+Json::Value HeaderArray(const std::vector<std::pair<std::string, std::string>>& headers) {
+  Json::Value list(Json::arrayValue);
+  for (const auto& header : headers) {
+    Json::Value entry = Object();
+    entry["name"] = header.first;
+    entry["value"] = header.second;
+    list.append(entry);
+  }
+  return list;
+}
+
 class ContentLoadingArgs : public EngineObject<DefaultICoreWebView2ContentLoadingEventArgs> {
  public:
   explicit ContentLoadingArgs(bool error_page) : error_page_(error_page) {}
@@ -116,36 +128,6 @@ class ChromiumRequest : public EngineObject<DefaultICoreWebView2WebResourceReque
   std::wstring method_;
   ComPtr<ChromiumHeaders> headers_;
   std::string body_;
-};
-
-class ChromiumResourceArgs : public EngineObject<DefaultICoreWebView2WebResourceRequestedEventArgs> {
- public:
-  ChromiumResourceArgs(ICoreWebView2WebResourceRequest* request, int context)
-      : request_(request), context_(context) {}
-  HRESULT STDMETHODCALLTYPE get_Request(ICoreWebView2WebResourceRequest** request) override {
-    if (request == nullptr) return E_POINTER;
-    request_->AddRef();
-    *request = request_.get();
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE put_Response(ICoreWebView2WebResourceResponse* response) override {
-    response_ = ComPtr<ICoreWebView2WebResourceResponse>(response);
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE get_Response(ICoreWebView2WebResourceResponse** response) override {
-    if (response == nullptr) return E_POINTER;
-    *response = response_.get();
-    if (*response != nullptr) (*response)->AddRef();
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE get_ResourceContext(COREWEBVIEW2_WEB_RESOURCE_CONTEXT* context) override {
-    return OutValue(context, context_);
-  }
-  ComPtr<ICoreWebView2WebResourceResponse> response_;
-
- private:
-  ComPtr<ICoreWebView2WebResourceRequest> request_;
-  int context_;
 };
 
 // Identifies the engine's own page objects among the IDispatch values a host hands back.
@@ -301,16 +283,7 @@ class ChromiumCookieManager : public EngineObject<DefaultICoreWebView2CookieMana
   explicit ChromiumCookieManager(std::string session) : session_(std::move(session)) {}
   HRESULT STDMETHODCALLTYPE CreateCookie(LPCWSTR name, LPCWSTR value, LPCWSTR domain, LPCWSTR path,
                                          ICoreWebView2Cookie** cookie) override {
-    if (cookie == nullptr || name == nullptr || value == nullptr || domain == nullptr || path == nullptr) {
-      return E_INVALIDARG;
-    }
-    EngineCookieData data;
-    data.name = name;
-    data.value = value;
-    data.domain = domain;
-    data.path = path;
-    *cookie = new EngineCookie(data);
-    return S_OK;
+    return CreateEngineCookie(name, value, domain, path, cookie);
   }
   HRESULT STDMETHODCALLTYPE AddOrUpdateCookie(ICoreWebView2Cookie* cookie) override {
     if (cookie == nullptr) return E_POINTER;
@@ -1039,7 +1012,7 @@ bool ChromiumWebView::ServeResource(const std::string& request_id, const Json::V
   auto headers = ComPtr<ChromiumHeaders>::Attach(new ChromiumHeaders(request["headers"]));
   auto web_request = ComPtr<ICoreWebView2WebResourceRequest>::Attach(
       new ChromiumRequest(Wide(url), Wide(request["method"].asString()), headers.get(), PostData(request)));
-  auto* raw = new ChromiumResourceArgs(web_request.get(), context);
+  auto* raw = new EngineResourceArgs(web_request.get(), context);
   auto args = ComPtr<ICoreWebView2WebResourceRequestedEventArgs>::Attach(raw);
   RaiseAll(web_resource_requested_, static_cast<ICoreWebView2*>(this), args.get());
   if (closed_) return true;
@@ -1051,16 +1024,11 @@ bool ChromiumWebView::ServeResource(const std::string& request_id, const Json::V
     return true;
   }
   if (!headers->changed) return false;
+  std::vector<std::pair<std::string, std::string>> changed;
+  for (const auto& header : headers->items) changed.emplace_back(Utf8Of(header.first), Utf8Of(header.second));
   Json::Value go_on = Object();
   go_on["requestId"] = request_id;
-  Json::Value& list = go_on["headers"];
-  list = Json::Value(Json::arrayValue);
-  for (const auto& header : headers->items) {
-    Json::Value entry = Object();
-    entry["name"] = Utf8Of(header.first);
-    entry["value"] = Utf8Of(header.second);
-    list.append(entry);
-  }
+  go_on["headers"] = HeaderArray(changed);
   Link().Send("Fetch.continueRequest", go_on, session_);
   return true;
 }
@@ -1071,14 +1039,7 @@ void ChromiumWebView::Fulfill(const std::string& request_id, int status, const s
   params["requestId"] = request_id;
   params["responseCode"] = status;
   if (!reason.empty()) params["responsePhrase"] = reason;
-  Json::Value& list = params["responseHeaders"];
-  list = Json::Value(Json::arrayValue);
-  for (const auto& header : headers) {
-    Json::Value entry = Object();
-    entry["name"] = header.first;
-    entry["value"] = header.second;
-    list.append(entry);
-  }
+  params["responseHeaders"] = HeaderArray(headers);
   params["body"] = Base64Encode(body);
   Link().Send("Fetch.fulfillRequest", params, session_, [request_id](const Json::Value&, const std::string& error) {
     if (!error.empty()) Note("answering request " + request_id + " failed: " + error);

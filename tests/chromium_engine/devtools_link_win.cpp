@@ -252,12 +252,28 @@ void DevToolsLink::Lost(const std::string& why) {
   PostMessageW(window_, kDrain, 0, 0);
 }
 
-void DevToolsLink::Send(const std::string& method, const Json::Value& params, const std::string& session,
-                        Reply reply) {
+Json::Value DevToolsLink::Message(const std::string& method, const Json::Value& params, const std::string& session) {
   Json::Value message(Json::objectValue);
   message["method"] = method;
   message["params"] = params.isNull() ? Json::Value(Json::objectValue) : params;
   if (!session.empty()) message["sessionId"] = session;
+  return message;
+}
+
+void DevToolsLink::Write(const Json::Value& message) {
+  const std::string text = WriteJson(message);
+  DWORD result;
+  {
+    std::lock_guard<std::mutex> hold(send_lock_);
+    result = WinHttpWebSocketSend(socket_, WINHTTP_WEB_SOCKET_UTF8_MESSAGE_BUFFER_TYPE,
+                                  const_cast<char*>(text.data()), static_cast<DWORD>(text.size()));
+  }
+  if (result != NO_ERROR) Lost("writing to the browser failed (error " + std::to_string(result) + ")");
+}
+
+void DevToolsLink::Send(const std::string& method, const Json::Value& params, const std::string& session,
+                        Reply reply) {
+  Json::Value message = Message(method, params, session);
   {
     std::lock_guard<std::mutex> hold(lock_);
     if (!connected_) {
@@ -272,14 +288,7 @@ void DevToolsLink::Send(const std::string& method, const Json::Value& params, co
     message["id"] = static_cast<Json::Int64>(id);
     if (reply) replies_[id] = std::move(reply);
   }
-  const std::string text = WriteJson(message);
-  DWORD result;
-  {
-    std::lock_guard<std::mutex> hold(send_lock_);
-    result = WinHttpWebSocketSend(socket_, WINHTTP_WEB_SOCKET_UTF8_MESSAGE_BUFFER_TYPE,
-                                  const_cast<char*>(text.data()), static_cast<DWORD>(text.size()));
-  }
-  if (result != NO_ERROR) Lost("writing to the browser failed (error " + std::to_string(result) + ")");
+  Write(message);
 }
 
 bool DevToolsLink::Call(const std::string& method, const Json::Value& params, const std::string& session,
@@ -291,10 +300,7 @@ bool DevToolsLink::Call(const std::string& method, const Json::Value& params, co
     return false;
   }
   long long id = 0;
-  Json::Value message(Json::objectValue);
-  message["method"] = method;
-  message["params"] = params.isNull() ? Json::Value(Json::objectValue) : params;
-  if (!session.empty()) message["sessionId"] = session;
+  Json::Value message = Message(method, params, session);
   {
     std::lock_guard<std::mutex> hold(lock_);
     if (!connected_) {
@@ -306,14 +312,7 @@ bool DevToolsLink::Call(const std::string& method, const Json::Value& params, co
     message["id"] = static_cast<Json::Int64>(id);
     waiters_[id] = waiter;
   }
-  const std::string text = WriteJson(message);
-  DWORD sent;
-  {
-    std::lock_guard<std::mutex> hold(send_lock_);
-    sent = WinHttpWebSocketSend(socket_, WINHTTP_WEB_SOCKET_UTF8_MESSAGE_BUFFER_TYPE,
-                                const_cast<char*>(text.data()), static_cast<DWORD>(text.size()));
-  }
-  if (sent != NO_ERROR) Lost("writing to the browser failed (error " + std::to_string(sent) + ")");
+  Write(message);
 
   const ULONGLONG deadline = GetTickCount64() + timeout_ms;
   bool done = false;

@@ -49,6 +49,8 @@ class DevToolsLink {
   DevToolsLink() = default;
   static DWORD WINAPI ReadThread(void* self);
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  static Json::Value Message(const std::string& method, const Json::Value& params, const std::string& session);
+  void Write(const Json::Value& message);
   void Read();
   void Handle(const std::string& text);
   void Drain();

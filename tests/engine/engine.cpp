@@ -18,17 +18,6 @@ struct Request {
   std::string answer;
 };
 
-std::vector<std::string> SplitTabs(const std::string& text) {
-  std::vector<std::string> fields;
-  size_t start = 0;
-  for (;;) {
-    const size_t tab = text.find('\t', start);
-    fields.push_back(text.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-    if (tab == std::string::npos) return fields;
-    start = tab + 1;
-  }
-}
-
 HRESULT ParseHresult(const std::string& text) {
   return static_cast<HRESULT>(std::strtoul(text.c_str(), nullptr, 0));
 }

@@ -7,6 +7,7 @@
 
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "engine_defaults.h"
 
@@ -71,4 +72,16 @@ HRESULT OutValue(T* out, U value) {
   if (out == nullptr) return E_POINTER;
   *out = static_cast<T>(value);
   return S_OK;
+}
+
+// The tab-separated fields of a control-pipe request.
+inline std::vector<std::string> SplitTabs(const std::string& text) {
+  std::vector<std::string> fields;
+  size_t start = 0;
+  for (;;) {
+    const size_t tab = text.find('\t', start);
+    fields.push_back(text.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+    if (tab == std::string::npos) return fields;
+    start = tab + 1;
+  }
 }

@@ -39,31 +39,6 @@ class EngineRequest : public EngineObject<DefaultICoreWebView2WebResourceRequest
   ComPtr<EngineHeaders> headers_;
 };
 
-class EngineResourceArgs : public EngineObject<DefaultICoreWebView2WebResourceRequestedEventArgs> {
- public:
-  explicit EngineResourceArgs(ICoreWebView2WebResourceRequest* request) : request_(request) {}
-  HRESULT STDMETHODCALLTYPE get_Request(ICoreWebView2WebResourceRequest** request) override {
-    if (request == nullptr) return E_POINTER;
-    request_->AddRef();
-    *request = request_.get();
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE put_Response(ICoreWebView2WebResourceResponse* response) override {
-    response_ = ComPtr<ICoreWebView2WebResourceResponse>(response);
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE get_Response(ICoreWebView2WebResourceResponse** response) override {
-    if (response == nullptr) return E_POINTER;
-    *response = response_.get();
-    if (*response != nullptr) (*response)->AddRef();
-    return S_OK;
-  }
-  ComPtr<ICoreWebView2WebResourceResponse> response_;
-
- private:
-  ComPtr<ICoreWebView2WebResourceRequest> request_;
-};
-
 }  // namespace
 
 HRESULT STDMETHODCALLTYPE EngineEnvironment::CreateWebResourceResponse(
@@ -99,16 +74,7 @@ EngineCookieManager* EngineWebView::Cookies() {
 
 HRESULT STDMETHODCALLTYPE EngineCookieManager::CreateCookie(LPCWSTR name, LPCWSTR value, LPCWSTR domain,
                                                             LPCWSTR path, ICoreWebView2Cookie** cookie) {
-  if (cookie == nullptr || name == nullptr || value == nullptr || domain == nullptr || path == nullptr) {
-    return E_INVALIDARG;
-  }
-  EngineCookieData data;
-  data.name = name;
-  data.value = value;
-  data.domain = domain;
-  data.path = path;
-  *cookie = new EngineCookie(data);
-  return S_OK;
+  return CreateEngineCookie(name, value, domain, path, cookie);
 }
 
 void EngineCookieManager::Add(const EngineCookieData& cookie) {

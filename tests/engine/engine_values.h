@@ -119,6 +119,20 @@ class EngineCookie : public EngineObject<DefaultICoreWebView2Cookie> {
   static HRESULT Set(T* out, U value) { return OutValue(out, value); }
 };
 
+// ICoreWebView2CookieManager::CreateCookie: a cookie object that only carries its values.
+inline HRESULT CreateEngineCookie(LPCWSTR name, LPCWSTR value, LPCWSTR domain, LPCWSTR path, ICoreWebView2Cookie** cookie) {
+  if (cookie == nullptr || name == nullptr || value == nullptr || domain == nullptr || path == nullptr) {
+    return E_INVALIDARG;
+  }
+  EngineCookieData data;
+  data.name = name;
+  data.value = value;
+  data.domain = domain;
+  data.path = path;
+  *cookie = new EngineCookie(data);
+  return S_OK;
+}
+
 class EngineCookieList : public EngineObject<DefaultICoreWebView2CookieList> {
  public:
   explicit EngineCookieList(std::vector<EngineCookieData> cookies) : cookies_(std::move(cookies)) {}
@@ -173,4 +187,36 @@ class EngineResponse : public EngineObject<DefaultICoreWebView2WebResourceRespon
   int status_;
   std::wstring reason_;
   std::wstring headers_;
+};
+
+// A resource request as the host's handler sees it; the response it sets is kept for the engine.
+class EngineResourceArgs : public EngineObject<DefaultICoreWebView2WebResourceRequestedEventArgs> {
+ public:
+  explicit EngineResourceArgs(ICoreWebView2WebResourceRequest* request,
+                              int context = COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL)
+      : request_(request), context_(context) {}
+  HRESULT STDMETHODCALLTYPE get_Request(ICoreWebView2WebResourceRequest** request) override {
+    if (request == nullptr) return E_POINTER;
+    request_->AddRef();
+    *request = request_.get();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE put_Response(ICoreWebView2WebResourceResponse* response) override {
+    response_ = ComPtr<ICoreWebView2WebResourceResponse>(response);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_Response(ICoreWebView2WebResourceResponse** response) override {
+    if (response == nullptr) return E_POINTER;
+    *response = response_.get();
+    if (*response != nullptr) (*response)->AddRef();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_ResourceContext(COREWEBVIEW2_WEB_RESOURCE_CONTEXT* context) override {
+    return OutValue(context, context_);
+  }
+  ComPtr<ICoreWebView2WebResourceResponse> response_;
+
+ private:
+  ComPtr<ICoreWebView2WebResourceRequest> request_;
+  int context_;
 };

@@ -191,6 +191,13 @@ class Chromium : public testing::Test {
     return true;
   }
 
+  static bool HasTitle(const HostSession& host, const std::u16string& text) {
+    for (const auto& title : host.events.Of(IPC::kEvtTitleChanged)) {
+      if (title.texts[0] == text) return true;
+    }
+    return false;
+  }
+
   std::string Browser(const HostSession& host, const std::string& request) const {
     return ChromiumEngineRequest(host.link.host_process_id(), request);
   }
@@ -242,12 +249,7 @@ TEST_F(Chromium, ArchivePageRunsWithItsStyleImageAndExternal) {
   ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtPageCallResult) == 1; }));
   EXPECT_EQ(host.events.Of(IPC::kEvtPageCallResult)[0].number, call.number);
   EXPECT_EQ(host.events.Of(IPC::kEvtPageCallResult)[0].texts, std::vector<std::u16string>{u"shown hello"});
-  ASSERT_TRUE(host.WaitFor([&] {
-    for (const auto& title : host.events.Of(IPC::kEvtTitleChanged)) {
-      if (title.texts[0] == u"Answered: hello") return true;
-    }
-    return false;
-  })) << "no event 7 with the title set by script";
+  ASSERT_TRUE(host.WaitFor([&] { return HasTitle(host, u"Answered: hello"); })) << "no event 7 with the title set by script";
 
   // The parent calls the function the page registered.
   ASSERT_TRUE(host.link.CallPageFunction(256, 77, u"add", {u"1", u"2"}));
@@ -284,12 +286,7 @@ TEST_F(Chromium, TitleFailedLoadAndNewWindow) {
   ASSERT_TRUE(Open(host, server.Url("/opener")));
   ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtNewWindow) == 1; }, 20000));
   EXPECT_EQ(host.events.Of(IPC::kEvtNewWindow)[0].texts[0], u"https://popup.invalid/child?x=1");
-  ASSERT_TRUE(host.WaitFor([&] {
-    for (const auto& title : host.events.Of(IPC::kEvtTitleChanged)) {
-      if (title.texts[0] == u"Set by script") return true;
-    }
-    return false;
-  }));
+  ASSERT_TRUE(host.WaitFor([&] { return HasTitle(host, u"Set by script"); }));
   ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtPageLoaded) >= 1; }));
   EXPECT_EQ(host.events.Count(IPC::kEvtLoadFailed), 0u);
 

@@ -134,23 +134,35 @@ void PrintLog(const std::wstring& path) {
   std::fwrite(bytes.data(), 1, bytes.size(), stdout);
 }
 
+// Opens the parent's end of a channel named after this process; says so when it cannot.
+bool OpenChannel(corvane::ParentLink& link, std::u16string* channel) {
+  *channel = u"demo-" + to_u16(std::to_wstring(GetCurrentProcessId()).c_str());
+  if (link.Open(*channel)) return true;
+  Say("could not open channel %s", Utf8(*channel).c_str());
+  return false;
+}
+
+// The main window (256), 800 x 600 inside the parent window, at url.
+corvane::HostWindowSettings MainWindow(HWND parent, std::u16string url) {
+  corvane::HostWindowSettings main;
+  main.window_id = 256;
+  main.parent_window = WindowHandleValue(parent);
+  main.rect = corvane::HostRect{0, 0, 800, 600};
+  main.title = u"main";
+  main.url = std::move(url);
+  return main;
+}
+
 // The page of an archive in a real browser: what it calls and shows, and its screenshot.
 int BrowserDemo(HWND parent, const std::wstring& archive, const std::wstring& key, const std::wstring& png,
                 const std::wstring& log) {
   EnsureWebContentTypes();
   PrintingEvents events;
   corvane::ParentLink link(&events);
-  const std::u16string channel = u"demo-" + to_u16(std::to_wstring(GetCurrentProcessId()).c_str());
-  if (!link.Open(channel)) {
-    Say("could not open channel %s", Utf8(channel).c_str());
-    return 1;
-  }
-  corvane::HostWindowSettings main;
-  main.window_id = 256;
-  main.parent_window = WindowHandleValue(parent);
-  main.rect = corvane::HostRect{0, 0, 800, 600};
-  main.title = u"main";
-  main.url = u"zip://" + to_u16(key.c_str()) + u"|" + to_u16(archive.c_str()) + u"|/index.html";
+  std::u16string channel;
+  if (!OpenChannel(link, &channel)) return 1;
+  const corvane::HostWindowSettings main =
+      MainWindow(parent, u"zip://" + to_u16(key.c_str()) + u"|" + to_u16(archive.c_str()) + u"|/index.html");
   const std::wstring host = ProgramFolder() + L"\\..\\chromium-engine\\Corvane.exe";
   Say("the host over the browser engine (%s), main window at %s", Utf8(host).c_str(), Utf8(*main.url).c_str());
   if (!link.StartHost(host, main)) {
@@ -207,17 +219,9 @@ int wmain(int argc, wchar_t** argv) {
 
   PrintingEvents events;
   corvane::ParentLink link(&events);
-  const std::u16string channel = u"demo-" + to_u16(std::to_wstring(GetCurrentProcessId()).c_str());
-  if (!link.Open(channel)) {
-    Say("could not open channel %s", Utf8(channel).c_str());
-    return 1;
-  }
-  corvane::HostWindowSettings main;
-  main.window_id = 256;
-  main.parent_window = WindowHandleValue(parent);
-  main.rect = corvane::HostRect{0, 0, 800, 600};
-  main.title = u"main";
-  main.url = u"about:blank";
+  std::u16string channel;
+  if (!OpenChannel(link, &channel)) return 1;
+  const corvane::HostWindowSettings main = MainWindow(parent, u"about:blank");
   if (!link.StartHost(ProgramFolder() + L"\\Corvane.exe", main)) {
     Say("could not start Corvane.exe");
     return 1;
