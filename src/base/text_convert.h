@@ -17,6 +17,9 @@ std::u16string Utf8ToUtf16(std::string_view text);
 // character. On the native build the "ANSI" page is UTF-8.
 std::string Utf16ToAnsi(std::u16string_view text);
 std::u16string AnsiToUtf16(std::string_view text);
+// The same conversions appended to out, without a temporary for ASCII text (most of a log).
+void AppendUtf16ToAnsi(std::u16string_view text, std::string* out);
+void AppendAnsiToUtf16(std::string_view text, std::u16string* out);
 
 // Blank, tab, line feed, vertical tab, form feed or carriage return.
 inline bool IsAsciiSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }

@@ -6,4 +6,24 @@ namespace text {
 std::string Utf16ToAnsi(std::u16string_view text) { return Utf16ToUtf8(text); }
 std::u16string AnsiToUtf16(std::string_view text) { return Utf8ToUtf16(text); }
 
+void AppendUtf16ToAnsi(std::u16string_view text, std::string* out) {
+  for (const char16_t c : text) {
+    if (c >= 0x80) {
+      out->append(Utf16ToUtf8(text));
+      return;
+    }
+  }
+  out->append(text.begin(), text.end());
+}
+
+void AppendAnsiToUtf16(std::string_view text, std::u16string* out) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      out->append(Utf8ToUtf16(text));
+      return;
+    }
+  }
+  out->append(text.begin(), text.end());
+}
+
 }  // namespace text

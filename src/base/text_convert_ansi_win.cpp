@@ -52,4 +52,20 @@ std::u16string AnsiToUtf16(std::string_view text) {
   return out;
 }
 
+void AppendUtf16ToAnsi(std::u16string_view text, std::string* out) {
+  if (IsAscii(text)) {
+    out->append(text.begin(), text.end());
+  } else {
+    out->append(Utf16ToAnsi(text));
+  }
+}
+
+void AppendAnsiToUtf16(std::string_view text, std::u16string* out) {
+  if (IsAscii(text)) {
+    out->append(text.begin(), text.end());
+  } else {
+    out->append(AnsiToUtf16(text));
+  }
+}
+
 }  // namespace text

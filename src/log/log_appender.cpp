@@ -53,10 +53,14 @@ LogAppender::~LogAppender() {
 }
 
 void LogAppender::Append(const std::u16string& text) {
-  std::u16string line =
+  // The prefix ends in an ASCII character, so converting it and the text one after the other
+  // is converting the line.
+  const std::u16string prefix =
       FormatPrefix(system_.LocalTime(), system_.ProcessId(), system_.ThreadId(), tag_);
-  line += text;
-  std::string bytes = text::Utf16ToAnsi(line);
+  std::string bytes;
+  bytes.reserve(prefix.size() + text.size() + 2);
+  text::AppendUtf16ToAnsi(prefix, &bytes);
+  text::AppendUtf16ToAnsi(text, &bytes);
   bytes += "\r\n";
   std::lock_guard<std::mutex> guard(queue_lock_);
   if (queued_bytes_ + bytes.size() > kMaxQueuedBytes) return;
@@ -82,16 +86,17 @@ void LogAppender::OpenIfNeeded() {
 
 void LogAppender::WriteQueue() {
   OpenIfNeeded();
-  std::vector<std::string> lines;
   {
+    // The two lists trade places, each keeping its room: no list is allocated per line.
     std::lock_guard<std::mutex> guard(queue_lock_);
-    lines.swap(queue_);
+    writing_.swap(queue_);
     queued_bytes_ = 0;
   }
-  for (const std::string& line : lines) {
+  for (const std::string& line : writing_) {
     const int written = fd_ == -1 ? -1 : system_.WriteBytes(fd_, line.data(), line.size());
     size_ = SaturatingAdd(size_, written);
   }
+  writing_.clear();
 }
 
 int LogAppender::AppendAndFlush(const std::u16string& text, bool force) {
@@ -128,7 +133,7 @@ int LogAppender::AppendAndFlush(const std::u16string& text, bool force) {
 void LogAppender::RequestLease(std::unique_lock<std::mutex>& write) {
   if (lease_ms_ <= 0 || stopping_) return;
   // After a full lease, others get their turn before the next one.
-  if (Clock::now() - lease_ended_ < std::chrono::milliseconds(lease_ms_ / 4)) return;
+  if (Clock::now() - lease_ended_ < kBurstGap) return;
   lease_wanted_ = true;
   lease_tried_ = false;
   if (!lease_thread_.joinable()) {

@@ -67,6 +67,7 @@ class LogAppender {
   int fd_ = -1;
   std::mutex queue_lock_;
   std::vector<std::string> queue_;
+  std::vector<std::string> writing_;  // the lines being written; only under write_lock_
   size_t queued_bytes_ = 0;
   std::u16string reset_error_;
 

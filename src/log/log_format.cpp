@@ -67,8 +67,13 @@ std::string SourceBaseName(std::string_view path) {
 }
 
 std::u16string CallSiteHeader(std::string_view source_path, int line) {
-  const std::string base = SourceBaseName(source_path);
   std::u16string header;
+  AppendCallSiteHeader(source_path, line, &header);
+  return header;
+}
+
+void AppendCallSiteHeader(std::string_view source_path, int line, std::u16string* out) {
+  std::u16string& header = *out;
   if (line >= 0) {
     header += u'[';
     AppendPadded(header, static_cast<uint32_t>(line), 4, u' ');
@@ -76,15 +81,15 @@ std::u16string CallSiteHeader(std::string_view source_path, int line) {
   } else {
     char buffer[24];
     const int n = std::snprintf(buffer, sizeof buffer, "[%4d]", line);
-    header = text::AsciiToUtf16(std::string_view(buffer, n > 0 ? n : 0));
+    header += text::AsciiToUtf16(std::string_view(buffer, n > 0 ? n : 0));
   }
+  const std::string base = SourceBaseName(source_path);
   if (!base.empty()) {
     header += u'[';
-    header += text::AnsiToUtf16(base);
+    text::AppendAnsiToUtf16(base, &header);
     header += u']';
   }
   header += u' ';
-  return header;
 }
 
 std::u16string MutexNameFromPath(std::u16string_view path) {

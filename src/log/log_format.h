@@ -24,6 +24,8 @@ std::string SourceBaseName(std::string_view path);
 
 // "[%4d][name] " or, without a base name, "[%4d] ".
 std::u16string CallSiteHeader(std::string_view source_path, int line);
+// The same, appended to out.
+void AppendCallSiteHeader(std::string_view source_path, int line, std::u16string* out);
 
 // The path reduced to ASCII letters and digits, letters in upper case.
 std::u16string MutexNameFromPath(std::u16string_view path);

@@ -8,8 +8,10 @@
 namespace LogUtils {
 
 LogLine::LogLine(const char16_t* tag, const char* source_path, int line) {
+  // Room for a typical line at once: growing piece by piece would reallocate several times.
+  text_.reserve(256);
   if (tag != nullptr) text_ = tag;
-  text_ += CallSiteHeader(source_path != nullptr ? source_path : "", line);
+  AppendCallSiteHeader(source_path != nullptr ? source_path : "", line, &text_);
 }
 
 LogLine& LogLine::operator<<(std::u16string_view text) {
@@ -27,7 +29,7 @@ LogLine& LogLine::operator<<(char16_t c) {
 }
 
 LogLine& LogLine::operator<<(std::string_view text) {
-  text_ += text::AnsiToUtf16(text);
+  text::AppendAnsiToUtf16(text, &text_);
   return *this;
 }
 

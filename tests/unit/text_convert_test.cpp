@@ -36,4 +36,19 @@ TEST(TextConvert, AnsiKeepsAscii) {
   EXPECT_EQ(text::Utf16ToAnsi(u""), "");
 }
 
+TEST(TextConvert, AppendingConvertsAsAWholeConversionDoes) {
+  // ASCII takes the short way, anything else the code page's: both must agree with the plain
+  // conversions, and keep what out already held.
+  for (const std::u16string wide : {std::u16string(u"plain 123"), std::u16string(u"caf\u00e9 \u4e2d"),
+                                    std::u16string(u"x\xD800"), std::u16string()}) {
+    std::string out = "head|";
+    text::AppendUtf16ToAnsi(wide, &out);
+    EXPECT_EQ(out, "head|" + text::Utf16ToAnsi(wide));
+    const std::string narrow = text::Utf16ToAnsi(wide);
+    std::u16string back = u"head|";
+    text::AppendAnsiToUtf16(narrow, &back);
+    EXPECT_EQ(back, u"head|" + text::AnsiToUtf16(narrow));
+  }
+}
+
 }  // namespace
