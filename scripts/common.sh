@@ -68,6 +68,7 @@ fresh_wine_prefix() {
 # decides what a page's new window becomes.
 start_chromium() {
   local profile=$1/chromium-profile port_file i
+  unset CORVANE_CHROMIUM
   command -v chromium >/dev/null 2>&1 || { echo "Chromium is not installed"; return 1; }
   rm -rf "$profile"
   mkdir -p "$profile"
@@ -86,13 +87,20 @@ start_chromium() {
     sleep 0.1
   done
   echo "Chromium did not open its debugging port; see $1/chromium.log"
-  kill "$chromium_pid" 2>/dev/null
+  stop_chromium
   return 1
 }
 
+# Ends the browser start_chromium started: asked first, then forced after five seconds.
 stop_chromium() {
+  local i
   [ -n "${chromium_pid:-}" ] || return 0
   kill "$chromium_pid" 2>/dev/null
+  for i in $(seq 1 50); do
+    kill -0 "$chromium_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -9 "$chromium_pid" 2>/dev/null
   wait "$chromium_pid" 2>/dev/null
   chromium_pid=
 }

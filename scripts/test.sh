@@ -78,8 +78,13 @@ done
 export WINEPREFIX=$build/wineprefix-test
 fresh_wine_prefix "$WINEPREFIX"
 # The browser engine's tests drive a real Chromium; without one they are skipped and say why.
+# A Chromium that is installed but does not start is a failure, not a reason to skip.
+browser_broken=0
 if start_chromium "$results"; then
   echo "browser engine tests: run against $(chromium --version 2>/dev/null) at $CORVANE_CHROMIUM"
+elif command -v chromium >/dev/null 2>&1; then
+  echo "browser engine tests: FAILED to start the installed Chromium (the line above says why)"
+  browser_broken=1
 else
   echo "browser engine tests: skipped (the line above says why)"
 fi
@@ -125,6 +130,11 @@ while read -r name rc; do
     failed=$((failed + 1))
   fi
 done <"$results/fuzz-codes"
+
+if [ "$browser_broken" -eq 1 ]; then
+  echo "FAILED: Chromium is installed but did not start; see $results/chromium.log"
+  failed=$((failed + 1))
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -87,6 +89,41 @@ DWORD WINAPI PipeThread(void*) {
   }
 }
 
+// The browser context of a user data folder: environments of one folder share one profile
+// (cookies, storage), as WebView2's do. The context goes with the connection, so when the host
+// ends its profile goes too. done gets the context, or "" when none could be made.
+void ContextOf(const std::wstring& folder, std::function<void(const std::string&)> done) {
+  struct Context {
+    std::string id;
+    bool made = false;
+    std::vector<std::function<void(const std::string&)>> waiting;
+  };
+  static std::map<std::wstring, std::shared_ptr<Context>> contexts;  // UI thread only
+  std::shared_ptr<Context>& context = contexts[folder];
+  if (context && context->made) return DevToolsLink::Get().Post([done, id = context->id] { done(id); });
+  const bool first = !context;
+  if (first) context = std::make_shared<Context>();
+  context->waiting.push_back(std::move(done));
+  if (!first) return;
+  Json::Value params(Json::objectValue);
+  params["disposeOnDetach"] = true;
+  std::shared_ptr<Context> made = context;
+  const std::wstring key = folder;
+  DevToolsLink::Get().Send("Target.createBrowserContext", params, "",
+                           [made, key](const Json::Value& result, const std::string& error) {
+    if (!error.empty()) {
+      const std::string line = "[chromium engine] creating a browser context failed: " + error + "\n";
+      std::fputs(line.c_str(), stderr);
+      contexts.erase(key);  // the next environment tries again
+    } else {
+      made->id = result["browserContextId"].asString();
+      made->made = true;
+    }
+    for (auto& waiting : made->waiting) waiting(made->id);
+    made->waiting.clear();
+  });
+}
+
 void StartPipe() {
   static bool started = false;
   if (started) return;
@@ -108,22 +145,18 @@ __declspec(dllexport) HRESULT STDMETHODCALLTYPE GetAvailableCoreWebView2BrowserV
 }
 
 __declspec(dllexport) HRESULT STDMETHODCALLTYPE CreateCoreWebView2EnvironmentWithOptions(
-    PCWSTR, PCWSTR, ICoreWebView2EnvironmentOptions*, ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler) {
+    PCWSTR, PCWSTR user_data_folder, ICoreWebView2EnvironmentOptions*,
+    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler) {
   if (handler == nullptr) return E_POINTER;
   if (!Connected()) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
   StartPipe();
-  // The context goes with the connection: when the host ends, its cookies and storage go too.
-  Json::Value params(Json::objectValue);
-  params["disposeOnDetach"] = true;
   ComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> keep(handler);
-  DevToolsLink::Get().Send("Target.createBrowserContext", params, "", [keep](const Json::Value& result, const std::string& error) {
-    if (!error.empty()) {
-      const std::string line = "[chromium engine] creating a browser context failed: " + error + "\n";
-      std::fputs(line.c_str(), stderr);
+  ContextOf(user_data_folder != nullptr ? user_data_folder : L"", [keep](const std::string& context) {
+    if (context.empty()) {
       keep->Invoke(E_FAIL, nullptr);
       return;
     }
-    auto environment = ComPtr<ICoreWebView2Environment>::Attach(new ChromiumEnvironment(result["browserContextId"].asString()));
+    auto environment = ComPtr<ICoreWebView2Environment>::Attach(new ChromiumEnvironment(context));
     keep->Invoke(S_OK, environment.get());
   });
   return S_OK;

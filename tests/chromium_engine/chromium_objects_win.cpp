@@ -135,7 +135,8 @@ class ChromiumRequest : public EngineObject<DefaultICoreWebView2WebResourceReque
 const IID IID_ChromiumPageObject = {0x4c0d7a52, 0x3e61, 0x4f0b, {0x9d, 0x51, 0x6b, 0x7e, 0x2c, 0x1f, 0x9a, 0x30}};
 
 // A function (or another object) of the page, handed to the host. Calling it runs the
-// function in the page and answers its value; the page forgets it once the host lets go.
+// function in the page and answers its value; the page forgets it once the host lets go. It
+// keeps its web view (a closed one answers every call with an error).
 class PageObject : public IDispatch {
  public:
   PageObject(ChromiumWebView* view, std::string id) : view_(view), id_(std::move(id)) {}
@@ -154,7 +155,7 @@ class PageObject : public IDispatch {
   ULONG STDMETHODCALLTYPE Release() override {
     const LONG left = InterlockedDecrement(&refs_);
     if (left == 0) {
-      if (ChromiumViews::Get().Alive(view_)) view_->ReleasePageObject(id_);
+      view_->ReleasePageObject(id_);
       delete this;
     }
     return static_cast<ULONG>(left);
@@ -168,7 +169,7 @@ class PageObject : public IDispatch {
  private:
   virtual ~PageObject() = default;
   LONG refs_ = 1;
-  ChromiumWebView* view_;
+  ComPtr<ChromiumWebView> view_;
   std::string id_;
 };
 
@@ -257,15 +258,9 @@ HRESULT PageObject::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS* params, VARIA
   std::string error;
   ScriptValue value;
   bool ok = false;
-  if (!ChromiumViews::Get().Alive(view_)) {
-    error = "the page's window is closed";
-  } else {
-    // The call may run the page, which may close the window: hold it meanwhile.
-    ComPtr<ChromiumWebView> keep(view_);
-    ok = view_->CallPageObject(id_, arguments, &value, &error);
-  }
+  ok = view_->CallPageObject(id_, arguments, &value, &error);
   if (ok) {
-    if (result != nullptr) ToVariant(value, view_, result);
+    if (result != nullptr) ToVariant(value, view_.get(), result);
     return S_OK;
   }
   Note("a page function failed: " + error);
@@ -280,7 +275,8 @@ HRESULT PageObject::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS* params, VARIA
 
 class ChromiumCookieManager : public EngineObject<DefaultICoreWebView2CookieManager> {
  public:
-  explicit ChromiumCookieManager(std::string session) : session_(std::move(session)) {}
+  ChromiumCookieManager(std::string session, std::string context)
+      : session_(std::move(session)), context_(std::move(context)) {}
   HRESULT STDMETHODCALLTYPE CreateCookie(LPCWSTR name, LPCWSTR value, LPCWSTR domain, LPCWSTR path,
                                          ICoreWebView2Cookie** cookie) override {
     return CreateEngineCookie(name, value, domain, path, cookie);
@@ -314,11 +310,9 @@ class ChromiumCookieManager : public EngineObject<DefaultICoreWebView2CookieMana
   }
   HRESULT STDMETHODCALLTYPE GetCookies(LPCWSTR uri, ICoreWebView2GetCookiesCompletedHandler* handler) override {
     if (handler == nullptr) return E_POINTER;
-    Json::Value params = Object();
-    const std::string url = uri != nullptr ? Utf8(uri) : std::string();
-    if (!url.empty()) params["urls"].append(url);
     ComPtr<ICoreWebView2GetCookiesCompletedHandler> keep(handler);
-    Link().Send("Network.getCookies", params, session_, [keep](const Json::Value& result, const std::string& error) {
+    const std::string url = uri != nullptr ? Utf8(uri) : std::string();
+    AllCookiesOr(url, [keep](const Json::Value& result, const std::string& error) {
       std::vector<EngineCookieData> cookies;
       for (const Json::Value& cookie : result["cookies"]) {
         const devtools::CookieFields f = devtools::CookieFromBrowser(cookie);
@@ -342,8 +336,24 @@ class ChromiumCookieManager : public EngineObject<DefaultICoreWebView2CookieMana
     if (name == nullptr) return E_INVALIDARG;
     Json::Value params = Object();
     params["name"] = Utf8(name);
-    if (uri != nullptr && *uri != 0) params["url"] = Utf8(uri);
-    Link().Send("Network.deleteCookies", params, session_);
+    if (uri != nullptr && *uri != 0) {
+      params["url"] = Utf8(uri);
+      Link().Send("Network.deleteCookies", params, session_);
+      return S_OK;
+    }
+    // Without an address, every cookie of that name in the profile: the browser deletes by
+    // domain and path, so each is named so.
+    const std::string session = session_;
+    AllCookiesOr("", [session, params](const Json::Value& result, const std::string& error) {
+      if (!error.empty()) return;
+      for (const Json::Value& cookie : result["cookies"]) {
+        if (cookie["name"] != params["name"]) continue;
+        Json::Value one = params;
+        one["domain"] = cookie["domain"];
+        one["path"] = cookie["path"];
+        Link().Send("Network.deleteCookies", one, session);
+      }
+    });
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE DeleteCookiesWithDomainAndPath(LPCWSTR name, LPCWSTR domain, LPCWSTR path) override {
@@ -368,7 +378,19 @@ class ChromiumCookieManager : public EngineObject<DefaultICoreWebView2CookieMana
     CoTaskMemFree(text);
     return out;
   }
+  // The cookies a page of url would send, or with no url every cookie of the profile.
+  void AllCookiesOr(const std::string& url, DevToolsLink::Reply reply) {
+    Json::Value params = Object();
+    if (!url.empty()) {
+      params["urls"].append(url);
+      Link().Send("Network.getCookies", params, session_, std::move(reply));
+    } else {
+      params["browserContextId"] = context_;
+      Link().Send("Storage.getCookies", params, "", std::move(reply));
+    }
+  }
   std::string session_;
+  std::string context_;
 };
 
 RECT ClientBounds(HWND parent) {
@@ -408,13 +430,6 @@ ChromiumWebView* ChromiumViews::FindByName(const std::string& name) const {
   return nullptr;
 }
 
-bool ChromiumViews::Alive(const ChromiumWebView* view) const {
-  for (const auto& entry : views_) {
-    if (entry.second == view) return true;
-  }
-  return false;
-}
-
 std::vector<std::string> ChromiumViews::Names() const {
   std::vector<std::string> names;
   for (const auto& view : views_) names.push_back(view.second->name());
@@ -443,11 +458,11 @@ HRESULT STDMETHODCALLTYPE ChromiumEnvironment::CreateCoreWebView2Controller(
     HWND parent, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
   if (handler == nullptr) return E_POINTER;
   const RECT bounds = ClientBounds(parent);
-  Json::Value params = MetricsOf(bounds);
+  // The page's size is set once it is attached: a size given here would only be taken for the
+  // first page of a context (the one that opens the context's window).
+  Json::Value params = Object();
   params["url"] = "about:blank";
   params["browserContextId"] = context_;
-  params.removeMember("deviceScaleFactor");
-  params.removeMember("mobile");
   ComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> keep(handler);
   ComPtr<ChromiumEnvironment> self(this);
   auto fail = [keep](const std::string& step, const std::string& error) {
@@ -536,6 +551,11 @@ void ChromiumWebView::Start(RECT bounds, std::function<void(HRESULT)> done) {
   };
   Link().Send("Page.enable", Object(), session_, note);
   Link().Send("Network.enable", Object(), session_, note);
+  // A page's content security policy governs the page's own requests; the bridge to the
+  // host's objects is not one of them.
+  Json::Value bypass = Object();
+  bypass["enabled"] = true;
+  Link().Send("Page.setBypassCSP", bypass, session_, note);
   Json::Value bridge = Object();
   bridge["source"] = devtools::kBridgeScript;
   Link().Send("Page.addScriptToEvaluateOnNewDocument", bridge, session_, note);
@@ -631,13 +651,14 @@ HRESULT STDMETHODCALLTYPE ChromiumWebView::Navigate(LPCWSTR uri) {
   if (url.find(':') == std::string::npos) return E_INVALIDARG;  // not an absolute address
   Json::Value params = Object();
   params["url"] = url;
-  Link().Send("Page.navigate", params, session_, [this, url](const Json::Value& result, const std::string& error) {
+  ComPtr<ChromiumWebView> self(this);
+  Link().Send("Page.navigate", params, session_, [self, url](const Json::Value& result, const std::string& error) {
     if (!error.empty()) Note("navigating to " + url + " failed: " + error);
     // A load refused before any request went out shows only here.
     const std::string failure = result["errorText"].asString();
-    if (!failure.empty() && ChromiumViews::Get().Alive(this) && !load_failed_) {
-      load_failed_ = true;
-      load_status_ = devtools::WebErrorStatusOf(failure, false);
+    if (!failure.empty() && !self->closed_ && !self->load_failed_) {
+      self->load_failed_ = true;
+      self->load_status_ = devtools::WebErrorStatusOf(failure, false);
     }
   });
   return S_OK;
@@ -787,7 +808,7 @@ HRESULT STDMETHODCALLTYPE ChromiumWebView::OpenDevToolsWindow() {
 
 HRESULT STDMETHODCALLTYPE ChromiumWebView::get_CookieManager(ICoreWebView2CookieManager** manager) {
   if (manager == nullptr) return E_POINTER;
-  if (cookie_manager_ == nullptr) cookie_manager_ = new ChromiumCookieManager(session_);
+  if (cookie_manager_ == nullptr) cookie_manager_ = new ChromiumCookieManager(session_, environment_->context());
   cookie_manager_->AddRef();
   *manager = cookie_manager_;
   return S_OK;
@@ -818,15 +839,24 @@ void ChromiumWebView::OnEvent(const std::string& method, const Json::Value& para
   } else if (method == "Network.requestWillBeSent") {
     if (params["type"].asString() == "Document") {
       document_frames_[params["requestId"].asString()] = params["frameId"].asString();
+      if (params["frameId"].asString() == target_) latest_document_ = params["requestId"].asString();
     }
   } else if (method == "Network.loadingFailed") {
     auto document = document_frames_.find(params["requestId"].asString());
     if (document == document_frames_.end()) return;
     const std::string frame = document->second;
     document_frames_.erase(document);
-    // A load canceled by the engine was already reported; one replaced by a newer load is not
-    // a failure of the page.
-    if (params["canceled"].asBool()) return;
+    if (params["canceled"].asBool()) {
+      // Stopped, or answered with nothing to show: the navigation ends unsuccessfully. One
+      // the engine canceled itself was already reported; one replaced by a newer load ends
+      // with that load.
+      const std::string request = params["requestId"].asString();
+      if (frame == target_ && request == latest_document_ && canceled_by_engine_.erase(request) == 0) {
+        RaiseNavigationCompleted(false, false, devtools::WebErrorStatusOf("", true));
+      }
+      canceled_by_engine_.erase(request);
+      return;
+    }
     const int status = devtools::WebErrorStatusOf(params["errorText"].asString(), false);
     if (frame == target_) {
       load_failed_ = true;
@@ -844,8 +874,12 @@ void ChromiumWebView::OnEvent(const std::string& method, const Json::Value& para
       load_failed_ = true;
       load_status_ = 0;
     }
-    source_ = Wide(error_page ? frame["unreachableUrl"].asString() : frame["url"].asString());
-    RaiseSourceChanged(true);
+    // The source changes with the address, not with a reload of the same one.
+    const std::wstring source = Wide(error_page ? frame["unreachableUrl"].asString() : frame["url"].asString());
+    if (source != source_) {
+      source_ = source;
+      RaiseSourceChanged(true);
+    }
     auto args = ComPtr<ICoreWebView2ContentLoadingEventArgs>::Attach(new ContentLoadingArgs(error_page));
     RaiseAll(content_loading_, static_cast<ICoreWebView2*>(this), args.get());
   } else if (method == "Page.navigatedWithinDocument") {
@@ -858,11 +892,12 @@ void ChromiumWebView::OnEvent(const std::string& method, const Json::Value& para
     load_failed_ = false;
     load_status_ = 0;
     RaiseNavigationCompleted(false, success, status);
-    Link().Send("Page.getNavigationHistory", Object(), session_, [this](const Json::Value& history, const std::string& error) {
-      if (!error.empty() || !ChromiumViews::Get().Alive(this)) return;
+    ComPtr<ChromiumWebView> self(this);
+    Link().Send("Page.getNavigationHistory", Object(), session_, [self](const Json::Value& history, const std::string& error) {
+      if (!error.empty()) return;
       const int index = history["currentIndex"].asInt();
-      can_go_back_ = index > 0;
-      can_go_forward_ = index + 1 < static_cast<int>(history["entries"].size());
+      self->can_go_back_ = index > 0;
+      self->can_go_forward_ = index + 1 < static_cast<int>(history["entries"].size());
     });
   } else if (method == "Page.frameStoppedLoading") {
     const std::string frame = params["frameId"].asString();
@@ -875,7 +910,11 @@ void ChromiumWebView::OnEvent(const std::string& method, const Json::Value& para
     // Addresses the browser loads without a request (data:, about:, blob:) are never held at
     // the request stage; their NavigationStarting is raised here.
     const std::string url = params["url"].asString();
-    if (params["frameId"].asString() != target_ || devtools::LoadsWithARequest(url)) return;
+    const std::string type = params["navigationType"].asString();
+    if (params["frameId"].asString() != target_ || devtools::LoadsWithARequest(url) || type == "sameDocument" ||
+        type == "historySameDocument") {
+      return;
+    }
     bool cancel = false;
     load_failed_ = false;
     load_status_ = 0;
@@ -888,16 +927,13 @@ void ChromiumWebView::OnEvent(const std::string& method, const Json::Value& para
     auto* raw = new NewWindowArgs(Wide(params["url"].asString()));
     auto args = ComPtr<ICoreWebView2NewWindowRequestedEventArgs>::Attach(raw);
     RaiseAll(new_window_requested_, static_cast<ICoreWebView2*>(this), args.get());
-    if (raw->handled_) {
-      // The host took the request: the window the page opened is not shown to anyone.
-      if (!opened_targets_.empty()) {
-        CloseOpenedTarget(opened_targets_.front());
-        opened_targets_.erase(opened_targets_.begin());
-      } else {
-        ++windows_to_close_;
-      }
+    // A handled request's window is not shown to anyone: the window the page opened for it
+    // is closed. Requests and opened windows pair up in order, whichever comes first.
+    if (!opened_targets_.empty()) {
+      if (raw->handled_) CloseOpenedTarget(opened_targets_.front());
+      opened_targets_.pop_front();
     } else {
-      opened_targets_.clear();
+      window_decisions_.push_back(raw->handled_ != FALSE);
     }
   } else if (method == "Page.javascriptDialogOpening") {
     // No one can answer a dialog of a headless page; it must not stop the page for ever.
@@ -919,12 +955,12 @@ void ChromiumWebView::SetTitle(const std::string& text) {
 }
 
 void ChromiumWebView::OnOpenedTarget(const std::string& target) {
-  if (windows_to_close_ > 0) {
-    --windows_to_close_;
-    CloseOpenedTarget(target);
-  } else {
+  if (window_decisions_.empty()) {
     opened_targets_.push_back(target);
+    return;
   }
+  if (window_decisions_.front()) CloseOpenedTarget(target);
+  window_decisions_.pop_front();
 }
 
 void ChromiumWebView::CloseOpenedTarget(const std::string& target) {
@@ -950,6 +986,21 @@ void ChromiumWebView::RaiseSourceChanged(bool new_document) {
   RaiseAll(source_changed_, static_cast<ICoreWebView2*>(this), args.get());
 }
 
+DevToolsLink::Reply ChromiumWebView::GoneIfRefused(const std::string& request_id, const char* what) {
+  // A request the browser would not take as given (a bad status or header) must still end,
+  // or its page waits for it for ever.
+  const std::string session = session_;
+  const std::string doing = what;
+  return [request_id, session, doing](const Json::Value&, const std::string& error) {
+    if (error.empty()) return;
+    Note(doing + " request " + request_id + " failed: " + error + "; it fails instead");
+    Json::Value fail = Object();
+    fail["requestId"] = request_id;
+    fail["errorReason"] = "Failed";
+    Link().Send("Fetch.failRequest", fail, session);
+  };
+}
+
 namespace {
 
 // A request's body: its text, or its parts (Base64) when the browser sends them so.
@@ -969,8 +1020,13 @@ void ChromiumWebView::OnRequestPaused(const Json::Value& params) {
   const Json::Value& request = params["request"];
   const std::string url = request["url"].asString();
   const std::string type = params["resourceType"].asString();
-  if (url.compare(0, std::char_traits<char>::length(devtools::kBridgeOrigin), devtools::kBridgeOrigin) == 0) {
-    if (url == std::string(devtools::kBridgeOrigin) + "/title") {
+  const std::string bridge = std::string(devtools::kBridgeOrigin) + "/";
+  if (url.compare(0, bridge.size(), bridge) == 0) {
+    if (params["frameId"].asString() != target_) {
+      // Host objects are the top document's; a frame's page does not reach them.
+      Fulfill(request_id, 200, "OK", {{"Access-Control-Allow-Origin", "*"}, {"Content-Type", "application/json"}},
+              devtools::HostCallFailure("host objects are not available in frames"));
+    } else if (url == bridge + "title") {
       Fulfill(request_id, 204, "No Content", {{"Access-Control-Allow-Origin", "*"}}, "");
       SetTitle(PostData(request));
     } else {
@@ -985,6 +1041,7 @@ void ChromiumWebView::OnRequestPaused(const Json::Value& params) {
     RaiseNavigationStarting(url, &cancel);
     if (closed_) return;
     if (cancel) {
+      if (params.isMember("networkId")) canceled_by_engine_.insert(params["networkId"].asString());
       Json::Value fail = Object();
       fail["requestId"] = request_id;
       fail["errorReason"] = "Aborted";
@@ -1029,7 +1086,7 @@ bool ChromiumWebView::ServeResource(const std::string& request_id, const Json::V
   Json::Value go_on = Object();
   go_on["requestId"] = request_id;
   go_on["headers"] = HeaderArray(changed);
-  Link().Send("Fetch.continueRequest", go_on, session_);
+  Link().Send("Fetch.continueRequest", go_on, session_, GoneIfRefused(request_id, "sending on"));
   return true;
 }
 
@@ -1041,9 +1098,7 @@ void ChromiumWebView::Fulfill(const std::string& request_id, int status, const s
   if (!reason.empty()) params["responsePhrase"] = reason;
   params["responseHeaders"] = HeaderArray(headers);
   params["body"] = Base64Encode(body);
-  Link().Send("Fetch.fulfillRequest", params, session_, [request_id](const Json::Value&, const std::string& error) {
-    if (!error.empty()) Note("answering request " + request_id + " failed: " + error);
-  });
+  Link().Send("Fetch.fulfillRequest", params, session_, GoneIfRefused(request_id, "answering"));
 }
 
 void ChromiumWebView::AnswerHostCall(const std::string& request_id, const std::string& body) {

@@ -3,6 +3,7 @@
 // and storage); a controller and its web view are one page target of that context, attached
 // over the engine's DevTools link. Everything here runs on the host's UI thread.
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <set>
@@ -11,6 +12,7 @@
 
 #include <json/value.h>
 
+#include "devtools_link_win.h"
 #include "devtools_mapping.h"
 #include "engine_values.h"
 #include "webview2common/com_ptr_win.h"
@@ -27,7 +29,6 @@ class ChromiumViews {
   ChromiumWebView* Find(const std::string& target) const;
   // The web view named by the decimal handle of its browser window.
   ChromiumWebView* FindByName(const std::string& name) const;
-  bool Alive(const ChromiumWebView* view) const;
   std::vector<std::string> Names() const;
   // Listens to the browser's target events; once.
   void ListenToBrowser();
@@ -174,6 +175,8 @@ class ChromiumWebView : public EngineObject<DefaultICoreWebView2_8> {
   // The main document's title, as the page's bridge reports it.
   void SetTitle(const std::string& title);
   void CloseOpenedTarget(const std::string& target);
+  // A reply that fails a paused request the browser would not take as the engine gave it.
+  DevToolsLink::Reply GoneIfRefused(const std::string& request_id, const char* what);
 
   ComPtr<ChromiumEnvironment> environment_;
   HWND parent_;
@@ -196,8 +199,10 @@ class ChromiumWebView : public EngineObject<DefaultICoreWebView2_8> {
   int load_status_ = 0;
   std::map<std::string, std::string> document_frames_;  // network request id → frame id
   std::map<std::string, int> frame_failures_;           // frame id → web error status
-  int windows_to_close_ = 0;                            // handled window requests not yet seen open
-  std::vector<std::string> opened_targets_;             // opened windows not yet claimed
+  std::string latest_document_;                         // the main frame's newest document request
+  std::set<std::string> canceled_by_engine_;            // document requests NavigationStarting canceled
+  std::deque<bool> window_decisions_;                   // handled? of window requests not yet seen open
+  std::deque<std::string> opened_targets_;              // opened windows not yet requested
   INT64 next_token_ = 1;
   Handlers<ICoreWebView2NavigationStartingEventHandler> navigation_starting_;
   Handlers<ICoreWebView2ContentLoadingEventHandler> content_loading_;

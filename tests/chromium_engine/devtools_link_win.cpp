@@ -190,7 +190,16 @@ void DevToolsLink::Handle(const std::string& text) {
   static const bool trace = GetEnvironmentVariableA("CORVANE_CHROMIUM_TRACE", nullptr, 0) > 0;
   if (trace) std::fprintf(stderr, "[chromium engine] <- %.1500s\n", text.c_str());
   Json::Value message;
-  if (!ParseJson(text, &message) || !message.isObject()) return;  // nothing the browser sends
+  if (!ParseJson(text, &message) || !message.isObject()) {
+    // Too deep or damaged to read. An answer must still reach whoever waits for it: its id
+    // comes first in every answer the browser sends.
+    long long id = 0;
+    if (std::sscanf(text.c_str(), "{\"id\":%lld", &id) != 1) return;
+    message = Json::Value(Json::objectValue);
+    message["id"] = static_cast<Json::Int64>(id);
+    message["error"]["message"] = "the browser's answer could not be read";
+    message["error"]["code"] = 0;
+  }
   if (message.isMember("id")) {
     const long long id = message["id"].asInt64();
     const std::string error = message.isMember("error") ? message["error"]["message"].asString() +
@@ -210,22 +219,26 @@ void DevToolsLink::Handle(const std::string& text) {
     Reply run = std::move(reply->second);
     replies_.erase(reply);
     Json::Value result = std::move(message["result"]);
-    queue_.push_back([run, result, error] { run(result, error); });
+    Enqueue([run, result, error] { run(result, error); });
+    return;
   } else if (message["method"].isString()) {
     std::string session = message["sessionId"].asString();
     std::string method = message["method"].asString();
     Json::Value params = std::move(message["params"]);
     std::lock_guard<std::mutex> hold(lock_);
-    queue_.push_back([this, session, method, params] {
+    Enqueue([this, session, method, params] {
       auto listener = listeners_.find(session);
       if (listener == listeners_.end()) return;
       const std::shared_ptr<Listener> keep = listener->second;  // it may forget itself
       (*keep)(method, params);
     });
-  } else {
-    return;
   }
-  PostMessageW(window_, kDrain, 0, 0);
+}
+
+void DevToolsLink::Enqueue(std::function<void()> work) {
+  queue_.push_back(std::move(work));
+  // One wake-up for a run of work: a busy page must not fill the thread's message queue.
+  if (!drain_posted_) drain_posted_ = PostMessageW(window_, kDrain, 0, 0) != FALSE;
 }
 
 void DevToolsLink::Lost(const std::string& why) {
@@ -241,15 +254,14 @@ void DevToolsLink::Lost(const std::string& why) {
     waiters_.clear();
     for (auto& reply : replies_) {
       Reply run = std::move(reply.second);
-      queue_.push_back([run, why] { run(Json::Value(), why); });
+      Enqueue([run, why] { run(Json::Value(), why); });
     }
     replies_.clear();
-    queue_.push_back([this] {
+    Enqueue([this] {
       const auto listeners = listeners_;
       for (const auto& listener : listeners) (*listener.second)("link.lost", Json::Value());
     });
   }
-  PostMessageW(window_, kDrain, 0, 0);
 }
 
 Json::Value DevToolsLink::Message(const std::string& method, const Json::Value& params, const std::string& session) {
@@ -279,8 +291,7 @@ void DevToolsLink::Send(const std::string& method, const Json::Value& params, co
     if (!connected_) {
       if (reply) {
         const std::string why = lost_.empty() ? "not connected to the browser" : lost_;
-        queue_.push_back([reply, why] { reply(Json::Value(), why); });
-        PostMessageW(window_, kDrain, 0, 0);
+        Enqueue([reply, why] { reply(Json::Value(), why); });
       }
       return;
     }
@@ -320,13 +331,16 @@ bool DevToolsLink::Call(const std::string& method, const Json::Value& params, co
   while (!done && !quit) {
     const ULONGLONG now = GetTickCount64();
     if (now >= deadline) break;
-    const DWORD wait = MsgWaitForMultipleObjects(1, &waiter->done, FALSE, static_cast<DWORD>(deadline - now),
-                                                 QS_ALLINPUT);
+    // Messages already seen still count: only one is handled before looking again.
+    const DWORD wait = MsgWaitForMultipleObjectsEx(1, &waiter->done, static_cast<DWORD>(deadline - now),
+                                                   QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (wait == WAIT_OBJECT_0) {
       done = true;
     } else if (wait == WAIT_OBJECT_0 + 1) {
+      // One message at a time, looking at the answer and the clock after each: a page that
+      // keeps the browser talking must not keep this wait from ending.
       MSG msg;
-      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
           PostQuitMessage(static_cast<int>(msg.wParam));  // for the loop that owns it
           quit = true;
@@ -365,11 +379,8 @@ void DevToolsLink::Listen(const std::string& session, Listener listener) {
 void DevToolsLink::Forget(const std::string& session) { listeners_.erase(session); }
 
 void DevToolsLink::Post(std::function<void()> work) {
-  {
-    std::lock_guard<std::mutex> hold(lock_);
-    queue_.push_back(std::move(work));
-  }
-  PostMessageW(window_, kDrain, 0, 0);
+  std::lock_guard<std::mutex> hold(lock_);
+  Enqueue(std::move(work));
 }
 
 void DevToolsLink::Drain() {
@@ -379,7 +390,10 @@ void DevToolsLink::Drain() {
     std::function<void()> work;
     {
       std::lock_guard<std::mutex> hold(lock_);
-      if (queue_.empty()) return;
+      if (queue_.empty()) {
+        drain_posted_ = false;
+        return;
+      }
       work = std::move(queue_.front());
       queue_.pop_front();
     }

@@ -54,6 +54,8 @@ class DevToolsLink {
   void Read();
   void Handle(const std::string& text);
   void Drain();
+  // Queues work for the UI thread and wakes it once for a run of work; lock_ held.
+  void Enqueue(std::function<void()> work);
   void Lost(const std::string& why);
 
   struct Waiter {
@@ -76,5 +78,6 @@ class DevToolsLink {
   std::map<long long, Reply> replies_;
   std::map<long long, std::shared_ptr<Waiter>> waiters_;
   std::deque<std::function<void()>> queue_;
+  bool drain_posted_ = false;  // a wake-up is on its way to the UI thread
   std::map<std::string, std::shared_ptr<Listener>> listeners_;  // UI thread only
 };

@@ -39,7 +39,7 @@ TEST(TextConvert, AnsiKeepsAscii) {
 TEST(TextConvert, AppendingConvertsAsAWholeConversionDoes) {
   // ASCII takes the short way, anything else the code page's: both must agree with the plain
   // conversions, and keep what out already held.
-  for (const std::u16string wide : {std::u16string(u"plain 123"), std::u16string(u"caf\u00e9 \u4e2d"),
+  for (const std::u16string& wide : {std::u16string(u"plain 123"), std::u16string(u"caf\u00e9 \u4e2d"),
                                     std::u16string(u"x\xD800"), std::u16string()}) {
     std::string out = "head|";
     text::AppendUtf16ToAnsi(wide, &out);

@@ -277,6 +277,8 @@ TEST_F(Chromium, TitleFailedLoadAndNewWindow) {
     if (request.target == "/opener") {
       answer.body = "<title>Opener</title><script>document.title = 'Set by script';"
                     "window.open('https://popup.invalid/child?x=1');</script>";
+    } else if (request.target == "/slow") {
+      answer.delay_ms = 2000;
     } else {
       answer.status = 404;
     }
@@ -305,6 +307,13 @@ TEST_F(Chromium, TitleFailedLoadAndNewWindow) {
   const testwin::RecordedEvent failed = host.events.Of(IPC::kEvtLoadFailed)[0];
   EXPECT_EQ(Narrow(failed.texts[0]), closed);
   EXPECT_EQ(failed.texts[1], u"@StatusCode=12") << "COREWEBVIEW2_WEB_ERROR_STATUS_CANNOT_CONNECT";
+
+  // A load the parent stops ends as canceled.
+  ASSERT_TRUE(host.link.Navigate(256, server.Url("/slow")));
+  host.WaitFor([] { return false; }, 500);
+  ASSERT_TRUE(host.link.Stop(256));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtLoadFailed) == 2; }, 5000));
+  EXPECT_EQ(host.events.Of(IPC::kEvtLoadFailed)[1].texts[1], u"@StatusCode=14") << "OPERATION_CANCELED";
 }
 
 // A page the browser loads without a request still starts as a navigation, so the host gives it
@@ -344,6 +353,23 @@ TEST_F(Chromium, CookiesOfTheParentAndOfThePage) {
   const std::string listing = Narrow(host.events.Of(IPC::kEvtCookieList)[0].texts[1]);
   EXPECT_NE(listing.find("\"Name\": \"fromPage\", \"Value\": \"yes\""), std::string::npos) << listing;
   EXPECT_NE(listing.find("\"Name\": \"fromParent\", \"Value\": \"1\""), std::string::npos) << listing;
+
+  // A second window of the same host shares the profile: it sees both cookies.
+  corvane::HostWindowSettings second = host.MainSettings(512);
+  second.url = server.Url("/page");
+  ASSERT_TRUE(host.link.CreateBrowser(second));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtPageCall) == 2; }, 20000));
+  const testwin::RecordedEvent other = host.events.Of(IPC::kEvtPageCall)[1];
+  EXPECT_EQ(other.window_id, 512);
+  EXPECT_NE(Narrow(other.texts.back()).find("fromParent=1"), std::string::npos) << Narrow(other.texts.back());
+
+  // Deleted by the parent, a cookie is gone from the listing.
+  ASSERT_TRUE(host.link.DeleteCookie(256, server.Url("/"), u"fromParent"));
+  ASSERT_TRUE(host.link.GetCookies(256, server.Url("/"), false));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCookieList) == 2; }));
+  const std::string after = Narrow(host.events.Of(IPC::kEvtCookieList)[1].texts[1]);
+  EXPECT_EQ(after.find("fromParent"), std::string::npos) << after;
+  EXPECT_NE(after.find("fromPage"), std::string::npos) << after;
 }
 
 }  // namespace
