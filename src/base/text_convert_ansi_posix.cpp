@@ -13,7 +13,9 @@ void AppendUtf16ToAnsi(std::u16string_view text, std::string* out) {
       return;
     }
   }
-  out->append(text.begin(), text.end());
+  const size_t at = out->size();
+  out->resize(at + text.size());
+  for (size_t i = 0; i < text.size(); ++i) (*out)[at + i] = static_cast<char>(text[i]);
 }
 
 void AppendAnsiToUtf16(std::string_view text, std::u16string* out) {
@@ -23,7 +25,9 @@ void AppendAnsiToUtf16(std::string_view text, std::u16string* out) {
       return;
     }
   }
-  out->append(text.begin(), text.end());
+  const size_t at = out->size();
+  out->resize(at + text.size());
+  for (size_t i = 0; i < text.size(); ++i) (*out)[at + i] = static_cast<char16_t>(text[i]);
 }
 
 }  // namespace text

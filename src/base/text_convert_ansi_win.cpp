@@ -22,6 +22,16 @@ bool IsAscii(std::basic_string_view<Char> text) {
   return true;
 }
 
+// Appends ASCII text character by character into room made at once (appending an iterator
+// range of another character type would build a temporary string first).
+template <typename From, typename To>
+void AppendAscii(std::basic_string_view<From> text, std::basic_string<To>* out) {
+  const size_t at = out->size();
+  out->resize(at + text.size());
+  To* to = out->data() + at;
+  for (From c : text) *to++ = static_cast<To>(c);
+}
+
 }  // namespace
 
 std::string Utf16ToAnsi(std::u16string_view text) {
@@ -54,7 +64,7 @@ std::u16string AnsiToUtf16(std::string_view text) {
 
 void AppendUtf16ToAnsi(std::u16string_view text, std::string* out) {
   if (IsAscii(text)) {
-    out->append(text.begin(), text.end());
+    AppendAscii(text, out);
   } else {
     out->append(Utf16ToAnsi(text));
   }
@@ -62,7 +72,7 @@ void AppendUtf16ToAnsi(std::u16string_view text, std::string* out) {
 
 void AppendAnsiToUtf16(std::string_view text, std::u16string* out) {
   if (IsAscii(text)) {
-    out->append(text.begin(), text.end());
+    AppendAscii(text, out);
   } else {
     out->append(AnsiToUtf16(text));
   }
