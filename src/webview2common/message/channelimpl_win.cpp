@@ -129,14 +129,16 @@ void CChannelImpl::SenderLoop() {
 
 bool CChannelImpl::SendQueued() {
   for (;;) {
-    IPC::Message message;
+    const IPC::Message* message = nullptr;
     {
       CAutoLocker lock(queue_lock_);
       if (queue_.empty()) return true;
-      message = queue_.front();
+      // Sent in place, without a copy: only this thread takes messages out, and adding at the
+      // back of a deque leaves its front where it is.
+      message = &queue_.front();
     }
     // The front message leaves the queue only once sent, so the order never changes.
-    if (message.type() != 0 && !DirectSend(message, IPC::Delivery::kDeferred)) return false;
+    if (message->type() != 0 && !DirectSend(*message, IPC::Delivery::kDeferred)) return false;
     CAutoLocker lock(queue_lock_);
     if (!queue_.empty()) queue_.pop_front();
   }
@@ -270,6 +272,7 @@ bool CChannelImpl::ProcessWindowMessage(HWND, UINT message, WPARAM wparam, LPARA
 
 void CChannelImpl::Uninit() {
   if (InterlockedExchange(&shut_down_, 1) != 0) return;
+  bool sender_running = false;
   if (sender_.IsValid()) {
     SetEvent(stop_event_.Get());
     if (WaitForSingleObject(sender_.Get(), kSenderStopTimeoutMs) != WAIT_OBJECT_0) {
@@ -277,6 +280,7 @@ void CChannelImpl::Uninit() {
       // events, so they stay open and go with the process.
       static_cast<void>(stop_event_.Release());
       static_cast<void>(work_event_.Release());
+      sender_running = true;
     }
     sender_.Reset();
   }
@@ -286,7 +290,9 @@ void CChannelImpl::Uninit() {
     CAutoLocker lock(wait_lock_);
     StopWatching();
   }
-  {
+  if (!sender_running) {
+    // A sender still running may be sending the front message in place: the queue then stays
+    // as it is and goes with the process.
     CAutoLocker lock(queue_lock_);
     queue_.clear();
   }
