@@ -458,11 +458,12 @@ HRESULT STDMETHODCALLTYPE ChromiumEnvironment::CreateCoreWebView2Controller(
     HWND parent, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
   if (handler == nullptr) return E_POINTER;
   const RECT bounds = ClientBounds(parent);
-  // The page's size is set once it is attached: a size given here would only be taken for the
-  // first page of a context (the one that opens the context's window).
+  // Each page in a browser window of its own, so that hiding it (minimizing its window) hides
+  // nothing else. Its size is set once it is attached.
   Json::Value params = Object();
   params["url"] = "about:blank";
   params["browserContextId"] = context_;
+  params["newWindow"] = true;
   ComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> keep(handler);
   ComPtr<ChromiumEnvironment> self(this);
   auto fail = [keep](const std::string& step, const std::string& error) {
@@ -580,6 +581,21 @@ void ChromiumWebView::Close() {
 
 void ChromiumWebView::SetBounds(RECT bounds) {
   if (!closed_) Link().Send("Emulation.setDeviceMetricsOverride", MetricsOf(bounds), session_);
+}
+
+void ChromiumWebView::SetVisible(bool visible) {
+  // A hidden web view is a minimized window: its document is "hidden" to its script, as a
+  // hidden WebView2 control's is.
+  if (closed_) return;
+  Json::Value params = Object();
+  params["targetId"] = target_;
+  Link().Send("Browser.getWindowForTarget", params, "", [visible](const Json::Value& window, const std::string& error) {
+    if (!error.empty()) return Note("no window for a page: " + error);
+    Json::Value bounds = Object();
+    bounds["windowId"] = window["windowId"];
+    bounds["bounds"]["windowState"] = visible ? "normal" : "minimized";
+    Link().Send("Browser.setWindowBounds", bounds, "");
+  });
 }
 
 void ChromiumWebView::UpdateInterception() {
@@ -1228,7 +1244,7 @@ std::string ChromiumWebView::Evaluate(const std::string& expression) {
 // ---- controller
 
 HRESULT STDMETHODCALLTYPE ChromiumController::put_IsVisible(BOOL visible) {
-  // A headless page is never on a screen; the state is kept for the host to read back.
+  if ((visible_ != FALSE) != (visible != FALSE)) webview_->SetVisible(visible != FALSE);
   visible_ = visible;
   return S_OK;
 }

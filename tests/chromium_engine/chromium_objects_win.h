@@ -92,6 +92,7 @@ class ChromiumWebView : public EngineObject<DefaultICoreWebView2_8> {
   void Start(RECT bounds, std::function<void(HRESULT)> done);
   void Close();
   void SetBounds(RECT bounds);
+  void SetVisible(bool visible);
 
   HRESULT STDMETHODCALLTYPE get_Settings(ICoreWebView2Settings** settings) override;
   HRESULT STDMETHODCALLTYPE get_Source(LPWSTR* uri) override;

@@ -268,6 +268,13 @@ TEST_F(Chromium, ArchivePageRunsWithItsStyleImageAndExternal) {
   ASSERT_TRUE(DecodePng(png, &image)) << png.size() << " bytes";
   EXPECT_TRUE(image.Has(0x1a, 0x7f, 0x3c)) << "the box's colour is not in the screenshot";
   EXPECT_TRUE(image.Has(0xd0, 0x20, 0x20)) << "the image's colour is not in the screenshot";
+
+  // Hidden by the parent, the page is hidden to its own script; shown again, visible.
+  const std::string state = "evaluate\t" + view_ + "\tdocument.visibilityState";
+  ASSERT_TRUE(host.link.Show(256, false));
+  EXPECT_TRUE(host.WaitFor([&] { return Browser(host, state) == "\"hidden\""; }, 5000)) << Browser(host, state);
+  ASSERT_TRUE(host.link.Show(256, true));
+  EXPECT_TRUE(host.WaitFor([&] { return Browser(host, state) == "\"visible\""; }, 5000)) << Browser(host, state);
 }
 
 TEST_F(Chromium, TitleFailedLoadAndNewWindow) {
