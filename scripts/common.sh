@@ -95,12 +95,12 @@ start_chromium() {
 stop_chromium() {
   local i
   [ -n "${chromium_pid:-}" ] || return 0
-  kill "$chromium_pid" 2>/dev/null
+  kill "$chromium_pid" 2>/dev/null || true
   for i in $(seq 1 50); do
     kill -0 "$chromium_pid" 2>/dev/null || break
     sleep 0.1
   done
-  kill -9 "$chromium_pid" 2>/dev/null
-  wait "$chromium_pid" 2>/dev/null
+  kill -9 "$chromium_pid" 2>/dev/null || true
+  wait "$chromium_pid" 2>/dev/null || true
   chromium_pid=
 }
