@@ -117,10 +117,7 @@ class ChromiumRequest : public EngineObject<DefaultICoreWebView2WebResourceReque
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_Headers(ICoreWebView2HttpRequestHeaders** headers) override {
-    if (headers == nullptr) return E_POINTER;
-    headers_->AddRef();
-    *headers = headers_.get();
-    return S_OK;
+    return OutObject(headers_.get(), headers);
   }
 
  private:
@@ -302,17 +299,17 @@ class ChromiumCookieManager : public EngineObject<DefaultICoreWebView2CookieMana
     if (!session) cookie->get_Expires(&fields.expires);
     if (fields.name.empty() || fields.domain.empty()) return E_INVALIDARG;
     const std::string description = fields.name + " for " + fields.domain;
-    Link().Send("Network.setCookie", devtools::CookieParams(fields), session_,
-                [description](const Json::Value& result, const std::string& error) {
-                  if (!error.empty() || !result["success"].asBool()) Note("the browser refused cookie " + description + " " + error);
-                });
+    Write("Network.setCookie", devtools::CookieParams(fields), [description](const Json::Value& result, const std::string& error) {
+      if (!error.empty() || !result["success"].asBool()) Note("the browser refused cookie " + description + " " + error);
+    });
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetCookies(LPCWSTR uri, ICoreWebView2GetCookiesCompletedHandler* handler) override {
     if (handler == nullptr) return E_POINTER;
     ComPtr<ICoreWebView2GetCookiesCompletedHandler> keep(handler);
     const std::string url = uri != nullptr ? Utf8(uri) : std::string();
-    AllCookiesOr(url, [keep](const Json::Value& result, const std::string& error) {
+    ComPtr<ChromiumCookieManager> self(this);
+    AfterWrites([self, url, keep] { self->AllCookiesOr(url, [keep](const Json::Value& result, const std::string& error) {
       std::vector<EngineCookieData> cookies;
       for (const Json::Value& cookie : result["cookies"]) {
         const devtools::CookieFields f = devtools::CookieFromBrowser(cookie);
@@ -329,7 +326,7 @@ class ChromiumCookieManager : public EngineObject<DefaultICoreWebView2CookieMana
       }
       auto list = ComPtr<ICoreWebView2CookieList>::Attach(new EngineCookieList(cookies));
       keep->Invoke(error.empty() ? S_OK : E_FAIL, list.get());
-    });
+    }); });
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE DeleteCookies(LPCWSTR name, LPCWSTR uri) override {
@@ -338,21 +335,22 @@ class ChromiumCookieManager : public EngineObject<DefaultICoreWebView2CookieMana
     params["name"] = Utf8(name);
     if (uri != nullptr && *uri != 0) {
       params["url"] = Utf8(uri);
-      Link().Send("Network.deleteCookies", params, session_);
+      Write("Network.deleteCookies", params);
       return S_OK;
     }
     // Without an address, every cookie of that name in the profile: the browser deletes by
-    // domain and path, so each is named so.
-    const std::string session = session_;
-    AllCookiesOr("", [session, params](const Json::Value& result, const std::string& error) {
-      if (!error.empty()) return;
-      for (const Json::Value& cookie : result["cookies"]) {
+    // domain and path, so each is named so. The listing counts as a write until they are sent.
+    ComPtr<ChromiumCookieManager> self(this);
+    ++writing_;
+    AllCookiesOr("", [self, params](const Json::Value& result, const std::string& error) {
+      for (const Json::Value& cookie : error.empty() ? result["cookies"] : Json::Value()) {
         if (cookie["name"] != params["name"]) continue;
         Json::Value one = params;
         one["domain"] = cookie["domain"];
         one["path"] = cookie["path"];
-        Link().Send("Network.deleteCookies", one, session);
+        self->Write("Network.deleteCookies", one);
       }
+      self->Written();
     });
     return S_OK;
   }
@@ -362,12 +360,20 @@ class ChromiumCookieManager : public EngineObject<DefaultICoreWebView2CookieMana
     params["name"] = Utf8(name);
     if (domain != nullptr && *domain != 0) params["domain"] = Utf8(domain);
     if (path != nullptr && *path != 0) params["path"] = Utf8(path);
-    Link().Send("Network.deleteCookies", params, session_);
+    Write("Network.deleteCookies", params);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE DeleteAllCookies() override {
-    Link().Send("Network.clearBrowserCookies", Object(), session_);
+    Write("Network.clearBrowserCookies", Object());
     return S_OK;
+  }
+
+  // Runs work once every cookie change asked for so far is done. The browser takes each command
+  // as it comes and answers a change only when it is made, so a listing or a navigation sent
+  // right after a change could otherwise miss it.
+  void AfterWrites(std::function<void()> work) {
+    if (writing_ == 0) return work();
+    after_writes_.push_back(std::move(work));
   }
 
  private:
@@ -389,8 +395,24 @@ class ChromiumCookieManager : public EngineObject<DefaultICoreWebView2CookieMana
       Link().Send("Storage.getCookies", params, "", std::move(reply));
     }
   }
+  void Write(const std::string& method, const Json::Value& params, DevToolsLink::Reply then = {}) {
+    ++writing_;
+    ComPtr<ChromiumCookieManager> self(this);
+    Link().Send(method, params, session_, [self, then](const Json::Value& result, const std::string& error) {
+      if (then) then(result, error);
+      self->Written();
+    });
+  }
+  void Written() {
+    if (--writing_ > 0) return;
+    std::vector<std::function<void()>> ready;
+    ready.swap(after_writes_);
+    for (auto& work : ready) work();
+  }
   std::string session_;
   std::string context_;
+  int writing_ = 0;  // cookie changes sent and not yet answered
+  std::vector<std::function<void()>> after_writes_;
 };
 
 RECT ClientBounds(HWND parent) {
@@ -653,10 +675,7 @@ CHROMIUM_EVENT(WebResourceRequested, ICoreWebView2WebResourceRequestedEventHandl
 #undef CHROMIUM_EVENT
 
 HRESULT STDMETHODCALLTYPE ChromiumWebView::get_Settings(ICoreWebView2Settings** settings) {
-  if (settings == nullptr) return E_POINTER;
-  settings_->AddRef();
-  *settings = settings_;
-  return S_OK;
+  return OutObject(settings_, settings);
 }
 
 HRESULT STDMETHODCALLTYPE ChromiumWebView::get_Source(LPWSTR* uri) { return OutString(source_, uri); }
@@ -668,15 +687,24 @@ HRESULT STDMETHODCALLTYPE ChromiumWebView::Navigate(LPCWSTR uri) {
   Json::Value params = Object();
   params["url"] = url;
   ComPtr<ChromiumWebView> self(this);
-  Link().Send("Page.navigate", params, session_, [self, url](const Json::Value& result, const std::string& error) {
-    if (!error.empty()) Note("navigating to " + url + " failed: " + error);
-    // A load refused before any request went out shows only here.
-    const std::string failure = result["errorText"].asString();
-    if (!failure.empty() && !self->closed_ && !self->load_failed_) {
-      self->load_failed_ = true;
-      self->load_status_ = devtools::WebErrorStatusOf(failure, false);
-    }
-  });
+  auto navigate = [self, params, url] {
+    if (self->closed_) return;
+    Link().Send("Page.navigate", params, self->session_, [self, url](const Json::Value& result, const std::string& error) {
+      if (!error.empty()) Note("navigating to " + url + " failed: " + error);
+      // A load refused before any request went out shows only here.
+      const std::string failure = result["errorText"].asString();
+      if (!failure.empty() && !self->closed_ && !self->load_failed_) {
+        self->load_failed_ = true;
+        self->load_status_ = devtools::WebErrorStatusOf(failure, false);
+      }
+    });
+  };
+  // Cookies the host set just before go with the request.
+  if (cookie_manager_ != nullptr) {
+    static_cast<ChromiumCookieManager*>(cookie_manager_)->AfterWrites(navigate);
+  } else {
+    navigate();
+  }
   return S_OK;
 }
 
@@ -825,16 +853,11 @@ HRESULT STDMETHODCALLTYPE ChromiumWebView::OpenDevToolsWindow() {
 HRESULT STDMETHODCALLTYPE ChromiumWebView::get_CookieManager(ICoreWebView2CookieManager** manager) {
   if (manager == nullptr) return E_POINTER;
   if (cookie_manager_ == nullptr) cookie_manager_ = new ChromiumCookieManager(session_, environment_->context());
-  cookie_manager_->AddRef();
-  *manager = cookie_manager_;
-  return S_OK;
+  return OutObject(cookie_manager_, manager);
 }
 
 HRESULT STDMETHODCALLTYPE ChromiumWebView::get_Environment(ICoreWebView2Environment** environment) {
-  if (environment == nullptr) return E_POINTER;
-  environment_->AddRef();
-  *environment = environment_.get();
-  return S_OK;
+  return OutObject(environment_.get(), environment);
 }
 
 HRESULT STDMETHODCALLTYPE ChromiumWebView::get_IsMuted(BOOL* value) { return OutValue(value, muted_); }
@@ -1261,10 +1284,7 @@ HRESULT STDMETHODCALLTYPE ChromiumController::Close() {
 }
 
 HRESULT STDMETHODCALLTYPE ChromiumController::get_CoreWebView2(ICoreWebView2** webview) {
-  if (webview == nullptr) return E_POINTER;
-  webview_->AddRef();
-  *webview = webview_;
-  return S_OK;
+  return OutObject(static_cast<ICoreWebView2*>(webview_), webview);
 }
 
 ChromiumController::~ChromiumController() { webview_->Release(); }

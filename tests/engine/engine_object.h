@@ -67,6 +67,15 @@ inline HRESULT OutString(const std::wstring& text, LPWSTR* out) {
   return S_OK;
 }
 
+// A getter's interface out parameter: the object with a reference of the caller's own.
+template <typename Interface, typename Object>
+HRESULT OutObject(Object* object, Interface** out) {
+  if (out == nullptr) return E_POINTER;
+  *out = object;
+  if (object != nullptr) object->AddRef();
+  return S_OK;
+}
+
 template <typename T, typename U>
 HRESULT OutValue(T* out, U value) {
   if (out == nullptr) return E_POINTER;

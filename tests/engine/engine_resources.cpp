@@ -28,10 +28,7 @@ class EngineRequest : public EngineObject<DefaultICoreWebView2WebResourceRequest
   HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override { return OutString(uri_, uri); }
   HRESULT STDMETHODCALLTYPE get_Method(LPWSTR* method) override { return OutString(L"GET", method); }
   HRESULT STDMETHODCALLTYPE get_Headers(ICoreWebView2HttpRequestHeaders** headers) override {
-    if (headers == nullptr) return E_POINTER;
-    headers_->AddRef();
-    *headers = headers_.get();
-    return S_OK;
+    return OutObject(headers_.get(), headers);
   }
 
  private:

@@ -196,20 +196,14 @@ class EngineResourceArgs : public EngineObject<DefaultICoreWebView2WebResourceRe
                               int context = COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL)
       : request_(request), context_(context) {}
   HRESULT STDMETHODCALLTYPE get_Request(ICoreWebView2WebResourceRequest** request) override {
-    if (request == nullptr) return E_POINTER;
-    request_->AddRef();
-    *request = request_.get();
-    return S_OK;
+    return OutObject(request_.get(), request);
   }
   HRESULT STDMETHODCALLTYPE put_Response(ICoreWebView2WebResourceResponse* response) override {
     response_ = ComPtr<ICoreWebView2WebResourceResponse>(response);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_Response(ICoreWebView2WebResourceResponse** response) override {
-    if (response == nullptr) return E_POINTER;
-    *response = response_.get();
-    if (*response != nullptr) (*response)->AddRef();
-    return S_OK;
+    return OutObject(response_.get(), response);
   }
   HRESULT STDMETHODCALLTYPE get_ResourceContext(COREWEBVIEW2_WEB_RESOURCE_CONTEXT* context) override {
     return OutValue(context, context_);
