@@ -26,6 +26,7 @@ struct CrashInfo {
   unsigned char saved_code[8] = {};  // what the lock overwrote; never put back during the run
   wchar_t parameters[crash::kParameterCapacity] = {};
   volatile LONG active_thread = 0;  // the thread inside the filter, 0 for none
+  DWORD wait_ms = crash::kUploaderWaitMs;
 };
 
 CrashInfo& Info() {
@@ -98,7 +99,7 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pointers) {
   if (inside == thread) return EXCEPTION_EXECUTE_HANDLER;  // the filter itself failed: end now
   if (inside != 0) {
     // Another thread is reporting its crash: ending the process now would cut its dump short.
-    Sleep(crash::kUploaderWaitMs + 5000);
+    Sleep(info.wait_ms + 5000);
     return EXCEPTION_EXECUTE_HANDLER;
   }
   const wchar_t* uploader = ChooseUploader(info);
@@ -116,7 +117,7 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pointers) {
   execute.lpParameters = info.parameters;
   execute.nShow = SW_HIDE;
   if (ShellExecuteExW(&execute) && execute.hProcess != nullptr) {
-    WaitForSingleObject(execute.hProcess, crash::kUploaderWaitMs);
+    WaitForSingleObject(execute.hProcess, info.wait_ms);
     CloseHandle(execute.hProcess);
   }
   return EXCEPTION_EXECUTE_HANDLER;
@@ -150,5 +151,7 @@ namespace crash {
 
 bool FilterLocked() { return Info().locked; }
 const wchar_t* CrashVersion() { return Info().version; }
+
+void SetUploaderWait(DWORD ms) { Info().wait_ms = ms; }
 
 }  // namespace crash

@@ -15,6 +15,9 @@ namespace crash {
 // it writes the dump (a second for a small dump, more for a full one on a slow disk); beyond this
 // the uploader is taken to be hung and the process ends anyway.
 inline constexpr DWORD kUploaderWaitMs = 30000;
+// Another bound for this process (the tests use a short one to see it kept without waiting
+// the full bound); before a crash, once the handler is installed.
+void SetUploaderWait(DWORD ms);
 
 // Whether installation locked the filter in place (later SetUnhandledExceptionFilter calls do
 // nothing). For tests and diagnostics.

@@ -54,6 +54,8 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring kind = argv[1];
   const std::wstring version = argv[2];
   InstallCrashHandler(L"Corvane", _wtoi(argv[3]), version == L"-" ? nullptr : version.c_str());
+  wchar_t wait[16] = {};
+  if (GetEnvironmentVariableW(L"CORVANE_CRASH_WAIT_MS", wait, 16) > 0) crash::SetUploaderWait(_wtoi(wait));
   Fact(std::string("locked=") + (crash::FilterLocked() ? "1" : "0"));
   // The first bytes of the system function as they are now.
   const auto* code = reinterpret_cast<const unsigned char*>(
