@@ -11,6 +11,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -124,83 +126,120 @@ size_t PageCallCommandSize() {
 
 constexpr int kWarmUp = 200;
 
+// One party of the round-trip comparison: a round it runs and the times it took.
+struct RoundTripper {
+  std::string name;
+  std::function<void(int)> round;
+  std::vector<double> us;
+};
+
+// A host answering command 7 for a window it does not have with event 11. program names an
+// earlier build to compare with, or is empty for the one beside this benchmark.
+class RoundTripHost {
+ public:
+  RoundTripHost(bool log_on, const std::wstring& program) {
+    if (!log_on) DeleteFileW((host_.log_path + L".on").c_str());
+    corvane::HostWindowSettings main = host_.MainSettings(256);
+    main.url = u"https://bench.example/";
+    const std::wstring saved = testwin::EnvironmentText(L"CORVANE_TEST_HOST");
+    if (!program.empty()) SetEnvironmentVariableW(L"CORVANE_TEST_HOST", program.c_str());
+    host_.StartWith(main);
+    SetEnvironmentVariableW(L"CORVANE_TEST_HOST", saved.empty() ? nullptr : saved.c_str());
+    host_.WaitFor([&] { return host_.events.Count(IPC::kEvtCreated) == 1; });
+  }
+  ~RoundTripHost() {
+    host_.link.Close(256);
+    host_.WaitForHostExit();
+  }
+  void Round(int i) {
+    const size_t before = host_.events.events.size();
+    host_.link.CallPageFunction(512, i + 1, u"f", {});
+    host_.WaitFor([&] { return host_.events.events.size() > before; }, 5000);
+  }
+
+ private:
+  HostSession host_;
+};
+
 void RoundTrips(int rounds) {
   const size_t size = PageCallCommandSize();
   std::vector<char> payload(size, 'x');
+  std::vector<RoundTripper> parties;
   // Named pipe, message mode, the same bytes each way.
-  std::vector<double> pipe_us;
-  {
-    const std::wstring name = L"\\\\.\\pipe\\corvane-bench-" + std::to_wstring(GetCurrentProcessId());
-    ChildProcess peer;
-    peer.Start(Beside(L"bench_peer.exe"), L"pipe " + name);
-    HANDLE pipe = INVALID_HANDLE_VALUE;
-    for (int i = 0; i < 500 && pipe == INVALID_HANDLE_VALUE; ++i, Sleep(10)) {
-      pipe = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    }
-    DWORD mode = PIPE_READMODE_MESSAGE;
-    SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr);
-    std::vector<char> answer(size);
-    for (int i = 0; i < rounds + kWarmUp; ++i) {
-      const auto start = Clock::now();
-      DWORD read = 0;
-      TransactNamedPipe(pipe, payload.data(), static_cast<DWORD>(size), answer.data(), static_cast<DWORD>(size), &read,
-                        nullptr);
-      if (i >= kWarmUp) pipe_us.push_back(Micros(start));
-    }
-    CloseHandle(pipe);
+  const std::wstring pipe_name = L"\\\\.\\pipe\\corvane-bench-" + std::to_wstring(GetCurrentProcessId());
+  ChildProcess pipe_peer;
+  pipe_peer.Start(Beside(L"bench_peer.exe"), L"pipe " + pipe_name);
+  HANDLE pipe = INVALID_HANDLE_VALUE;
+  for (int i = 0; i < 500 && pipe == INVALID_HANDLE_VALUE; ++i, Sleep(10)) {
+    pipe = CreateFileW(pipe_name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   }
+  DWORD mode = PIPE_READMODE_MESSAGE;
+  SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr);
+  std::vector<char> answer(size);
+  parties.push_back({"pipe", [&](int) {
+                       DWORD read = 0;
+                       TransactNamedPipe(pipe, payload.data(), static_cast<DWORD>(size), answer.data(),
+                                         static_cast<DWORD>(size), &read, nullptr);
+                     }, {}});
   // Bare WM_COPYDATA echo: sent to the peer, which sends it back once its send has returned.
-  std::vector<double> echo_us;
-  {
-    HWND own = DriverWindow();
-    ChildProcess peer;
-    peer.Start(Beside(L"bench_peer.exe"), L"echo");
-    HWND window = WaitForPeerWindow(peer.pid());
-    for (int i = 0; i < rounds + kWarmUp; ++i) {
-      const int before = g_echoes;
+  HWND own = DriverWindow();
+  ChildProcess echo_peer;
+  echo_peer.Start(Beside(L"bench_peer.exe"), L"echo");
+  HWND echo_window = WaitForPeerWindow(echo_peer.pid());
+  parties.push_back({"echo", [&](int) {
+                       const int before = g_echoes;
+                       COPYDATASTRUCT copy{0, static_cast<DWORD>(size), payload.data()};
+                       SendMessageW(echo_window, WM_COPYDATA, reinterpret_cast<WPARAM>(own),
+                                    reinterpret_cast<LPARAM>(&copy));
+                       corvane::ParentLink::PumpUntil([&] { return g_echoes > before; }, 5000);
+                     }, {}});
+  // The host with its log off, as it is unless someone switches it on; beside it one with its
+  // log on, as the tests run it; and, when CORVANE_BENCH_BEFORE names an earlier build of the
+  // host, that build with its log off, so that a change is measured before and after in one run.
+  RoundTripHost host(false, L"");
+  RoundTripHost logging(true, L"");
+  const std::wstring before_program = testwin::EnvironmentText(L"CORVANE_BENCH_BEFORE");
+  std::unique_ptr<RoundTripHost> before;
+  if (!before_program.empty()) before = std::make_unique<RoundTripHost>(false, before_program);
+  parties.push_back({"host", [&](int i) { host.Round(i); }, {}});
+  parties.push_back({"logging", [&](int i) { logging.Round(i); }, {}});
+  if (before) parties.push_back({"before", [&](int i) { before->Round(i); }, {}});
+  // Round by round, each party in turn and the order turning, so that every party meets the
+  // machine in the same state: on a shared machine the speed of a round drifts by a fifth
+  // within a minute.
+  for (int i = 0; i < rounds + kWarmUp; ++i) {
+    for (size_t k = 0; k < parties.size(); ++k) {
+      RoundTripper& party = parties[(i + k) % parties.size()];
       const auto start = Clock::now();
-      COPYDATASTRUCT copy{0, static_cast<DWORD>(size), payload.data()};
-      SendMessageW(window, WM_COPYDATA, reinterpret_cast<WPARAM>(own), reinterpret_cast<LPARAM>(&copy));
-      corvane::ParentLink::PumpUntil([&] { return g_echoes > before; }, 5000);
-      if (i >= kWarmUp) echo_us.push_back(Micros(start));
+      party.round(i);
+      if (i >= kWarmUp) party.us.push_back(Micros(start));
     }
-    PostMessageW(window, WM_QUIT, 0, 0);
-    DestroyWindow(own);
   }
-  // The host: command 7 for a window it does not have, answered by event 11. Its log is off, as
-  // it is unless someone switches it on; a second run has it on, as the tests run it.
-  auto host_round_trips = [&](bool log_on) {
-    std::vector<double> host_us;
-    HostSession host;
-    if (!log_on) DeleteFileW((host.log_path + L".on").c_str());
-    corvane::HostWindowSettings main = host.MainSettings(256);
-    main.url = u"https://bench.example/";
-    host.StartWith(main);
-    host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; });
-    for (int i = 0; i < rounds + kWarmUp; ++i) {
-      const size_t before = host.events.events.size();
-      const auto start = Clock::now();
-      host.link.CallPageFunction(512, i + 1, u"f", {});
-      host.WaitFor([&] { return host.events.events.size() > before; }, 5000);
-      if (i >= kWarmUp) host_us.push_back(Micros(start));
-    }
-    host.link.Close(256);
-    host.WaitForHostExit();
-    return host_us;
-  };
-  const Stats pipe = Of(pipe_us), echo = Of(echo_us), host = Of(host_round_trips(false));
-  const Stats logging = Of(host_round_trips(true));
-  std::printf("\nChannel round trip, %zu-byte message, %d rounds after %d warm-up rounds\n\n", size, rounds, kWarmUp);
+  CloseHandle(pipe);
+  PostMessageW(echo_window, WM_QUIT, 0, 0);
+  DestroyWindow(own);
+  const Stats pipe_s = Of(parties[0].us), echo = Of(parties[1].us), host_s = Of(parties[2].us);
+  const Stats logging_s = Of(parties[3].us);
+  std::printf("\nChannel round trip, %zu-byte message, %d rounds after %d warm-up rounds, the parties taking "
+              "turns round by round\n\n",
+              size, rounds, kWarmUp);
   std::printf("| figure | measured | baseline | ratio |\n|---|---|---|---|\n");
-  Row("named pipe request and reply (message mode), median", Us(pipe.median), "", "");
-  Row("bare WM_COPYDATA echo, median", Us(echo.median), Us(pipe.median) + " (named pipe)",
-      Ratio(echo.median, pipe.median));
-  Row("host: command 7 → event 11, median", Us(host.median), Us(echo.median) + " (bare echo)",
-      Ratio(host.median, echo.median));
-  Row("host: command 7 → event 11, 99th percentile", Us(host.p99), Us(echo.p99) + " (bare echo)",
-      Ratio(host.p99, echo.p99));
-  Row("host with its log switched on: command 7 → event 11, median", Us(logging.median),
-      Us(echo.median) + " (bare echo)", Ratio(logging.median, echo.median));
+  Row("named pipe request and reply (message mode), median", Us(pipe_s.median), "", "");
+  Row("bare WM_COPYDATA echo, median", Us(echo.median), Us(pipe_s.median) + " (named pipe)",
+      Ratio(echo.median, pipe_s.median));
+  Row("host: command 7 → event 11, median", Us(host_s.median), Us(echo.median) + " (bare echo)",
+      Ratio(host_s.median, echo.median));
+  Row("host: command 7 → event 11, 99th percentile", Us(host_s.p99), Us(echo.p99) + " (bare echo)",
+      Ratio(host_s.p99, echo.p99));
+  Row("host with its log switched on: command 7 → event 11, median", Us(logging_s.median),
+      Us(echo.median) + " (bare echo)", Ratio(logging_s.median, echo.median));
+  if (before) {
+    const Stats b = Of(parties[4].us);
+    Row("the earlier host (CORVANE_BENCH_BEFORE): command 7 → event 11, median", Us(b.median),
+        Us(echo.median) + " (bare echo)", Ratio(b.median, echo.median));
+    Row("the earlier host (CORVANE_BENCH_BEFORE): command 7 → event 11, 99th percentile", Us(b.p99),
+        Us(echo.p99) + " (bare echo)", Ratio(b.p99, echo.p99));
+  }
 }
 
 // A stream message: its sequence number first, its low byte last, the rest filler.

@@ -83,21 +83,18 @@ bool CChannelImpl::Send(const IPC::Message& message, IPC::Delivery delivery) {
   try {
     CAutoLocker lock(queue_lock_);
     queue_.push_back(message);
+    work_pending_ = true;
   } catch (const std::bad_alloc&) {
     return false;
   }
-  SetEvent(work_event_.Get());
+  WakeConditionVariable(&work_ready_);
   return true;
 }
 
 bool CChannelImpl::StartSender() {
   CAutoLocker lock(queue_lock_);
-  if (!stop_event_.IsValid()) stop_event_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  if (!work_event_.IsValid()) work_event_.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-  if (!sender_.IsValid() && stop_event_.IsValid() && work_event_.IsValid()) {
-    sender_.Reset(CreateThread(nullptr, 0, &CChannelImpl::SenderThread, this, 0, nullptr));
-  }
-  return sender_.IsValid() && stop_event_.IsValid() && work_event_.IsValid();
+  if (!sender_.IsValid()) sender_.Reset(CreateThread(nullptr, 0, &CChannelImpl::SenderThread, this, 0, nullptr));
+  return sender_.IsValid();
 }
 
 DWORD WINAPI CChannelImpl::SenderThread(void* self) {
@@ -110,17 +107,26 @@ DWORD WINAPI CChannelImpl::SenderThread(void* self) {
 }
 
 void CChannelImpl::SenderLoop() {
-  const HANDLE events[2] = {stop_event_.Get(), work_event_.Get()};
   DWORD wait = INFINITE;
   for (;;) {
-    const DWORD signalled = WaitForMultipleObjects(2, events, FALSE, wait);
-    if (signalled == WAIT_OBJECT_0) {
-      // Shutting down: what the peer can still take goes out (the main window's closed event
-      // among it); the rest is dropped with the queue.
+    bool stop = false;
+    {
+      CAutoLocker lock(queue_lock_);
+      while (!work_pending_ && !stop_requested_) {
+        if (!queue_lock_.Wait(work_ready_, wait)) {
+          if (GetLastError() != ERROR_TIMEOUT) return;
+          break;
+        }
+      }
+      work_pending_ = false;
+      stop = stop_requested_;
+    }
+    // Shutting down: what the peer can still take goes out (the main window's closed event
+    // among it); the rest is dropped with the queue.
+    if (stop) {
       SendQueued();
       return;
     }
-    if (signalled != WAIT_OBJECT_0 + 1 && signalled != WAIT_TIMEOUT) return;
     // While the peer's window is missing, try again after a pause instead of spinning; new
     // work tries again at once.
     wait = SendQueued() ? INFINITE : kRetryIntervalMs;
@@ -274,18 +280,15 @@ void CChannelImpl::Uninit() {
   if (InterlockedExchange(&shut_down_, 1) != 0) return;
   bool sender_running = false;
   if (sender_.IsValid()) {
-    SetEvent(stop_event_.Get());
-    if (WaitForSingleObject(sender_.Get(), kSenderStopTimeoutMs) != WAIT_OBJECT_0) {
-      // Still sending to a parent that does not answer: the thread keeps waiting on its
-      // events, so they stay open and go with the process.
-      static_cast<void>(stop_event_.Release());
-      static_cast<void>(work_event_.Release());
-      sender_running = true;
+    {
+      CAutoLocker lock(queue_lock_);
+      stop_requested_ = true;
     }
+    WakeConditionVariable(&work_ready_);
+    // A sender still sending to a parent that does not answer is left to end with the process.
+    sender_running = WaitForSingleObject(sender_.Get(), kSenderStopTimeoutMs) != WAIT_OBJECT_0;
     sender_.Reset();
   }
-  work_event_.Reset();
-  stop_event_.Reset();
   {
     CAutoLocker lock(wait_lock_);
     StopWatching();

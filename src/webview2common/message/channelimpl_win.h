@@ -81,11 +81,13 @@ class CChannelImpl : public CWindowBase {
   _BaseModule::CCriticalSection listener_lock_;
   std::map<IChannelListener*, int> listeners_;
 
-  _BaseModule::CCriticalSection queue_lock_;
+  // The queue and the sender's two flags, under one lock; the sender sleeps on work_ready_.
+  _BaseModule::CSlimLock queue_lock_;
   std::deque<IPC::Message> queue_;
+  CONDITION_VARIABLE work_ready_ = CONDITION_VARIABLE_INIT;
+  bool work_pending_ = false;
+  bool stop_requested_ = false;
   ScopedHandle sender_;
-  ScopedHandle stop_event_;
-  ScopedHandle work_event_;
 
   // Copies of deferred messages, delivered from the window's own queue.
   CPostedObjects<std::string> deliveries_;
