@@ -250,65 +250,87 @@ std::vector<char> StreamMessage(size_t size, uint32_t sequence) {
   return bytes;
 }
 
+// The floor: one WM_COPYDATA per message, the receiver copying it and handling it after the
+// send returned. Messages per second, or 0 when one was lost or reordered.
+double BareStream(size_t size, int count) {
+  ChildProcess peer;
+  peer.Start(Beside(L"bench_peer.exe"), L"sink " + std::to_wstring(count));
+  HWND window = WaitForPeerWindow(peer.pid());
+  const ScopedHandle done(PeerDoneEvent(peer.pid()));
+  const auto start = Clock::now();
+  for (int i = 0; i < count; ++i) {
+    std::vector<char> bytes = StreamMessage(size, static_cast<uint32_t>(i));
+    COPYDATASTRUCT copy{0, static_cast<DWORD>(bytes.size()), bytes.data()};
+    SendMessageW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy));
+  }
+  const bool all = WaitForSingleObject(done.Get(), 60000) == WAIT_OBJECT_0;
+  const double rate = count / (Micros(start) / 1e6);
+  PostMessageW(window, WM_QUIT, 0, 0);
+  return all && peer.Wait(10000) == 0 ? rate : 0;
+}
+
+// The host's channel sending to the parent's end of a channel in another process. Messages per
+// second, or 0 when one was lost or reordered.
+double ChannelStream(size_t size, int count, IPC::Delivery delivery) {
+  static int streams = 0;
+  const std::wstring name = L"bench-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++streams);
+  CChannel channel;
+  channel.Init(std::u16string(name.begin(), name.end()));
+  ChildProcess peer;
+  peer.Start(Beside(L"bench_peer.exe"), L"channel-sink " + name + L" " + std::to_wstring(count));
+  const ScopedHandle done(PeerDoneEvent(peer.pid()));
+  // Wait until the parent's end is there: a direct send fails until then.
+  const std::wstring proxy = CChannel::ProxyWindowName(std::u16string(name.begin(), name.end()));
+  for (int i = 0; i < 500 && FindWindowW(nullptr, proxy.c_str()) == nullptr; ++i) Sleep(10);
+  const auto start = Clock::now();
+  for (int i = 0; i < count; ++i) {
+    // Routed as the host's events are: to the parent's listener alone.
+    IPC::Message message(IPC::kHostRouting, 0x7777, 0);
+    const std::vector<char> bytes = StreamMessage(size, static_cast<uint32_t>(i));
+    if (!message.WriteBytes(bytes.data(), static_cast<int>(bytes.size())) || !channel.Send(message, delivery)) {
+      std::printf("send %d failed\n", i);
+      break;
+    }
+  }
+  const bool all = WaitForSingleObject(done.Get(), 120000) == WAIT_OBJECT_0;
+  const double rate = count / (Micros(start) / 1e6);
+  channel.Uninit();
+  return all && peer.Wait(10000) == 0 ? rate : 0;
+}
+
 void Throughput() {
-  std::printf("\nThroughput one way (the host's channel sending to the parent's end in another process)\n\n");
+  constexpr int kRuns = 5;
+  std::printf("\nThroughput one way (the host's channel sending to the parent's end in another process), median "
+              "of %d runs, the four streams of a size taking turns run by run\n\n",
+              kRuns);
   std::printf("| body | delivery | messages/s | MB/s | bare WM_COPYDATA stream, messages/s | ratio |\n"
               "|---|---|---|---|---|---|\n");
   struct Size {
     size_t bytes;
     int count;
   };
-  for (const Size& s : {Size{64, 5000}, Size{4096, 3000}, Size{65536, 600}, Size{1 << 20, 40}}) {
-    // The floor: one WM_COPYDATA per message, the receiver copying it and handling it after the
-    // send returned.
-    double bare_rate = 0;
-    {
-      ChildProcess peer;
-      peer.Start(Beside(L"bench_peer.exe"), L"sink " + std::to_wstring(s.count));
-      HWND window = WaitForPeerWindow(peer.pid());
-      const ScopedHandle done(PeerDoneEvent(peer.pid()));
-      const auto start = Clock::now();
-      for (int i = 0; i < s.count; ++i) {
-        std::vector<char> bytes = StreamMessage(s.bytes, static_cast<uint32_t>(i));
-        COPYDATASTRUCT copy{0, static_cast<DWORD>(bytes.size()), bytes.data()};
-        SendMessageW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy));
+  const IPC::Delivery deliveries[] = {IPC::Delivery::kImmediate, IPC::Delivery::kDeferred, IPC::Delivery::kQueued};
+  const char* names[] = {"immediate", "deferred", "queued (the host's events)"};
+  for (const Size& s : {Size{64, 2000}, Size{4096, 1500}, Size{65536, 400}, Size{1 << 20, 30}}) {
+    // Index 0 is the bare stream, 1-3 the channel's deliveries.
+    std::vector<double> rates[4];
+    bool whole[4] = {true, true, true, true};
+    for (int run = 0; run < kRuns; ++run) {
+      for (int k = 0; k < 4; ++k) {
+        const int which = (run + k) % 4;
+        const double rate =
+            which == 0 ? BareStream(s.bytes, s.count) : ChannelStream(s.bytes, s.count, deliveries[which - 1]);
+        if (rate == 0) whole[which] = false;
+        rates[which].push_back(rate);
       }
-      WaitForSingleObject(done.Get(), 60000);
-      bare_rate = s.count / (Micros(start) / 1e6);
-      PostMessageW(window, WM_QUIT, 0, 0);
-      if (peer.Wait(10000) != 0) std::printf("bare stream: lost or reordered messages\n");
     }
-    for (IPC::Delivery delivery : {IPC::Delivery::kImmediate, IPC::Delivery::kDeferred, IPC::Delivery::kQueued}) {
-      const std::wstring name = L"bench-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(s.bytes) +
-                                L"-" + std::to_wstring(static_cast<int>(delivery));
-      CChannel channel;
-      channel.Init(std::u16string(name.begin(), name.end()));
-      ChildProcess peer;
-      peer.Start(Beside(L"bench_peer.exe"), L"channel-sink " + name + L" " + std::to_wstring(s.count));
-      const ScopedHandle done(PeerDoneEvent(peer.pid()));
-      // Wait until the parent's end is there: a direct send fails until then.
-      const std::wstring proxy = CChannel::ProxyWindowName(std::u16string(name.begin(), name.end()));
-      for (int i = 0; i < 500 && FindWindowW(nullptr, proxy.c_str()) == nullptr; ++i) Sleep(10);
-      const auto start = Clock::now();
-      for (int i = 0; i < s.count; ++i) {
-        // Routed as the host's events are: to the parent's listener alone.
-        IPC::Message message(IPC::kHostRouting, 0x7777, 0);
-        const std::vector<char> bytes = StreamMessage(s.bytes, static_cast<uint32_t>(i));
-        if (!message.WriteBytes(bytes.data(), static_cast<int>(bytes.size())) || !channel.Send(message, delivery)) {
-          std::printf("send %d failed\n", i);
-          break;
-        }
-      }
-      const bool all = WaitForSingleObject(done.Get(), 120000) == WAIT_OBJECT_0;
-      const double rate = s.count / (Micros(start) / 1e6);
-      channel.Uninit();
-      const DWORD code = peer.Wait(10000);
-      const char* mode = delivery == IPC::Delivery::kImmediate ? "immediate"
-                         : delivery == IPC::Delivery::kDeferred ? "deferred"
-                                                                 : "queued (the host's events)";
+    const double bare = Of(rates[0]).median;
+    for (int which = 1; which < 4; ++which) {
+      const double rate = Of(rates[which]).median;
       Row((std::to_string(s.bytes) + " B").c_str(),
-          std::string(mode) + (all && code == 0 ? "" : " (LOST OR REORDERED)") + " | " + Fmt("%.0f", rate),
-          Fmt("%.1f", rate * s.bytes / 1e6), Fmt("%.0f", bare_rate) + " | " + Ratio(rate, bare_rate));
+          std::string(names[which - 1]) + (whole[which] ? "" : " (LOST OR REORDERED)") + " | " + Fmt("%.0f", rate),
+          Fmt("%.1f", rate * s.bytes / 1e6),
+          Fmt("%.0f", bare) + (whole[0] ? "" : " (LOST OR REORDERED)") + " | " + Ratio(rate, bare));
     }
   }
 }
