@@ -82,6 +82,12 @@ void LogAppender::OpenIfNeeded() {
   }
   // A failed open is not retried until Reset: the lines are dropped at each flush instead.
   needs_open_ = false;
+  at_end_ = false;
+}
+
+void LogAppender::UnlockFile() {
+  at_end_ = false;
+  file_mutex_->Unlock();
 }
 
 void LogAppender::WriteQueue() {
@@ -91,6 +97,10 @@ void LogAppender::WriteQueue() {
     std::lock_guard<std::mutex> guard(queue_lock_);
     writing_.swap(queue_);
     queued_bytes_ = 0;
+  }
+  if (fd_ != -1 && !at_end_ && !writing_.empty()) {
+    system_.MoveToEnd(fd_);
+    at_end_ = true;
   }
   for (const std::string& line : writing_) {
     const int written = fd_ == -1 ? -1 : system_.WriteBytes(fd_, line.data(), line.size());
@@ -125,7 +135,7 @@ int LogAppender::AppendAndFlush(const std::u16string& text, bool force) {
     file_mutex_->Lock();
   }
   WriteQueue();
-  file_mutex_->Unlock();
+  UnlockFile();
   if (burst && !force) RequestLease(write);
   return size_;
 }
@@ -175,7 +185,7 @@ void LogAppender::LeaseLoop() {
     }
     end_lease_ = false;
     WriteQueue();
-    file_mutex_->Unlock();
+    UnlockFile();
     leased_ = false;
     if (full) lease_ended_ = Clock::now();
   }

@@ -49,6 +49,8 @@ class LogAppender {
   using Clock = std::chrono::steady_clock;
 
   void OpenIfNeeded();
+  // Gives the file mutex back; the next holder may write before this process writes again.
+  void UnlockFile();
   // Writes and empties the queue; the caller holds write_lock_ and the file mutex.
   void WriteQueue();
   // Asks the lease thread to take the file mutex and waits until it has tried; write holds
@@ -65,6 +67,9 @@ class LogAppender {
   std::u16string mutex_name_;
   std::u16string tag_;
   int fd_ = -1;
+  // The file's position is at its end as this process last saw it while holding the file
+  // mutex; false once the mutex is given up or the file is opened anew.
+  bool at_end_ = false;
   std::mutex queue_lock_;
   std::vector<std::string> queue_;
   std::vector<std::string> writing_;  // the lines being written; only under write_lock_

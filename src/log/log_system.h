@@ -46,6 +46,10 @@ class ILogSystem {
   // Returns a descriptor, or -1 with *error set to the C runtime's error number.
   virtual int OpenForAppend(const std::u16string& path, int* error) = 0;
   virtual int64_t EndPosition(int fd) = 0;
+  // Puts the next write at the file's current end. The appender calls it whenever it has
+  // taken the file mutex, before its first write: other processes may have written since.
+  // Nothing to do where the descriptor appends by itself.
+  virtual void MoveToEnd(int /*fd*/) {}
   // Bytes written, or -1.
   virtual int WriteBytes(int fd, const char* data, size_t size) = 0;
   virtual void CloseFile(int fd) = 0;

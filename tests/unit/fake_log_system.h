@@ -1,6 +1,8 @@
 #pragma once
 // An in-memory operating system for the logger: files are byte strings, the named mutex can be
-// held by "another process", and opening or deleting can be made to fail.
+// held by "another process", and opening or deleting can be made to fail. A descriptor writes
+// at its own position, from the start of the file until moved to its end, as a Windows write
+// handle does: lines land after another process's only when the appender moves there first.
 
 #include <map>
 #include <string>
@@ -66,7 +68,12 @@ class FakeLogSystem : public LogUtils::ILogSystem {
     }
     files[path];  // created when missing
     open_fds[next_fd] = path;
+    positions[next_fd] = 0;
     return next_fd++;
+  }
+  void MoveToEnd(int fd) override {
+    auto it = open_fds.find(fd);
+    if (it != open_fds.end()) positions[fd] = files[it->second].size();
   }
   int64_t EndPosition(int fd) override {
     return static_cast<int64_t>(files[open_fds.at(fd)].size());
@@ -74,11 +81,20 @@ class FakeLogSystem : public LogUtils::ILogSystem {
   int WriteBytes(int fd, const char* data, size_t size) override {
     auto it = open_fds.find(fd);
     if (it == open_fds.end()) return -1;
-    files[it->second].append(data, size);
+    std::string& file = files[it->second];
+    size_t& position = positions[fd];
+    if (file.size() < position) file.resize(position, '\0');
+    file.replace(position, size, data, size);
+    position += size;
     ++write_calls;
     return static_cast<int>(size);
   }
-  void CloseFile(int fd) override { open_fds.erase(fd); }
+  void CloseFile(int fd) override {
+    open_fds.erase(fd);
+    positions.erase(fd);
+  }
+  // Another process appending a line while it holds the file.
+  void WriteElsewhere(const std::u16string& path, const std::string& line) { files[path] += line + "\r\n"; }
   bool RemoveFile(const std::u16string& path) override {
     if (fail_remove) return false;
     return files.erase(path) != 0;
@@ -98,6 +114,7 @@ class FakeLogSystem : public LogUtils::ILogSystem {
   uint32_t tid = 7804;
   std::map<std::u16string, std::string> files;
   std::map<int, std::u16string> open_fds;
+  std::map<int, size_t> positions;
   int next_fd = 3;
   int open_calls = 0;
   int write_calls = 0;

@@ -95,6 +95,25 @@ TEST_F(LoggerTest, LinesWaitWhileAnotherProcessHoldsTheFile) {
                                                    InfoLine("two"), InfoLine("three")}));
 }
 
+TEST_F(LoggerTest, LinesGoAfterWhatTheFileHeldAndWhatOthersWroteMeanwhile) {
+  SwitchOn();
+  system_.files[kPath] = "from an earlier run\r\n";
+  logger_.Init(kPath.c_str(), u"", 0, 0, LogUtils::kDefaultSizeCap);
+  Info("one");
+  // Another process takes the file, writes and lets go; then this one's lines follow its.
+  system_.mutex.held_elsewhere = true;
+  system_.WriteElsewhere(kPath, "other process");
+  Info("queued");
+  system_.mutex.held_elsewhere = false;
+  Info("two");
+  system_.WriteElsewhere(kPath, "other again");
+  logger_.Uninit();
+  EXPECT_EQ(FileLines(),
+            (std::vector<std::string>{"from an earlier run", Marker("-------log start"), InfoLine("one"),
+                                      "other process", InfoLine("queued"), InfoLine("two"), "other again",
+                                      Marker("-------log end")}));
+}
+
 TEST_F(LoggerTest, ForcedFlushWaitsForTheMutexAndWritesEverything) {
   SwitchOn();
   logger_.Init(kPath.c_str(), u"", 0, 0, LogUtils::kDefaultSizeCap);
@@ -388,6 +407,10 @@ class LeasingLogSystem : public FakeLogSystem {
   int64_t EndPosition(int fd) override {
     std::lock_guard<std::mutex> guard(lock);
     return FakeLogSystem::EndPosition(fd);
+  }
+  void MoveToEnd(int fd) override {
+    std::lock_guard<std::mutex> guard(lock);
+    FakeLogSystem::MoveToEnd(fd);
   }
   int WriteBytes(int fd, const char* data, size_t size) override {
     std::lock_guard<std::mutex> guard(lock);

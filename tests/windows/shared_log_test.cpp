@@ -91,6 +91,21 @@ TEST_F(SharedLog, TwoProcessesAppendWholeLinesAndLoseNone) {
   }
 }
 
+TEST_F(SharedLog, AProcessContinuesTheFileItFinds) {
+  const std::string earlier = "left over from an earlier run\r\n";
+  ASSERT_TRUE(testwin::WriteFileBytes(log_, earlier));
+  for (int run = 0; run < 2; ++run) {
+    ChildProcess writer;
+    ASSERT_TRUE(StartWriter(writer, 30, 0, 0));
+    ASSERT_EQ(writer.Wait(30000), 0u);
+  }
+  const std::string bytes = testwin::ReadFileBytes(log_);
+  ASSERT_EQ(bytes.rfind(earlier, 0), 0u) << "the earlier lines stay where they were";
+  const std::vector<std::string> lines = SplitCrLfLines(bytes.substr(earlier.size()));
+  ASSERT_EQ(lines.size(), 2u * (30 + 2));
+  for (const std::string& line : lines) Parse(line);
+}
+
 TEST_F(SharedLog, CapStartsTheFileOverWithResetMarkerFirst) {
   ChildProcess writer;
   ASSERT_TRUE(StartWriter(writer, 100, 0, 3000));
