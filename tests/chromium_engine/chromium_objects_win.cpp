@@ -664,14 +664,7 @@ HRESULT ChromiumWebView::Add(Handlers<Handler>& handlers, Handler* handler, Even
     map.erase(t.value);                                                                           \
     return S_OK;                                                                                  \
   }
-CHROMIUM_EVENT(NavigationStarting, ICoreWebView2NavigationStartingEventHandler, navigation_starting_)
-CHROMIUM_EVENT(ContentLoading, ICoreWebView2ContentLoadingEventHandler, content_loading_)
-CHROMIUM_EVENT(SourceChanged, ICoreWebView2SourceChangedEventHandler, source_changed_)
-CHROMIUM_EVENT(NavigationCompleted, ICoreWebView2NavigationCompletedEventHandler, navigation_completed_)
-CHROMIUM_EVENT(FrameNavigationCompleted, ICoreWebView2NavigationCompletedEventHandler, frame_navigation_completed_)
-CHROMIUM_EVENT(NewWindowRequested, ICoreWebView2NewWindowRequestedEventHandler, new_window_requested_)
-CHROMIUM_EVENT(DocumentTitleChanged, ICoreWebView2DocumentTitleChangedEventHandler, title_changed_)
-CHROMIUM_EVENT(WebResourceRequested, ICoreWebView2WebResourceRequestedEventHandler, web_resource_requested_)
+CORVANE_WEBVIEW_EVENTS(CHROMIUM_EVENT)
 #undef CHROMIUM_EVENT
 
 HRESULT STDMETHODCALLTYPE ChromiumWebView::get_Settings(ICoreWebView2Settings** settings) {

@@ -97,22 +97,7 @@ class ChromiumWebView : public EngineObject<DefaultICoreWebView2_8> {
   HRESULT STDMETHODCALLTYPE get_Settings(ICoreWebView2Settings** settings) override;
   HRESULT STDMETHODCALLTYPE get_Source(LPWSTR* uri) override;
   HRESULT STDMETHODCALLTYPE Navigate(LPCWSTR uri) override;
-  HRESULT STDMETHODCALLTYPE add_NavigationStarting(ICoreWebView2NavigationStartingEventHandler* h, EventRegistrationToken* t) override;
-  HRESULT STDMETHODCALLTYPE remove_NavigationStarting(EventRegistrationToken t) override;
-  HRESULT STDMETHODCALLTYPE add_ContentLoading(ICoreWebView2ContentLoadingEventHandler* h, EventRegistrationToken* t) override;
-  HRESULT STDMETHODCALLTYPE remove_ContentLoading(EventRegistrationToken t) override;
-  HRESULT STDMETHODCALLTYPE add_SourceChanged(ICoreWebView2SourceChangedEventHandler* h, EventRegistrationToken* t) override;
-  HRESULT STDMETHODCALLTYPE remove_SourceChanged(EventRegistrationToken t) override;
-  HRESULT STDMETHODCALLTYPE add_NavigationCompleted(ICoreWebView2NavigationCompletedEventHandler* h, EventRegistrationToken* t) override;
-  HRESULT STDMETHODCALLTYPE remove_NavigationCompleted(EventRegistrationToken t) override;
-  HRESULT STDMETHODCALLTYPE add_FrameNavigationCompleted(ICoreWebView2NavigationCompletedEventHandler* h, EventRegistrationToken* t) override;
-  HRESULT STDMETHODCALLTYPE remove_FrameNavigationCompleted(EventRegistrationToken t) override;
-  HRESULT STDMETHODCALLTYPE add_NewWindowRequested(ICoreWebView2NewWindowRequestedEventHandler* h, EventRegistrationToken* t) override;
-  HRESULT STDMETHODCALLTYPE remove_NewWindowRequested(EventRegistrationToken t) override;
-  HRESULT STDMETHODCALLTYPE add_DocumentTitleChanged(ICoreWebView2DocumentTitleChangedEventHandler* h, EventRegistrationToken* t) override;
-  HRESULT STDMETHODCALLTYPE remove_DocumentTitleChanged(EventRegistrationToken t) override;
-  HRESULT STDMETHODCALLTYPE add_WebResourceRequested(ICoreWebView2WebResourceRequestedEventHandler* h, EventRegistrationToken* t) override;
-  HRESULT STDMETHODCALLTYPE remove_WebResourceRequested(EventRegistrationToken t) override;
+  CORVANE_WEBVIEW_EVENTS(CORVANE_DECLARE_WEBVIEW_EVENT)
   HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilter(const LPCWSTR uri, const COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) override;
   HRESULT STDMETHODCALLTYPE RemoveWebResourceRequestedFilter(const LPCWSTR uri, const COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) override;
   HRESULT STDMETHODCALLTYPE AddScriptToExecuteOnDocumentCreated(LPCWSTR script, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) override;
@@ -205,14 +190,9 @@ class ChromiumWebView : public EngineObject<DefaultICoreWebView2_8> {
   std::deque<bool> window_decisions_;                   // handled? of window requests not yet seen open
   std::deque<std::string> opened_targets_;              // opened windows not yet requested
   INT64 next_token_ = 1;
-  Handlers<ICoreWebView2NavigationStartingEventHandler> navigation_starting_;
-  Handlers<ICoreWebView2ContentLoadingEventHandler> content_loading_;
-  Handlers<ICoreWebView2SourceChangedEventHandler> source_changed_;
-  Handlers<ICoreWebView2NavigationCompletedEventHandler> navigation_completed_;
-  Handlers<ICoreWebView2NavigationCompletedEventHandler> frame_navigation_completed_;
-  Handlers<ICoreWebView2NewWindowRequestedEventHandler> new_window_requested_;
-  Handlers<ICoreWebView2DocumentTitleChangedEventHandler> title_changed_;
-  Handlers<ICoreWebView2WebResourceRequestedEventHandler> web_resource_requested_;
+#define CHROMIUM_EVENT_HANDLERS(Event, Handler, member) Handlers<Handler> member;
+  CORVANE_WEBVIEW_EVENTS(CHROMIUM_EVENT_HANDLERS)
+#undef CHROMIUM_EVENT_HANDLERS
 };
 
 class ChromiumController : public EngineObject<DefaultICoreWebView2Controller> {

@@ -94,3 +94,22 @@ inline std::vector<std::string> SplitTabs(const std::string& text) {
     start = tab + 1;
   }
 }
+
+// The web view's events that the host subscribes to, as X(event, handler interface, member that
+// keeps the handlers). Both engines declare, keep and define their add_/remove_ pairs from
+// this one list.
+#define CORVANE_WEBVIEW_EVENTS(X)                                                                \
+  X(NavigationStarting, ICoreWebView2NavigationStartingEventHandler, navigation_starting_)       \
+  X(ContentLoading, ICoreWebView2ContentLoadingEventHandler, content_loading_)                   \
+  X(SourceChanged, ICoreWebView2SourceChangedEventHandler, source_changed_)                      \
+  X(NavigationCompleted, ICoreWebView2NavigationCompletedEventHandler, navigation_completed_)    \
+  X(FrameNavigationCompleted, ICoreWebView2NavigationCompletedEventHandler,                      \
+    frame_navigation_completed_)                                                                 \
+  X(NewWindowRequested, ICoreWebView2NewWindowRequestedEventHandler, new_window_requested_)      \
+  X(DocumentTitleChanged, ICoreWebView2DocumentTitleChangedEventHandler, title_changed_)         \
+  X(WebResourceRequested, ICoreWebView2WebResourceRequestedEventHandler, web_resource_requested_)
+
+// An event's add_/remove_ pair, declared in a class implementing ICoreWebView2.
+#define CORVANE_DECLARE_WEBVIEW_EVENT(Event, Handler, member)                            \
+  HRESULT STDMETHODCALLTYPE add_##Event(Handler* h, EventRegistrationToken* t) override; \
+  HRESULT STDMETHODCALLTYPE remove_##Event(EventRegistrationToken t) override;

@@ -63,14 +63,7 @@ HRESULT EngineWebView::Remove(std::map<INT64, ComPtr<Handler>>& handlers, const 
   HRESULT STDMETHODCALLTYPE EngineWebView::remove_##Event(EventRegistrationToken t) {             \
     return Remove(map, #Event, t);                                                                 \
   }
-ENGINE_EVENT(NavigationStarting, ICoreWebView2NavigationStartingEventHandler, navigation_starting_)
-ENGINE_EVENT(ContentLoading, ICoreWebView2ContentLoadingEventHandler, content_loading_)
-ENGINE_EVENT(SourceChanged, ICoreWebView2SourceChangedEventHandler, source_changed_)
-ENGINE_EVENT(NavigationCompleted, ICoreWebView2NavigationCompletedEventHandler, navigation_completed_)
-ENGINE_EVENT(FrameNavigationCompleted, ICoreWebView2NavigationCompletedEventHandler, frame_navigation_completed_)
-ENGINE_EVENT(NewWindowRequested, ICoreWebView2NewWindowRequestedEventHandler, new_window_requested_)
-ENGINE_EVENT(DocumentTitleChanged, ICoreWebView2DocumentTitleChangedEventHandler, title_changed_)
-ENGINE_EVENT(WebResourceRequested, ICoreWebView2WebResourceRequestedEventHandler, web_resource_requested_)
+CORVANE_WEBVIEW_EVENTS(ENGINE_EVENT)
 #undef ENGINE_EVENT
 
 HRESULT STDMETHODCALLTYPE EngineWebView::get_Settings(ICoreWebView2Settings** settings) {

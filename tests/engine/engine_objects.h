@@ -40,22 +40,7 @@ class EngineWebView : public EngineObject<DefaultICoreWebView2_8> {
   HRESULT STDMETHODCALLTYPE get_Settings(ICoreWebView2Settings** settings) override;
   HRESULT STDMETHODCALLTYPE get_Source(LPWSTR* uri) override;
   HRESULT STDMETHODCALLTYPE Navigate(LPCWSTR uri) override;
-  HRESULT STDMETHODCALLTYPE add_NavigationStarting(ICoreWebView2NavigationStartingEventHandler* h, EventRegistrationToken* t) override;
-  HRESULT STDMETHODCALLTYPE remove_NavigationStarting(EventRegistrationToken t) override;
-  HRESULT STDMETHODCALLTYPE add_ContentLoading(ICoreWebView2ContentLoadingEventHandler* h, EventRegistrationToken* t) override;
-  HRESULT STDMETHODCALLTYPE remove_ContentLoading(EventRegistrationToken t) override;
-  HRESULT STDMETHODCALLTYPE add_SourceChanged(ICoreWebView2SourceChangedEventHandler* h, EventRegistrationToken* t) override;
-  HRESULT STDMETHODCALLTYPE remove_SourceChanged(EventRegistrationToken t) override;
-  HRESULT STDMETHODCALLTYPE add_NavigationCompleted(ICoreWebView2NavigationCompletedEventHandler* h, EventRegistrationToken* t) override;
-  HRESULT STDMETHODCALLTYPE remove_NavigationCompleted(EventRegistrationToken t) override;
-  HRESULT STDMETHODCALLTYPE add_FrameNavigationCompleted(ICoreWebView2NavigationCompletedEventHandler* h, EventRegistrationToken* t) override;
-  HRESULT STDMETHODCALLTYPE remove_FrameNavigationCompleted(EventRegistrationToken t) override;
-  HRESULT STDMETHODCALLTYPE add_NewWindowRequested(ICoreWebView2NewWindowRequestedEventHandler* h, EventRegistrationToken* t) override;
-  HRESULT STDMETHODCALLTYPE remove_NewWindowRequested(EventRegistrationToken t) override;
-  HRESULT STDMETHODCALLTYPE add_DocumentTitleChanged(ICoreWebView2DocumentTitleChangedEventHandler* h, EventRegistrationToken* t) override;
-  HRESULT STDMETHODCALLTYPE remove_DocumentTitleChanged(EventRegistrationToken t) override;
-  HRESULT STDMETHODCALLTYPE add_WebResourceRequested(ICoreWebView2WebResourceRequestedEventHandler* h, EventRegistrationToken* t) override;
-  HRESULT STDMETHODCALLTYPE remove_WebResourceRequested(EventRegistrationToken t) override;
+  CORVANE_WEBVIEW_EVENTS(CORVANE_DECLARE_WEBVIEW_EVENT)
   HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilter(const LPCWSTR uri, const COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) override;
   HRESULT STDMETHODCALLTYPE AddScriptToExecuteOnDocumentCreated(LPCWSTR script, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) override;
   HRESULT STDMETHODCALLTYPE get_BrowserProcessId(UINT32* value) override;
@@ -111,14 +96,9 @@ class EngineWebView : public EngineObject<DefaultICoreWebView2_8> {
   std::map<std::wstring, ComPtr<IDispatch>> host_objects_;
   std::map<std::string, ComPtr<IDispatch>> page_functions_;
   ICoreWebView2CookieManager* cookie_manager_ = nullptr;  // one reference owned, made on first use
-  std::map<INT64, ComPtr<ICoreWebView2NavigationStartingEventHandler>> navigation_starting_;
-  std::map<INT64, ComPtr<ICoreWebView2ContentLoadingEventHandler>> content_loading_;
-  std::map<INT64, ComPtr<ICoreWebView2SourceChangedEventHandler>> source_changed_;
-  std::map<INT64, ComPtr<ICoreWebView2NavigationCompletedEventHandler>> navigation_completed_;
-  std::map<INT64, ComPtr<ICoreWebView2NavigationCompletedEventHandler>> frame_navigation_completed_;
-  std::map<INT64, ComPtr<ICoreWebView2NewWindowRequestedEventHandler>> new_window_requested_;
-  std::map<INT64, ComPtr<ICoreWebView2DocumentTitleChangedEventHandler>> title_changed_;
-  std::map<INT64, ComPtr<ICoreWebView2WebResourceRequestedEventHandler>> web_resource_requested_;
+#define ENGINE_EVENT_HANDLERS(Event, Handler, member) std::map<INT64, ComPtr<Handler>> member;
+  CORVANE_WEBVIEW_EVENTS(ENGINE_EVENT_HANDLERS)
+#undef ENGINE_EVENT_HANDLERS
 };
 
 // A function of the page, handed to the host as a callable object. It records each call and
