@@ -17,8 +17,73 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 # Whether this machine starts 32-bit x86 programs. Some kernels have their 32-bit emulation
 # switched off, and neither uname nor the installed packages tell: start a 32-bit program (the
 # 32-bit dynamic loader from libc6-i386) and see.
+loader_32bit=${CORVANE_LOADER_32BIT:-/lib/ld-linux.so.2}
 can_run_32bit() {
-  [ -x /lib/ld-linux.so.2 ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1
+  [ -x "$loader_32bit" ] && "$loader_32bit" --version >/dev/null 2>&1
+}
+
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+
+# The named packages that are not installed, one a line.
+missing_packages() {
+  local p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || echo "$p"
+  done
+}
+
+# Pause between tries of a package step; a mirror in the middle of a sync serves a wrong index
+# for a while, and a fetch that failed once may go through a little later.
+apt_pause=${CORVANE_APT_PAUSE:-15}
+apt_tries=3
+
+# apt-get update, tried a few times. After the last try the run goes on with the indexes that
+# could be fetched (apt keeps the others as they were): a package those cannot supply fails its
+# own install step, which says so. Returns non-zero when an index is still missing, so that a
+# caller can tell a mirror's fault from its own.
+apt_update() {
+  local try
+  for try in $(seq 1 "$apt_tries"); do
+    "${sudo_cmd[@]}" apt-get update -q && return 0
+    if [ "$try" -lt "$apt_tries" ]; then
+      echo "apt-get update failed (try $try of $apt_tries); trying again in ${apt_pause} s"
+      sleep "$apt_pause"
+    fi
+  done
+  echo "apt-get update failed $apt_tries times; going on with the package indexes there are"
+  return 1
+}
+
+# Runs a download command a few times (a package download can fail as an index can).
+with_tries() {
+  local try
+  for try in $(seq 1 "$apt_tries"); do
+    "$@" && return 0
+    if [ "$try" -lt "$apt_tries" ]; then
+      echo "$1 $2 failed (try $try of $apt_tries); trying again in ${apt_pause} s"
+      sleep "$apt_pause"
+    fi
+  done
+  return 1
+}
+
+apt_install() { with_tries "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "$@"; }
+
+# What the set-up made of the 32-bit Wine, one line: "installed", "no-32bit" (the kernel starts
+# no 32-bit program), "mirror: WHY" (it could not be installed while some package index could not
+# be fetched) or "failed: WHY" (it could not be installed although every index was there).
+x86_status_file=$deps/x86-wine-status
+x86_wine_status() {
+  if ! can_run_32bit; then
+    echo no-32bit
+  elif [ -z "$(missing_packages wine32:i386)" ]; then
+    echo installed
+  elif [ -s "$x86_status_file" ]; then
+    head -n 1 "$x86_status_file"
+  else
+    echo "failed: the 32-bit Wine (wine32:i386) is not installed"
+  fi
 }
 
 windows_toolchain() {
@@ -104,3 +169,17 @@ stop_chromium() {
   wait "$chromium_pid" 2>/dev/null || true
   chromium_pid=
 }
+
+# Whether an x86 run that did not happen fails the test command, from the set-up's status (as
+# x86_wine_status prints it) and CORVANE_X86_REQUIRED: "1" makes any skip a failure; "auto" (what
+# CI sets) one where the machine starts 32-bit programs, unless the package mirror kept the
+# 32-bit Wine away; anything else none.
+x86_skip_fails() {
+  case "$1:${2:-}" in
+    installed:*) return 1 ;;
+    *:1) return 0 ;;
+    failed*:auto) return 0 ;;
+    *) return 1 ;;
+  esac
+}
+

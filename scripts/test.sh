@@ -8,19 +8,70 @@
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-"$root/scripts/install-deps.sh" || { echo "0 passed, 1 failed"; exit 1; }
-
-echo "== native build"
-build_native || { echo "0 passed, 1 failed"; exit 1; }
-for arch in "${windows_archs[@]}"; do
-  echo "== Windows $arch build"
-  build_windows "$arch" || { echo "0 passed, 1 failed"; exit 1; }
-done
-
 results=$build/test-results
 rm -rf "$results"
 mkdir -p "$results"
 : >"$results/exit-codes"
+
+# The set-up scripts' own fault paths, against stand-in package tools: first, since they need
+# nothing installed.
+echo "== set-up script tests"
+"$root/tests/scripts/setup_test.sh" "$results/scripts-setup.xml" >"$results/scripts-setup.log" 2>&1
+echo "scripts-setup $?" >>"$results/exit-codes"
+tail -n 1 "$results/scripts-setup.log"
+
+# A set-up or build failure still ends with the closing line, counting what ran and the
+# failure itself.
+setup_failed() {
+  echo "$1"
+  echo "$1" >"$results/setup-failure"
+  sum_reports
+  exit 1
+}
+
+# Sums the GoogleTest reports. A program that exits non-zero without a failing test (a crash, a
+# leak found at exit) or leaves no report counts as one failure of its own.
+passed=0
+failed=0
+sum_reports() {
+  local name rc report header tests failures errors disabled skipped bad
+  while read -r name rc; do
+    report=$results/$name.xml
+    if [ ! -s "$report" ]; then
+      echo "FAILED: $name left no report (exit $rc); see $results/$name.log"
+      failed=$((failed + 1))
+      continue
+    fi
+    header=$(grep -m1 -o '<testsuites [^>]*>' "$report")
+    attr() { echo "$header" | sed -n "s/.* $1=\"\([0-9]*\)\".*/\1/p"; }
+    tests=$(attr tests); failures=$(attr failures); errors=$(attr errors); disabled=$(attr disabled)
+    skipped=$(grep -c '<skipped' "$report")
+    bad=$((failures + errors))
+    passed=$((passed + tests - bad - disabled - skipped))
+    failed=$((failed + bad))
+    if [ "$bad" -eq 0 ] && [ "$rc" -ne 0 ]; then
+      echo "FAILED: $name exited with $rc; see $results/$name.log"
+      failed=$((failed + 1))
+    fi
+    [ "$bad" -gt 0 ] && grep -B1 -A3 '<failure' "$report" | head -40
+  done <"$results/exit-codes"
+  if [ -s "$results/setup-failure" ]; then
+    echo "FAILED: $(cat "$results/setup-failure")"
+    failed=$((failed + 1))
+  fi
+  echo "$passed passed, $failed failed"
+}
+
+"$root/scripts/install-deps.sh" 2>&1 | tee "$results/setup.log"
+[ "${PIPESTATUS[0]}" -eq 0 ] ||
+  setup_failed "$(grep -m1 '^setup failed at step:' "$results/setup.log" || echo "setup failed")"
+
+echo "== native build"
+build_native || setup_failed "the native build failed"
+for arch in "${windows_archs[@]}"; do
+  echo "== Windows $arch build"
+  build_windows "$arch" || setup_failed "the Windows $arch build failed"
+done
 
 echo "== native tests"
 for t in "$build"/native/bin/*_tests; do
@@ -52,18 +103,24 @@ echo "== Windows tests under Wine"
 # x64 runs everywhere; x86 (the shipped build) and the two mixed-bitness runs wherever this
 # machine starts 32-bit programs. Each run that should happen is listed first, so that one that
 # leaves nothing behind counts as a failure.
+# Where the x86 runs are skipped, the reason is printed; CORVANE_X86_REQUIRED says whether the
+# skip fails the run (see x86_skip_fails).
 runs=(x64)
-if can_run_32bit; then
-  echo "x86 Windows tests: run, this machine starts 32-bit programs"
-  runs+=(x86 x64:x86 x86:x64)
-else
-  echo "x86 Windows tests: not run, this machine cannot start 32-bit programs"
-fi
+x86_status=$(x86_wine_status)
+case "$x86_status" in
+  installed)
+    echo "x86 Windows tests: run, this machine starts 32-bit programs"
+    runs+=(x86 x64:x86 x86:x64) ;;
+  no-32bit) echo "x86 Windows tests: not run, this machine cannot start 32-bit programs" ;;
+  *) echo "x86 Windows tests: not run, ${x86_status#*: }" ;;
+esac
+x86_skip_failed=0
+x86_skip_fails "$x86_status" "${CORVANE_X86_REQUIRED:-}" && x86_skip_failed=1
 echo "x64 Windows tests: run"
 if [ ${#runs[@]} -gt 1 ]; then
   echo "mixed bitness (an x64 parent driving the x86 host, an x86 parent driving the x64 host): run"
 else
-  echo "mixed bitness: not run, this machine cannot start 32-bit programs"
+  echo "mixed bitness: not run, as the x86 tests"
 fi
 : >"$results/expected"
 for run in "${runs[@]}"; do
@@ -96,31 +153,6 @@ while read -r name; do
   grep -q "^$name " "$results/exit-codes" || echo "$name 127" >>"$results/exit-codes"
 done <"$results/expected"
 
-# Sum the GoogleTest reports. A program that exits non-zero without a failing test (a crash, a
-# leak found at exit) or leaves no report counts as one failure of its own.
-passed=0
-failed=0
-while read -r name rc; do
-  report=$results/$name.xml
-  if [ ! -s "$report" ]; then
-    echo "FAILED: $name left no report (exit $rc); see $results/$name.log"
-    failed=$((failed + 1))
-    continue
-  fi
-  header=$(grep -m1 -o '<testsuites [^>]*>' "$report")
-  attr() { echo "$header" | sed -n "s/.* $1=\"\([0-9]*\)\".*/\1/p"; }
-  tests=$(attr tests); failures=$(attr failures); errors=$(attr errors); disabled=$(attr disabled)
-  skipped=$(grep -c '<skipped' "$report")
-  bad=$((failures + errors))
-  passed=$((passed + tests - bad - disabled - skipped))
-  failed=$((failed + bad))
-  if [ "$bad" -eq 0 ] && [ "$rc" -ne 0 ]; then
-    echo "FAILED: $name exited with $rc; see $results/$name.log"
-    failed=$((failed + 1))
-  fi
-  [ "$bad" -gt 0 ] && grep -B1 -A3 '<failure' "$report" | head -40
-done <"$results/exit-codes"
-
 # Each fuzz run counts as one test: it passes when it ends without a finding.
 while read -r name rc; do
   if [ "$rc" -eq 0 ]; then
@@ -136,5 +168,9 @@ if [ "$browser_broken" -eq 1 ]; then
   failed=$((failed + 1))
 fi
 
-echo "$passed passed, $failed failed"
+if [ "$x86_skip_failed" -eq 1 ]; then
+  echo "the x86 tests were not run, and CORVANE_X86_REQUIRED=$CORVANE_X86_REQUIRED asks for them" \
+    >"$results/setup-failure"
+fi
+sum_reports
 [ "$failed" -eq 0 ]
