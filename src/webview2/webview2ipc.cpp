@@ -175,11 +175,15 @@ void CWebView2IPC::OnCreateCommand(uint32_t id, const std::u16string& text) {
   }
   const std::u16string placed = u" --programe-placement " + text;
   LOG_INFO("receive create webview cmd:", placed);
-  // The window is registered under the id in its settings: a text naming another id (a live
-  // window's among them) or an id no message can carry creates nothing.
+  // The window is registered under the id in its settings. An id no message can carry, or a
+  // live window's, creates nothing: a window is never replaced.
   const WindowSettings settings = ParseWindowSettings(placed, data_directory_);
-  if (!IsValidWindowId(settings.web_view_id) || static_cast<uint32_t>(settings.web_view_id) != id) {
-    LOG_INFO("create webview refused: web_view_id=", settings.web_view_id, " for window ", id);
+  if (!IsValidWindowId(settings.web_view_id)) {
+    LOG_INFO("create webview refused: invalid web_view_id=", settings.web_view_id);
+    return;
+  }
+  if (LookupWindow(static_cast<uint32_t>(settings.web_view_id)) != nullptr) {
+    LOG_INFO("create webview refused: web_view_id=", settings.web_view_id, " exists");
     return;
   }
   CreateWindowFromSettings(settings, placed, false);

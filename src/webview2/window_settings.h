@@ -20,9 +20,10 @@ inline int32_t WrappingAdd(int32_t a, int32_t b) {
   return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
 
-// A window id travels in bits 8-15 of every message type of its window, so only a non-zero
-// multiple of 256 below 65536 can name a window; any other value would corrupt the code byte.
-inline bool IsValidWindowId(int32_t id) { return id > 0 && id < 65536 && id % 256 == 0; }
+// A window id travels in bits 8-15 of every message type of its window, so only a multiple of
+// 256 from 0 to 65280 can name a window; any other value would corrupt the code byte. 0 is the
+// settings' default id.
+inline bool IsValidWindowId(int32_t id) { return id >= 0 && id < 65536 && id % 256 == 0; }
 
 struct WindowSettings {
   std::u16string url;                   // "url"; present but empty means about:blank

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "base/text_convert.h"
 #include "base/text_win.h"
@@ -116,8 +117,8 @@ TEST(Lifecycle, CreateCommandsThatNameAnotherOrAnInvalidWindowCreateNothing) {
     int32_t command_id;
     const char16_t* settings_id;
   };
-  // The main window's id in another window's command; an id no message can carry; window 0.
-  for (const Case& c : {Case{512, u"256"}, Case{512, u"300"}, Case{0, u"0"}, Case{768, u"70000"}}) {
+  // The live main window's id, under another id and under window 0; ids no message can carry.
+  for (const Case& c : {Case{512, u"256"}, Case{0, u"256"}, Case{512, u"300"}, Case{768, u"70000"}}) {
     IPC::Message create = corvane::ParentLink::MakeCommand(c.command_id, IPC::kCmdCreateBrowser);
     const IPC::CreateBrowserCommand body{u"--web_view_id=" + std::u16string(c.settings_id) + u" --parent_wnd=" +
                                          parent + u" --tab_rect=0,0,100,100 --class_name=hostile"};
@@ -128,8 +129,9 @@ TEST(Lifecycle, CreateCommandsThatNameAnotherOrAnInvalidWindowCreateNothing) {
   EXPECT_EQ(host.FindBrowserWindow(L"hostile"), nullptr) << "nothing was created";
   EXPECT_TRUE(IsWindow(main_window)) << "the main window is untouched";
   EXPECT_EQ(host.events.Count(IPC::kEvtClosed), 0u);
-  EXPECT_EQ(host.CountLogLinesEndingWith("create webview refused: web_view_id=256 for window 512"), 1u);
-  EXPECT_EQ(host.CountLogLinesEndingWith("create webview refused: web_view_id=300 for window 512"), 1u);
+  EXPECT_EQ(host.CountLogLinesEndingWith("create webview refused: web_view_id=256 exists"), 2u);
+  EXPECT_EQ(host.CountLogLinesEndingWith("create webview refused: invalid web_view_id=300"), 1u);
+  EXPECT_EQ(host.CountLogLinesEndingWith("create webview refused: invalid web_view_id=65535"), 0u);
 
   // The main window still obeys the parent, and its close still ends the host.
   ASSERT_TRUE(host.link.SetBounds(256, 5, 6, 200, 100));
@@ -142,8 +144,45 @@ TEST(Lifecycle, CreateCommandsThatNameAnotherOrAnInvalidWindowCreateNothing) {
   EXPECT_EQ(host.WaitForHostExit(), 0xFFFFFFFFu);
 }
 
+// The create command's own id only picks the window that must not exist yet: a parent may send
+// it as type 13 alone (window 0, none yet) and name the new window in the text.
+TEST(Lifecycle, CreateCommandRegistersTheWindowNamedInItsText) {
+  HostSession host;
+  ASSERT_TRUE(host.Start());
+  corvane::HostWindowSettings second = host.MainSettings(512);
+  second.title = u"second";
+  second.url = u"https://second.example/";
+  std::u16string text;
+  ASSERT_TRUE(corvane::BuildSettingsText(second, &text));
+  IPC::Message create = corvane::ParentLink::MakeCommand(0, IPC::kCmdCreateBrowser);
+  ASSERT_EQ(create.type(), 0x000Du);
+  ASSERT_TRUE(IPC::WriteBody(create, IPC::CreateBrowserCommand{text}));
+  ASSERT_TRUE(host.link.Send(create));
+  // The main window has no address, so its browser is never created: event 1 is the new one's.
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; }));
+  EXPECT_EQ(host.events.Of(IPC::kEvtCreated)[0].window_id, 512);
+  EXPECT_NE(host.FindBrowserWindow(L"second"), nullptr);
+  ASSERT_TRUE(host.link.Close(512));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtClosed) == 1; }));
+  EXPECT_EQ(host.events.Of(IPC::kEvtClosed)[0].window_id, 512) << "it obeys commands under its id";
+}
+
+// 0 is the settings' default id and names a window like any other multiple of 256.
+TEST(Lifecycle, MainWindowZeroIsReadyAndItsCloseEndsTheHost) {
+  HostSession host;
+  corvane::HostWindowSettings main = host.MainSettings(0);
+  main.url = u"https://first.example/";
+  ASSERT_TRUE(host.StartWith(main));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; }));
+  EXPECT_EQ(host.events.Of(IPC::kEvtCreated)[0].window_id, 0);
+  ASSERT_TRUE(host.link.Close(0));
+  EXPECT_EQ(host.WaitForHostExit(), 0xFFFFFFFFu);
+  ASSERT_EQ(host.events.Count(IPC::kEvtClosed), 1u);
+  EXPECT_EQ(host.events.Of(IPC::kEvtClosed)[0].window_id, 0);
+}
+
 TEST(Lifecycle, InvalidWindowIdOnTheCommandLineEndsTheHost) {
-  for (int32_t id : {300, 0, 65536}) {
+  for (int32_t id : {300, 65536, -256}) {
     HostSession host;
     ASSERT_TRUE(host.StartWith(host.MainSettings(id)));
     EXPECT_EQ(host.WaitForHostExit(), 0xFFFFFFFFu) << id;
@@ -270,36 +309,46 @@ TEST(Lifecycle, CloseWhileQueuedPageCallsRunKeepsTheWindowUntilTheyAreDone) {
 
 // The real uploader lies beside the host: a crash of the host leaves its minidump in the crash
 // folder under the host's data directory, and the parent sees the host end as any other end.
+// So too for a fault in a call the system makes from frames that would swallow it: inside
+// WM_CREATE (sent from CreateWindowEx) and inside a COM completion handler.
 TEST(Lifecycle, ACrashOfTheHostLeavesItsDumpAndTheParentSeesTheHostEnd) {
-  HostSession host;
-  ASSERT_TRUE(host.StartWith(Window(host, u"https://first.example/")));
-  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; }));
-  const DWORD pid = host.link.host_process_id();
-  EXPECT_EQ(host.Engine("crash\taccess-violation"), "ok");
-  EXPECT_EQ(host.WaitForHostExit(20000), 0xC0000005u);
-  EXPECT_TRUE(host.WaitFor([&] { return host.events.host_exits == 1; }));
-  EXPECT_EQ(host.events.exit_code_, 0xC0000005u);
+  for (const char* point : {"request", "create-environment", "create-controller"}) {
+    SCOPED_TRACE(point);
+    HostSession host;
+    const bool by_request = std::string(point) == "request";
+    testwin::ChildProcess::Environment env;
+    if (!by_request) env.push_back({L"CORVANE_ENGINE_CRASH", std::wstring(point, point + strlen(point))});
+    ASSERT_TRUE(host.StartWith(Window(host, u"https://first.example/"), env));
+    if (by_request) {
+      ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; }));
+      EXPECT_EQ(host.Engine("crash\taccess-violation"), "ok");
+    }
+    const DWORD pid = host.link.host_process_id();
+    EXPECT_EQ(host.WaitForHostExit(20000), 0xC0000005u);
+    EXPECT_TRUE(host.WaitFor([&] { return host.events.host_exits == 1; }));
+    EXPECT_EQ(host.events.exit_code_, 0xC0000005u);
 
-  const std::wstring folder = host.temp_folder + L"\\Tandrel\\crash\\";
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((folder + L"Corvane-*.dmp").c_str(), &data);
-  ASSERT_NE(find, INVALID_HANDLE_VALUE) << "no dump";
-  const std::wstring dump = data.cFileName;
-  EXPECT_FALSE(FindNextFileW(find, &data)) << "one crash, one dump";
-  FindClose(find);
-  std::string error;
-  const auto summary = crash::ReadMinidump(testwin::ReadFileBytes(folder + dump), &error);
-  ASSERT_TRUE(summary) << error;
-  ASSERT_TRUE(summary->exception);
-  EXPECT_EQ(summary->exception->code, 0xC0000005u);
-  const auto& threads = summary->thread_ids;
-  EXPECT_NE(std::find(threads.begin(), threads.end(), summary->exception->thread_id), threads.end());
-  const auto metadata =
-      crash::ParseMetadataJson(testwin::ReadFileBytes(folder + dump.substr(0, dump.size() - 4) + L".json"));
-  ASSERT_TRUE(metadata);
-  EXPECT_EQ(metadata->source, u"Corvane");
-  EXPECT_EQ(metadata->version, u"1.0.0.1") << "the host's own version resource";
-  EXPECT_EQ(metadata->report_mode, 0);
-  EXPECT_EQ(metadata->process_id, pid);
-  EXPECT_EQ(metadata->thread_id, summary->exception->thread_id);
+    const std::wstring folder = host.temp_folder + L"\\Tandrel\\crash\\";
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"Corvane-*.dmp").c_str(), &data);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE) << "no dump";
+    const std::wstring dump = data.cFileName;
+    EXPECT_FALSE(FindNextFileW(find, &data)) << "one crash, one dump";
+    FindClose(find);
+    std::string error;
+    const auto summary = crash::ReadMinidump(testwin::ReadFileBytes(folder + dump), &error);
+    ASSERT_TRUE(summary) << error;
+    ASSERT_TRUE(summary->exception);
+    EXPECT_EQ(summary->exception->code, 0xC0000005u);
+    const auto& threads = summary->thread_ids;
+    EXPECT_NE(std::find(threads.begin(), threads.end(), summary->exception->thread_id), threads.end());
+    const auto metadata =
+        crash::ParseMetadataJson(testwin::ReadFileBytes(folder + dump.substr(0, dump.size() - 4) + L".json"));
+    ASSERT_TRUE(metadata);
+    EXPECT_EQ(metadata->source, u"Corvane");
+    EXPECT_EQ(metadata->version, u"1.0.0.1") << "the host's own version resource";
+    EXPECT_EQ(metadata->report_mode, 0);
+    EXPECT_EQ(metadata->process_id, pid);
+    EXPECT_EQ(metadata->thread_id, summary->exception->thread_id);
+  }
 }
