@@ -33,13 +33,17 @@ struct ClassInfo {
   bool wireless = false;
 };
 
+// Keys are read in the 32-bit view, as the x86 host sees them, so that both builds make the
+// same identity of one machine.
+constexpr REGSAM kRead = KEY_READ | KEY_WOW64_32KEY;
+
 // The network class entry whose NetCfgInstanceId is the adapter's service name.
 ClassInfo NetworkClassOf(const std::wstring& service) {
   ClassInfo info;
   HKEY classes = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE,
                     L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002BE10318}", 0,
-                    KEY_READ, &classes) != ERROR_SUCCESS) {
+                    kRead, &classes) != ERROR_SUCCESS) {
     return info;
   }
   for (DWORD i = 0; i < 256; ++i) {
@@ -47,14 +51,14 @@ ClassInfo NetworkClassOf(const std::wstring& service) {
     DWORD length = 256;
     if (RegEnumKeyExW(classes, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     HKEY entry = nullptr;
-    if (RegOpenKeyExW(classes, name, 0, KEY_READ, &entry) != ERROR_SUCCESS) continue;
+    if (RegOpenKeyExW(classes, name, 0, kRead, &entry) != ERROR_SUCCESS) continue;
     if (_wcsicmp(RegText(entry, L"NetCfgInstanceId").c_str(), service.c_str()) == 0) {
       info.found = true;
       info.usable = _wtoi(RegText(entry, L"BusType").c_str()) == 5;
       info.wireless = RegText(entry, L"DriverDesc").find(L"Wireless") != std::wstring::npos;
       if (!info.wireless) {
         HKEY interfaces = nullptr;
-        if (RegOpenKeyExW(entry, L"NDI\\Interfaces", 0, KEY_READ, &interfaces) == ERROR_SUCCESS) {
+        if (RegOpenKeyExW(entry, L"NDI\\Interfaces", 0, kRead, &interfaces) == ERROR_SUCCESS) {
           const std::wstring lower = RegText(interfaces, L"LowerRange");
           info.wireless = lower.find(L"wlan") != std::wstring::npos || lower.find(L"vwifi") != std::wstring::npos;
           RegCloseKey(interfaces);
@@ -92,7 +96,7 @@ std::optional<uint32_t> QueryNumber(HANDLE device, ULONG oid) {
 // The network cards the system lists, checked by class and by their device's answers.
 std::string AddressFromNetworkCards() {
   HKEY cards = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards", 0, KEY_READ,
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards", 0, kRead,
                     &cards) != ERROR_SUCCESS) {
     return "";
   }
@@ -102,7 +106,7 @@ std::string AddressFromNetworkCards() {
     DWORD length = 256;
     if (RegEnumKeyExW(cards, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     HKEY card = nullptr;
-    if (RegOpenKeyExW(cards, name, 0, KEY_READ, &card) != ERROR_SUCCESS) continue;
+    if (RegOpenKeyExW(cards, name, 0, kRead, &card) != ERROR_SUCCESS) continue;
     const std::wstring service = RegText(card, L"ServiceName");
     RegCloseKey(card);
     if (service.empty()) continue;

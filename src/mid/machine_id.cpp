@@ -61,8 +61,12 @@ std::string ComposeMid2(const Pieces& pieces, const std::string& guid_hex, bool 
   if (!pieces.adapter.empty() || !pieces.disk.empty()) {
     body = Sha1::HexDigest(pieces.adapter + pieces.disk + pieces.cpu);
     flags += kHardwareHash;
+  } else if (!guid_hex.empty()) {
+    // A GUID gives 32 digits: the rest of the 40 comes from its digest, so the identifier keeps
+    // its length, its start and its uniqueness.
+    body = (guid_hex + Sha1::HexDigest(guid_hex)).substr(0, 40);
+    flags = kFromGuid;
   } else {
-    body = guid_hex;
     flags = kFromGuid;
   }
   if (body.empty()) body.assign(40, '0');
@@ -175,7 +179,9 @@ std::string ObtainMid2(IIdStore& store, IHardware& hardware, bool elevated) {
     return *computed;
   }
   const std::string id = ComposeMid2(pieces, hardware.NewGuidHex(), elevated);
-  if (!IsHardwareHash(id) && ffff) return *stored;
+  // Without hardware pieces a new GUID would give another identity each run: a valid stored
+  // value stays.
+  if (!IsHardwareHash(id) && stored) return *stored;
   StoreMid2(store, raw, id);
   return id;
 }

@@ -40,7 +40,7 @@ constexpr int kFromGuid = 0x10;
 constexpr int kHardwareHash = 0x20;
 
 // The second-generation identifier: a SHA-1 of the pieces when an adapter address or a disk
-// serial is present (else guid_hex, else forty zeros), "eeeeeeee" in front for a process that
+// serial is present (else guid_hex, filled up to 40 digits from its SHA-1, else forty zeros), "eeeeeeee" in front for a process that
 // is not elevated (unless the body starts with "ffffffff"), the source flags and the check
 // value: 44 characters.
 std::string ComposeMid2(const Pieces& pieces, const std::string& guid_hex, bool elevated);

@@ -27,12 +27,13 @@ T& OnceBuilt(volatile LONG& flag, T*& object, Make make) {
 }
 
 // The identifiers' registry values under HKEY_LOCAL_MACHINE: the classic ones as narrow text,
-// the second ones as wide text in the 32-bit view.
+// the second ones as wide text, all in the 32-bit view, where the x86 host keeps them, so that
+// both builds on one machine share one identity.
 class RegistryStore : public mid::IIdStore {
  public:
   std::optional<std::string> Read(const std::string& name) override {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, KeyOf(name), 0, KEY_READ | ViewOf(name), &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, KeyOf(name), 0, KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS) {
       return std::nullopt;
     }
     std::optional<std::string> value;
@@ -56,7 +57,7 @@ class RegistryStore : public mid::IIdStore {
 
   bool Write(const std::string& name, const std::string& value) override {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, KeyOf(name), 0, nullptr, 0, KEY_WRITE | ViewOf(name), nullptr, &key,
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, KeyOf(name), 0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key,
                         nullptr) != ERROR_SUCCESS) {
       return false;  // no administrator rights: the identifier is still returned
     }
@@ -78,7 +79,6 @@ class RegistryStore : public mid::IIdStore {
   static const wchar_t* KeyOf(const std::string& name) {
     return IsSecond(name) ? L"SOFTWARE\\ComOstra" : L"Software\\Ostra2\\Pulsar";
   }
-  static REGSAM ViewOf(const std::string& name) { return IsSecond(name) ? KEY_WOW64_32KEY : 0; }
   static std::wstring WideName(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 };
 

@@ -47,16 +47,23 @@ class CWinStatisticSystem : public IStatisticSystem {
   std::u16string ReadM2Origin() override {
     wchar_t value[260] = {};
     DWORD bytes = sizeof value - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\ComOstra", L"m2_origin", RRF_RT_REG_SZ, nullptr, value,
-                     &bytes) != ERROR_SUCCESS) {
+    // The 32-bit view in both builds, as for the identifiers themselves.
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\ComOstra", L"m2_origin", RRF_RT_REG_SZ | RRF_SUBKEY_WOW6432KEY,
+                     nullptr, value, &bytes) != ERROR_SUCCESS) {
       return u"";
     }
     return to_u16(value);
   }
   void WriteM2Origin(const std::u16string& value) override {
     // Without administrator rights this fails, and the identifier is used all the same.
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\ComOstra", L"m2_origin", REG_SZ, as_wcstr(value),
-                    static_cast<DWORD>((value.size() + 1) * sizeof(char16_t)));
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\ComOstra", 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+      return;
+    }
+    RegSetValueExW(key, L"m2_origin", 0, REG_SZ, reinterpret_cast<const BYTE*>(as_wcstr(value)),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(char16_t)));
+    RegCloseKey(key);
   }
   std::optional<DetectedProduct> DetectProduct(int depth) override {
     // The first product whose marker file lies `depth` folders above the program's folder.

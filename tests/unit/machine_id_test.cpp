@@ -47,10 +47,12 @@ TEST(SecondMid, ComposedFromHardwarePieces) {
 }
 
 TEST(SecondMid, WithoutAdapterOrDiskTheGuidOrZeros) {
-  const std::string guid(40, 'a');
+  const std::string guid(32, 'a');  // a GUID's 16 bytes as hex
   const std::string id = mid::ComposeMid2({"", "", "cpu"}, guid, true);
-  EXPECT_EQ(id.substr(0, 40), guid);
+  EXPECT_EQ(id.substr(0, 32), guid);
   EXPECT_EQ(id.substr(40, 2), "10");
+  EXPECT_TRUE(mid::ValidMid2(id)) << id;
+  EXPECT_TRUE(mid::ValidMid2(mid::ComposeMid2({}, guid, false)));
   EXPECT_FALSE(mid::IsHardwareHash(id));
   EXPECT_EQ(mid::ComposeMid2({}, "", true).substr(0, 40), std::string(40, '0'));
   const std::string ffff = "ffffffff" + std::string(32, '1');
@@ -246,6 +248,20 @@ TEST(ObtainMid2, ChangedHardwareReplacesTheStoredValueKeepingTheOld) {
   FakeHardware none;
   EXPECT_EQ(mid::ObtainMid2(kept, none, true), f);
   EXPECT_EQ(kept.writes, 0);
+}
+
+TEST(ObtainMid2, WithoutHardwareTheGuidIdentifierIsValidAndStaysFromRunToRun) {
+  MemoryStore store;
+  FakeHardware first;
+  const std::string id = mid::ObtainMid2(store, first, true);
+  EXPECT_TRUE(mid::ValidMid2(id)) << id;
+  EXPECT_EQ(store.values["m2"], id);
+  for (bool elevated : {true, false}) {
+    FakeHardware later;
+    later.guid = std::string(32, 'd');  // each run draws another GUID
+    EXPECT_EQ(mid::ObtainMid2(store, later, elevated), id) << elevated;
+  }
+  EXPECT_EQ(store.writes, 1);
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ TEST(MachineIds, StableAndStoredInTheRegistry) {
   const std::string mid = narrow;
   ASSERT_EQ(mid.size(), 32u);
   EXPECT_EQ(mid.find_first_not_of("0123456789abcdef"), std::string::npos);
-  EXPECT_EQ(testwin::MachineRegistryText(L"Software\\Ostra2\\Pulsar", "mid", 0), mid + Md5::MidDigestHex(mid));
+  EXPECT_EQ(testwin::MachineRegistryText(L"Software\\Ostra2\\Pulsar", "mid", KEY_WOW64_32KEY), mid + Md5::MidDigestHex(mid));
   EXPECT_EQ(GetMachineId(nullptr, 64), 0);
 
   wchar_t second[64] = {};

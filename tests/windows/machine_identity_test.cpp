@@ -44,11 +44,18 @@ TEST(MachineIdentity, CorruptedValuesAreRepairedAndRunsAgree) {
   // A classic record whose digest half is wrong, a second identifier with a wrong check value,
   // and no identifier kept for statistics yet.
   const std::string bad_mid = std::string(32, 'a') + std::string(32, 'b');
-  Write(L"Software\\Ostra2\\Pulsar", "mid", bad_mid);
+  // Every key in the 32-bit view, where the x86 host keeps them: one machine, one identity,
+  // whichever build runs.
+  Write(L"Software\\Ostra2\\Pulsar", "mid", bad_mid, KEY_WOW64_32KEY);
   std::string bad_m2 = mid::ComposeMid2({"001122334455", "", ""}, "", true);
   bad_m2[43] = bad_m2[43] == '0' ? '1' : '0';
   Write(L"SOFTWARE\\ComOstra", "m2", bad_m2, KEY_WOW64_32KEY);
-  RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\ComOstra", L"m2_origin");
+  HKEY statistics = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\ComOstra", 0, KEY_SET_VALUE | KEY_WOW64_32KEY, &statistics) ==
+      ERROR_SUCCESS) {
+    RegDeleteValueW(statistics, L"m2_origin");
+    RegCloseKey(statistics);
+  }
 
   const std::string first = Mid2OfAHostRun();
   ASSERT_EQ(first.size(), 44u) << first;
@@ -56,11 +63,11 @@ TEST(MachineIdentity, CorruptedValuesAreRepairedAndRunsAgree) {
   const std::string m2 = testwin::MachineRegistryText(L"SOFTWARE\\ComOstra", "m2", KEY_WOW64_32KEY);
   EXPECT_TRUE(mid::ValidMid2(m2)) << "the stored value was repaired: " << m2;
   EXPECT_EQ(testwin::MachineRegistryText(L"SOFTWARE\\ComOstra", "m2_old", KEY_WOW64_32KEY), bad_m2);
-  EXPECT_EQ(testwin::MachineRegistryText(L"Software\\ComOstra", "m2_origin"), first);
-  const std::string record = testwin::MachineRegistryText(L"Software\\Ostra2\\Pulsar", "mid");
+  EXPECT_EQ(testwin::MachineRegistryText(L"Software\\ComOstra", "m2_origin", KEY_WOW64_32KEY), first);
+  const std::string record = testwin::MachineRegistryText(L"Software\\Ostra2\\Pulsar", "mid", KEY_WOW64_32KEY);
   ASSERT_EQ(record.size(), 64u);
   EXPECT_EQ(record.substr(32), Md5::MidDigestHex(record.substr(0, 32)));
-  EXPECT_EQ(testwin::MachineRegistryText(L"Software\\Ostra2\\Pulsar", "mid_old"), bad_mid);
+  EXPECT_EQ(testwin::MachineRegistryText(L"Software\\Ostra2\\Pulsar", "mid_old", KEY_WOW64_32KEY), bad_mid);
 
   EXPECT_EQ(Mid2OfAHostRun(), first) << "a second run names the same machine";
 }
