@@ -104,11 +104,38 @@ bool FormatUploaderParameters(char16_t* out, size_t capacity, uint64_t exception
   return w.Finish();
 }
 
+bool IsRootFolder(const std::u16string& folder) {
+  std::u16string f = folder;
+  while (!f.empty() && (f.back() == u'\\' || f.back() == u'/')) f.pop_back();
+  if (f.rfind(u"\\\\?\\", 0) == 0 || f.rfind(u"\\\\.\\", 0) == 0) f = f.substr(4);
+  if (f.size() <= 2) return f.size() < 2 || f[1] == u':';  // "", "C:"
+  if (f.rfind(u"UNC\\", 0) == 0) f = u"\\" + f.substr(3);
+  if (f.rfind(u"\\\\", 0) != 0) return false;
+  // "\\server\share": a separator after the server name and none after the share's.
+  const size_t share = f.find(u'\\', 2);
+  return share == std::u16string::npos || f.find(u'\\', share + 1) == std::u16string::npos;
+}
+
 std::array<std::u16string, 5> UploaderCandidates(const std::u16string& program_dir) {
   const std::u16string parent = datadir::AncestorFolder(program_dir, 1);
   const std::u16string grandparent = datadir::AncestorFolder(program_dir, 2);
-  return {InFolder(program_dir, u""), InFolder(program_dir, u"Utils\\"), InFolder(parent, u""),
-          InFolder(parent, u"Utils\\"), InFolder(grandparent, u"")};
+  // Below a drive or share root any user may create a folder: an uploader found there could be
+  // anyone's, and it would run inside the crashing host's session. Only the program's own
+  // folder is taken as it is.
+  const auto unless_root = [](const std::u16string& folder, const char16_t* relative) {
+    return IsRootFolder(folder) ? std::u16string() : InFolder(folder, relative);
+  };
+  return {InFolder(program_dir, u""), unless_root(program_dir, u"Utils\\"), unless_root(parent, u""),
+          unless_root(parent, u"Utils\\"), unless_root(grandparent, u"")};
+}
+
+uint16_t PeMachine(const uint8_t* bytes, size_t size) {
+  const auto u16 = [&](size_t at) { return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8); };
+  if (bytes == nullptr || size < 0x40 || bytes[0] != 'M' || bytes[1] != 'Z') return 0;
+  const uint32_t pe = static_cast<uint32_t>(u16(0x3C)) | static_cast<uint32_t>(u16(0x3E)) << 16;
+  if (pe > size - 6) return 0;
+  if (bytes[pe] != 'P' || bytes[pe + 1] != 'E' || bytes[pe + 2] != 0 || bytes[pe + 3] != 0) return 0;
+  return u16(pe + 4);
 }
 
 UploaderArguments ParseUploaderArguments(const std::vector<std::u16string>& arguments) {

@@ -26,8 +26,17 @@ bool FormatUploaderParameters(char16_t* out, size_t capacity, uint64_t exception
 
 // The places the handler looks for the uploader, in order, for a program in program_dir
 // (no trailing separator): the folder itself, its Utils folder, the parent, the parent's Utils
-// folder, the grandparent. An entry is empty where the folder has no such ancestor.
+// folder, the grandparent. An entry is empty where the folder has no such ancestor, and where
+// the folder it lies in or below is a drive or share root (but the program's own folder).
 std::array<std::u16string, 5> UploaderCandidates(const std::u16string& program_dir);
+// Whether folder is a drive or share root: "C:", "C:\\", "\\\\server\\share", "\\\\?\\C:\\".
+bool IsRootFolder(const std::u16string& folder);
+
+// The machine field of the PE header in the first size bytes of a program file (0x14C x86,
+// 0x8664 x64), or 0 when they hold no such header.
+inline constexpr uint16_t kMachineX86 = 0x14C;
+inline constexpr uint16_t kMachineX64 = 0x8664;
+uint16_t PeMachine(const uint8_t* bytes, size_t size);
 
 // What the uploader is asked to do for one crash.
 struct CrashRequest {

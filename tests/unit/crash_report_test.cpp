@@ -69,14 +69,50 @@ TEST(UploaderCommand, CandidatesGoUpTwoFoldersWithAndWithoutUtils) {
   EXPECT_EQ(N(c[2]), "C:\\Program Files\\Tandrel\\Wrenfall.exe");
   EXPECT_EQ(N(c[3]), "C:\\Program Files\\Tandrel\\Utils\\Wrenfall.exe");
   EXPECT_EQ(N(c[4]), "C:\\Program Files\\Wrenfall.exe");
-  // Near the root there are fewer places; none is made up.
-  const auto near_root = crash::UploaderCandidates(u"C:\\app");
-  EXPECT_EQ(N(near_root[2]), "C:\\Wrenfall.exe");
-  EXPECT_EQ(near_root[4], u"");
+  // Nothing in or below a drive or share root but the program's own folder: any user may
+  // create C:\\Utils.
+  for (const char16_t* dir : {u"C:\\app", u"\\\\srv\\share\\app", u"\\\\?\\C:\\app"}) {
+    const auto near_root = crash::UploaderCandidates(dir);
+    EXPECT_EQ(near_root[0], std::u16string(dir) + u"\\Wrenfall.exe");
+    EXPECT_EQ(N(near_root[1]), N(std::u16string(dir) + u"\\Utils\\Wrenfall.exe"));
+    for (int i : {2, 3, 4}) EXPECT_EQ(near_root[i], u"") << N(dir) << " " << i;
+  }
   const auto root = crash::UploaderCandidates(u"C:");
-  EXPECT_EQ(N(root[1]), "C:\\Utils\\Wrenfall.exe");
-  EXPECT_EQ(root[2], u"");
-  EXPECT_EQ(root[3], u"");
+  EXPECT_EQ(N(root[0]), "C:\\Wrenfall.exe");
+  for (int i : {1, 2, 3, 4}) EXPECT_EQ(root[i], u"") << i;
+  EXPECT_EQ(crash::UploaderCandidates(u"C:\\a\\b")[4], u"") << "the grandparent is the root";
+  for (const char16_t* folder : {u"C:", u"C:\\", u"c:/", u"\\\\srv\\share", u"\\\\srv\\share\\", u"\\\\?\\C:\\",
+                                 u"\\\\?\\UNC\\srv\\share"}) {
+    EXPECT_TRUE(crash::IsRootFolder(folder)) << N(folder);
+  }
+  for (const char16_t* folder : {u"C:\\a", u"\\\\srv\\share\\a", u"\\\\?\\C:\\a", u"\\\\?\\UNC\\srv\\share\\a"}) {
+    EXPECT_FALSE(crash::IsRootFolder(folder)) << N(folder);
+  }
+}
+
+TEST(UploaderCommand, TheMachineOfAProgramFileIsReadFromItsHeader) {
+  std::vector<uint8_t> file(0x100, 0);
+  file[0] = 'M';
+  file[1] = 'Z';
+  file[0x3C] = 0x80;
+  file[0x80] = 'P';
+  file[0x81] = 'E';
+  file[0x84] = 0x64;
+  file[0x85] = 0x86;
+  EXPECT_EQ(crash::PeMachine(file.data(), file.size()), crash::kMachineX64);
+  file[0x84] = 0x4C;
+  file[0x85] = 0x01;
+  EXPECT_EQ(crash::PeMachine(file.data(), file.size()), crash::kMachineX86);
+  EXPECT_EQ(crash::PeMachine(file.data(), 0x85), 0) << "header cut short";
+  EXPECT_EQ(crash::PeMachine(file.data(), 0x3F), 0);
+  file[0x3C] = 0xFC;  // the header offset points past the bytes read
+  EXPECT_EQ(crash::PeMachine(file.data(), file.size()), 0);
+  file[0x3C] = 0x80;
+  file[0x81] = 'X';
+  EXPECT_EQ(crash::PeMachine(file.data(), file.size()), 0) << "no PE signature";
+  file[0] = 'Z';
+  EXPECT_EQ(crash::PeMachine(file.data(), file.size()), 0) << "no MZ header";
+  EXPECT_EQ(crash::PeMachine(nullptr, 0), 0);
 }
 
 TEST(UploaderCommand, TheUploaderReadsBackWhatTheHandlerWrote) {

@@ -180,6 +180,26 @@ TEST(CrashHandler, TheUploaderInUtilsGetsTheExactParameterLine) {
       << recorded[0];
 }
 
+TEST(CrashHandler, AnUploaderOfTheHostsOwnArchitectureIsPreferred) {
+  CrashScene scene;
+  scene.PlaceUploader(L"args_recorder.exe");
+  // Beside the program, where it is looked for first: a program file for the other
+  // architecture (only its headers: the system could not start it anyway).
+  std::string other(0x100, '\0');
+  other[0] = 'M';
+  other[1] = 'Z';
+  other[0x3C] = static_cast<char>(0x80);
+  other.replace(0x80, 4, std::string("PE\0\0", 4));
+  const uint16_t machine = sizeof(void*) == 4 ? 0x8664 : 0x14C;
+  other[0x84] = static_cast<char>(machine & 0xFF);
+  other[0x85] = static_cast<char>(machine >> 8);
+  testwin::WriteFileBytes(scene.app() + L"\\Wrenfall.exe", other);
+  EXPECT_EQ(scene.Crash(L"access-violation - 0"), kAccessViolation);
+  const std::vector<std::string> recorded = Lines(testwin::ReadFileBytes(scene.record_file()));
+  ASSERT_EQ(recorded.size(), 1u) << "the uploader in Utils was started";
+  EXPECT_EQ(recorded[0].rfind("\"" + Narrow(scene.uploader()) + "\" --pep=", 0), 0u) << recorded[0];
+}
+
 TEST(CrashHandler, OtherCodeCannotReplaceTheFilterOnceInstalled) {
   CrashScene scene;
   scene.PlaceUploader(L"args_recorder.exe");
