@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/callback_guard_win.h"
 #include "base/text_win.h"
 #include "crash/uploader_command.h"
 #include "webview2/internal_fun/system_builtins.h"
@@ -27,6 +28,8 @@ struct CrashInfo {
   wchar_t parameters[crash::kParameterCapacity] = {};
   volatile LONG active_thread = 0;  // the thread inside the filter, 0 for none
   DWORD wait_ms = crash::kUploaderWaitMs;
+  bool callback_exceptions_kept = false;
+  uint8_t header[1024] = {};  // a candidate's PE header, read in the filter
 };
 
 CrashInfo& Info() {
@@ -83,13 +86,33 @@ bool LockFilter(unsigned char* saved) {
   return restored;
 }
 
-const wchar_t* ChooseUploader(const CrashInfo& info) {
-  for (int i = 0; i < 4; ++i) {
-    const std::wstring& candidate = info.candidates[i];
-    if (!candidate.empty() && _waccess(candidate.c_str(), 4) == 0) return candidate.c_str();
+#if defined(__i386__) || defined(_M_IX86)
+constexpr uint16_t kOwnMachine = crash::kMachineX86;
+#else
+constexpr uint16_t kOwnMachine = crash::kMachineX64;
+#endif
+
+// The machine of a program file's PE header, read into the given buffer (no allocation).
+uint16_t MachineOf(const wchar_t* path, uint8_t (&header)[1024]) {
+  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  DWORD read = 0;
+  const BOOL ok = ReadFile(file, header, sizeof header, &read, nullptr);
+  CloseHandle(file);
+  return ok ? crash::PeMachine(header, read) : 0;
+}
+
+// The first readable candidate built for this process's architecture, else the first readable
+// one (an uploader of the other kind can still write a dump where the system starts it).
+const wchar_t* ChooseUploader(CrashInfo& info) {
+  const wchar_t* first = nullptr;
+  for (const std::wstring& candidate : info.candidates) {
+    if (candidate.empty() || _waccess(candidate.c_str(), 4) != 0) continue;
+    if (MachineOf(candidate.c_str(), info.header) == kOwnMachine) return candidate.c_str();
+    if (first == nullptr) first = candidate.c_str();
   }
-  // The last place is tried without a check: starting it is the check.
-  return info.candidates[4].empty() ? nullptr : info.candidates[4].c_str();
+  return first;
 }
 
 LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pointers) {
@@ -123,6 +146,13 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pointers) {
   return EXCEPTION_EXECUTE_HANDLER;
 }
 
+// An exception a guarded callback did not handle: reported as the system would report an
+// unhandled one, and the process ends with its code, as it would then.
+void ReportFatal(EXCEPTION_POINTERS* pointers) {
+  CrashFilter(pointers);
+  TerminateProcess(GetCurrentProcess(), pointers->ExceptionRecord->ExceptionCode);
+}
+
 }  // namespace
 
 void InstallCrashHandler(const wchar_t* source_name, int report_mode, const wchar_t* version) {
@@ -137,6 +167,10 @@ void InstallCrashHandler(const wchar_t* source_name, int report_mode, const wcha
 
   SetUnhandledExceptionFilter(CrashFilter);
   info.locked = LockFilter(info.saved_code);
+  // The system swallows exceptions in callbacks it makes from kernel mode: switched off where
+  // it lets us, and the guarded callbacks hand theirs here where it does not.
+  info.callback_exceptions_kept = guard::KeepCallbackExceptions();
+  guard::SetFatalExceptionHandler(&ReportFatal);
 
   info.report_mode = report_mode;
   if (version != nullptr) {
@@ -150,6 +184,7 @@ void InstallCrashHandler(const wchar_t* source_name, int report_mode, const wcha
 namespace crash {
 
 bool FilterLocked() { return Info().locked; }
+bool CallbackExceptionsKept() { return Info().callback_exceptions_kept; }
 const wchar_t* CrashVersion() { return Info().version; }
 
 void SetUploaderWait(DWORD ms) { Info().wait_ms = ms; }

@@ -22,6 +22,9 @@ void SetUploaderWait(DWORD ms);
 // Whether installation locked the filter in place (later SetUnhandledExceptionFilter calls do
 // nothing). For tests and diagnostics.
 bool FilterLocked();
+// Whether the system agreed not to swallow exceptions in its kernel callbacks (guarded
+// callbacks report theirs either way).
+bool CallbackExceptionsKept();
 // The version text the handler passes on.
 const wchar_t* CrashVersion();
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "base/callback_guard_win.h"
 #include "base/text_convert.h"
 #include "base/text_win.h"
 #include "log/logger.h"
@@ -130,11 +131,13 @@ HRESULT HostObjectImp::LoadTypeInfo(UINT index, LCID, ITypeInfo** info) {
 
 HRESULT STDMETHODCALLTYPE HostObjectImp::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
                                                        DISPID* ids) {
-  try {
-    return LookUpNames(riid, names, count, locale, ids);
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
+  return guard::Guarded([&]() -> HRESULT {
+    try {
+      return LookUpNames(riid, names, count, locale, ids);
+    } catch (...) {
+      return E_OUTOFMEMORY;
+    }
+  });
 }
 
 HRESULT HostObjectImp::LookUpNames(REFIID, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) {
@@ -151,6 +154,12 @@ HRESULT HostObjectImp::LookUpNames(REFIID, LPOLESTR* names, UINT count, LCID loc
 
 HRESULT STDMETHODCALLTYPE HostObjectImp::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                                 VARIANT* result, EXCEPINFO* exception, UINT*) {
+  // Page script calls in from the browser's frames: a fault goes to the crash handler.
+  return guard::Guarded([&] { return InvokeMember(id, flags, params, result, exception); });
+}
+
+HRESULT HostObjectImp::InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                    EXCEPINFO* exception) {
   if (id == 0) return DISP_E_MEMBERNOTFOUND;
   const std::u16string* name = nullptr;
   for (const auto& entry : names_) {

@@ -78,6 +78,7 @@ class HostObjectImp : public IHostObjectImp, public IDispatch {
 
   HRESULT LoadTypeInfo(UINT index, LCID locale, ITypeInfo** info);
   HRESULT LookUpNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids);
+  HRESULT InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception);
   // Runs a method by name; false when it failed (an error text, if any, is in *result).
   bool ExecuteByName(const std::u16string& name, const DISPPARAMS& params, VARIANT* result);
   bool DoRegisterFunction(const DISPPARAMS& params);

@@ -7,6 +7,8 @@
 #include <functional>
 #include <utility>
 
+#include "base/callback_guard_win.h"
+
 template <typename T>
 const IID& IidOf();
 
@@ -81,13 +83,16 @@ class CallbackObject : public Interface {
     if (left == 0) delete this;
     return static_cast<ULONG>(left);
   }
-  // No exception may cross into the caller's frames.
+  // No exception may cross into the caller's frames, and a fault inside goes to the crash
+  // handler rather than to whatever frame of the caller's would swallow it.
   HRESULT STDMETHODCALLTYPE Invoke(Args... args) override {
-    try {
-      return function_(args...);
-    } catch (...) {
-      return E_FAIL;
-    }
+    return guard::Guarded([&]() -> HRESULT {
+      try {
+        return function_(args...);
+      } catch (...) {
+        return E_FAIL;
+      }
+    });
   }
 
  private:

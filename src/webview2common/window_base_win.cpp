@@ -1,5 +1,6 @@
 #include "webview2common/window_base_win.h"
 
+#include "base/callback_guard_win.h"
 #include "log/logger.h"
 
 CWindowBase::~CWindowBase() {
@@ -32,6 +33,11 @@ HWND CWindowBase::CreateBoundWindow(const wchar_t* class_name, UINT class_style,
 }
 
 LRESULT CALLBACK CWindowBase::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  // The system may call this from kernel mode, behind a frame that would swallow a fault.
+  return guard::Guarded([&] { return GuardedWindowProc(hwnd, message, wparam, lparam); });
+}
+
+LRESULT CWindowBase::GuardedWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
     auto* self = static_cast<CWindowBase*>(create->lpCreateParams);

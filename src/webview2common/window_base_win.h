@@ -26,4 +26,5 @@ class CWindowBase {
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  static LRESULT GuardedWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 };

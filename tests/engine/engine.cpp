@@ -99,6 +99,8 @@ Engine& Engine::Get() {
 Engine::Engine() {
   const char* runtime = std::getenv("CORVANE_ENGINE_RUNTIME");
   runtime_missing = runtime != nullptr && std::string(runtime) == "missing";
+  const char* crash = std::getenv("CORVANE_ENGINE_CRASH");
+  if (crash != nullptr) crash_point = crash;
 }
 
 void Engine::Start() {
@@ -258,6 +260,7 @@ __declspec(dllexport) HRESULT STDMETHODCALLTYPE CreateCoreWebView2EnvironmentWit
   engine.Record("CreateCoreWebView2EnvironmentWithOptions folder=" + Utf8(browser_folder) +
                 " userDataFolder=" + Utf8(user_data_folder) + " " + DescribeOptions(options));
   if (handler == nullptr) return E_POINTER;
+  engine.CrashAt("create-environment");
   if (FAILED(engine.environment_result)) return engine.environment_result;
   ComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> keep(handler);
   const std::wstring folder = user_data_folder != nullptr ? user_data_folder : L"";

@@ -28,6 +28,13 @@ class Engine {
   std::string Execute(const std::string& request);  // on the UI thread
 
   bool runtime_missing = false;
+  // CORVANE_ENGINE_CRASH: the loader call in which the host faults, as it would in a fault of
+  // the browser's code ("create-environment", "create-controller"), or empty.
+  std::string crash_point;
+  // An access violation when the host reaches that point.
+  void CrashAt(const char* point) const {
+    if (crash_point == point) *static_cast<volatile int*>(nullptr) = 1;
+  }
   HRESULT environment_result = S_OK;
   HRESULT environment_completion_result = S_OK;
   HRESULT controller_request_result = S_OK;

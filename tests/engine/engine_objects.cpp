@@ -403,6 +403,7 @@ HRESULT STDMETHODCALLTYPE EngineEnvironment::CreateCoreWebView2Controller(
   Engine::Get().Record("CreateCoreWebView2Controller window=" +
                        std::to_string(WindowHandleValue(parent)) +
                        " userDataFolder=" + Utf8(user_data_folder_.c_str()));
+  Engine::Get().CrashAt("create-controller");
   if (FAILED(Engine::Get().controller_request_result)) return Engine::Get().controller_request_result;
   ComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> keep(handler);
   ComPtr<ICoreWebView2Environment> self(this);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/callback_guard_win.h"
 #include "base/scoped_handle_win.h"
 #include "base/text_convert.h"
 #include "base/text_win.h"
@@ -193,8 +194,15 @@ std::u16string OpenUrl(const std::vector<std::u16string>& params) {
 }
 
 // Keeps the OK button of the folder dialog off for anything but a folder on a fixed drive.
+int FolderDialogSelectionChanged(HWND dialog, LPARAM lparam);
+
+// Called from the dialog's frames: a fault goes to the crash handler.
 int CALLBACK FolderDialogEvent(HWND dialog, UINT message, LPARAM lparam, LPARAM) {
   if (message != BFFM_SELCHANGED) return 0;
+  return guard::Guarded([&] { return FolderDialogSelectionChanged(dialog, lparam); });
+}
+
+int FolderDialogSelectionChanged(HWND dialog, LPARAM lparam) {
   wchar_t path[MAX_PATH] = {};
   if (lparam != 0) SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(lparam), path);
   bool usable = path[0] != L'\0';
