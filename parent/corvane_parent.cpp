@@ -15,7 +15,11 @@ ParentLink::~ParentLink() {
 
 bool ParentLink::Open(const std::u16string& channel_name) {
   if (channel_name.empty() || channel_.window() != nullptr) return false;
+  // A name in use is another parent's channel, or a window waiting for our host's messages.
+  const std::wstring own = CChannel::ProxyWindowName(channel_name);
+  if (FindWindowW(own.c_str(), own.c_str()) != nullptr) return false;
   channel_.Init(channel_name, CChannel::Side::kParent);
+  if (host_process_id_ != 0) channel_.SetPeerProcess(host_process_id_);  // started before
   channel_.AddListener(this);
   channel_name_ = channel_name;
   return channel_.window() != nullptr;
@@ -38,6 +42,8 @@ bool ParentLink::StartHost(const std::wstring& host_path, HostWindowSettings mai
   const ScopedHandle first_thread(info.hThread);  // not kept
   host_process_.Reset(info.hProcess);
   host_process_id_ = info.dwProcessId;
+  // Only the host started here is heard and sent to.
+  channel_.SetPeerProcess(info.dwProcessId);
   // The channel owns the handle it watches; ours stays for the exit code.
   HANDLE watched = nullptr;
   if (DuplicateHandle(GetCurrentProcess(), info.hProcess, GetCurrentProcess(), &watched,

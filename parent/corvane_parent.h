@@ -74,8 +74,12 @@ class ParentLink : private IChannelListener2 {
   ParentLink(const ParentLink&) = delete;
   ParentLink& operator=(const ParentLink&) = delete;
 
-  // Creates this side's window for channel_name. False for an empty name or when it exists.
+  // Creates this side's window for channel_name. False for an empty name, when it exists, or
+  // when a window of that channel name exists already (another parent's, or a squatter's).
+  // Once a host is started, only that host's process is heard and sent to.
   bool Open(const std::u16string& channel_name);
+  // This side's channel window (the sending window of every command), or null.
+  HWND channel_window() const { return channel_.window(); }
   // Starts the host with the main window's settings; the channel name is filled in when the
   // settings name none. extra_switches are added as they are (for example "--enable_high_dpi").
   bool StartHost(const std::wstring& host_path, HostWindowSettings main,

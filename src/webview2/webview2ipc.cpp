@@ -36,7 +36,16 @@ bool CWebView2IPC::Init(const std::u16string& command_line) {
 
 void CWebView2IPC::CreateWindowFromSettings(const WindowSettings& settings,
                                             const std::u16string& text, bool main) {
-  if (main) channel_.Init(settings.ChannelName());
+  if (main) {
+    channel_.Init(settings.ChannelName());
+    // With the parent's window known, only its process is the parent: any process can make a
+    // window of the channel's name or send to ours.
+    DWORD parent_process = 0;
+    if (settings.parent_wnd != 0) {
+      GetWindowThreadProcessId(WindowFromHandleValue(settings.parent_wnd), &parent_process);
+    }
+    if (parent_process != 0) channel_.SetPeerProcess(parent_process);
+  }
   channel_.AddListener(this);
   auto window = std::make_shared<CWebView2Impl>(settings, this, text, main);
   if (!main) {

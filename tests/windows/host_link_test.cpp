@@ -3,6 +3,7 @@
 
 #include <set>
 
+#include "base/text_win.h"
 #include "crlf_lines.h"
 #include "host_session.h"
 #include "webview2common/message/ipc_protocol.h"
@@ -231,6 +232,55 @@ TEST(HostLink, KillingTheParentEndsTheHostOnce) {
   testwin::RemoveTree(folder);
 }
 
+// Another process on the desktop knows the channel's name: it sends the host commands and puts
+// up a window of the parent's name. The host obeys neither it nor sends it anything, and the
+// real parent works on.
+TEST(HostLink, AForeignSenderAndASquattingWindowAreRefused) {
+  HostSession host;
+  corvane::HostWindowSettings main = host.MainSettings(256);
+  main.url = u"https://first.example/";
+  ASSERT_TRUE(host.StartWith(main));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; }));
+  HWND window = nullptr;
+  ASSERT_TRUE(host.WaitFor([&] { return (window = host.FindBrowserWindow(L"main window")) != nullptr; }));
+  const std::wstring tag = std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount());
+  const std::wstring ready_name = L"corvane-intruder-ready-" + tag, stop_name = L"corvane-intruder-stop-" + tag;
+  const ScopedHandle ready(CreateEventW(nullptr, TRUE, FALSE, ready_name.c_str()));
+  const ScopedHandle stop(CreateEventW(nullptr, TRUE, FALSE, stop_name.c_str()));
+  const std::wstring record = host.temp_folder + L"\\intruder.txt";
+  testwin::ChildProcess intruder;
+  ASSERT_TRUE(intruder.Start(ProgramFolder() + L"\\parent_helper.exe",
+                             L"--intrude " + std::wstring(as_wcstr(host.channel)) + L" " + ready_name + L" " +
+                                 stop_name + L" \"" + record + L"\"",
+                             {}));
+  ASSERT_TRUE(host.WaitFor([&] { return WaitForSingleObject(ready.Get(), 0) == WAIT_OBJECT_0; }, 20000));
+  // While the squatter's window is up, the host reports to the parent: a new title.
+  const std::string view = std::to_string(host.events.Of(IPC::kEvtCreated)[0].number);
+  EXPECT_EQ(host.Engine("title-changed\t" + view + "\tafter the intruder"), "ok");
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtTitleChanged) == 1; }));
+  SetEvent(stop.Get());
+  EXPECT_EQ(intruder.Wait(20000), 0u);
+  EXPECT_EQ(testwin::ReadFileBytes(record), "0") << "nothing was sent to the squatter";
+  EXPECT_TRUE(IsWindow(window)) << "the foreign close was refused";
+  EXPECT_TRUE(HostSession::Shown(window)) << "the foreign hide was refused";
+  EXPECT_EQ(host.events.Count(IPC::kEvtClosed), 0u);
+  size_t refusals = 0;
+  for (const std::string& line : host.LogLines()) refusals += line.find("ipc channel refused a message") != std::string::npos;
+  EXPECT_EQ(refusals, 2u) << "the hide and the close";
+  // The parent's own commands still work.
+  ASSERT_TRUE(host.link.Close(256));
+  EXPECT_EQ(host.WaitForHostExit(), 0xFFFFFFFFu);
+  EXPECT_EQ(host.events.Count(IPC::kEvtClosed), 1u);
+}
+
+TEST(HostLink, AChannelNameInUseIsRefusedByTheParent) {
+  HostSession host;
+  ASSERT_TRUE(host.OpenLink());
+  corvane::ParentLink second{&host.events};
+  EXPECT_FALSE(second.Open(host.channel)) << "another parent's channel";
+  EXPECT_EQ(second.channel_window(), nullptr);
+}
+
 struct UiWindowSearch {
   DWORD pid;
   HWND found;
@@ -281,8 +331,8 @@ TEST(HostLink, FloodWithMalformedBuffersLosesNoValidMessage) {
   auto send_raw = [&](const void* data, DWORD size, ULONG_PTR tag) {
     COPYDATASTRUCT record{tag, size, const_cast<void*>(data)};
     DWORD_PTR answer = 0;
-    SendMessageTimeoutW(target, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record),
-                        SMTO_NOTIMEOUTIFNOTHUNG, 5000, &answer);
+    SendMessageTimeoutW(target, WM_COPYDATA, reinterpret_cast<WPARAM>(host.link.channel_window()),
+                        reinterpret_cast<LPARAM>(&record), SMTO_NOTIMEOUTIFNOTHUNG, 5000, &answer);
   };
   const DWORD start = GetTickCount();
   for (int i = 1; i <= kValid; ++i) {

@@ -53,10 +53,10 @@ long long CpuTicksOf(const std::string& marker) {
   return ticks;
 }
 
-void SendRaw(HWND target, const IPC::Message& message, ULONG_PTR tag) {
+void SendRaw(HWND sender, HWND target, const IPC::Message& message, ULONG_PTR tag) {
   COPYDATASTRUCT record{tag, static_cast<DWORD>(message.size()), const_cast<uint8_t*>(message.data())};
   DWORD_PTR answer = 0;
-  SendMessageTimeoutW(target, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record),
+  SendMessageTimeoutW(target, WM_COPYDATA, reinterpret_cast<WPARAM>(sender), reinterpret_cast<LPARAM>(&record),
                       SMTO_NOTIMEOUTIFNOTHUNG, 5000, &answer);
 }
 
@@ -72,7 +72,7 @@ TEST(Lifecycle, AnswersWaitQuietlyForAMissingParentWindowAndArriveInOrder) {
     IPC::Message call = corvane::ParentLink::MakeCommand(0x0F00, IPC::kCmdCallPageFunction);
     ASSERT_TRUE(call.WriteInt64(i));
     ASSERT_TRUE(call.WriteString16(u"f"));
-    SendRaw(target, call, 0x8889);  // handled before the send returns: answers queue in this order
+    SendRaw(host.link.channel_window(), target, call, 0x8889);  // handled before the send returns: answers queue in this order
   }
   host.WaitFor([] { return false; }, 300);
   const std::string marker = text::Utf16ToUtf8(host.channel);

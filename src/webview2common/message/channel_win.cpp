@@ -51,6 +51,10 @@ void CChannel::WatchPeerProcess(ScopedHandle process) {
   if (impl_ != nullptr) impl_->WatchPeerProcess(std::move(process));
 }
 
+void CChannel::SetPeerProcess(DWORD process_id) {
+  if (impl_ != nullptr) impl_->SetPeerProcess(process_id);
+}
+
 void CChannel::Uninit() {
   if (impl_ == nullptr) return;
   impl_->Uninit();

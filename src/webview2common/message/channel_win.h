@@ -28,6 +28,8 @@ class CChannel {
   void RemoveListener(IChannelListener* listener);
   bool Send(const IPC::Message& message, IPC::Delivery delivery);
   void WatchPeerProcess(ScopedHandle process);
+  // Only that process's window is the peer, and only its messages are acted on (0: any).
+  void SetPeerProcess(DWORD process_id);
   void Uninit();
 
   HWND window() const;

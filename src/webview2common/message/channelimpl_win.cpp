@@ -33,11 +33,44 @@ void CChannelImpl::RemoveListener(IChannelListener* listener) {
   listeners_.erase(listener);
 }
 
+void CChannelImpl::SetPeerProcess(DWORD process_id) {
+  peer_process_.store(process_id);
+  peer_.store(nullptr);  // looked up again, among the windows of that process
+}
+
+void CChannelImpl::LogRefusal(const char* what, DWORD process_id) {
+  constexpr int kLinesPerSecond = 5;
+  const ULONGLONG second = GetTickCount64() / 1000;
+  if (refusal_second_.exchange(second) != second) refusals_logged_.store(0);
+  if (refusals_logged_.fetch_add(1) < kLinesPerSecond) {
+    LOG_INFO("ipc channel refused ", what, " of process ", process_id, ", not the peer's ", peer_process_.load());
+  }
+}
+
 HWND CChannelImpl::FindPeerWindow() {
   // Both the UI thread and the sender thread look the peer up; the handle is shared atomically.
-  HWND peer = FindWindowW(peer_name_.c_str(), peer_name_.c_str());
+  const DWORD expected = peer_process_.load();
+  HWND peer = FindWindowExW(nullptr, nullptr, peer_name_.c_str(), peer_name_.c_str());
+  // Any process can create a window of that name: only the peer's own is taken.
+  while (peer != nullptr && expected != 0) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(peer, &owner);
+    if (owner == expected) break;
+    LogRefusal("a window named as the peer's", owner);
+    peer = FindWindowExW(nullptr, peer, peer_name_.c_str(), peer_name_.c_str());
+  }
   peer_.store(peer);
   return peer;
+}
+
+bool CChannelImpl::FromPeer(HWND sender) {
+  const DWORD expected = peer_process_.load();
+  if (expected == 0 || (sender != nullptr && sender == m_hWnd)) return true;
+  DWORD owner = 0;
+  if (sender != nullptr) GetWindowThreadProcessId(sender, &owner);
+  if (owner == expected) return true;
+  LogRefusal("a message", owner);
+  return false;
 }
 
 bool CChannelImpl::DirectSend(const IPC::Message& message, IPC::Delivery delivery) {
@@ -165,8 +198,9 @@ void CChannelImpl::Deliver(const void* data, size_t length) {
   }
 }
 
-LRESULT CChannelImpl::OnCopyData(const COPYDATASTRUCT* data) {
+LRESULT CChannelImpl::OnCopyData(HWND sender, const COPYDATASTRUCT* data) {
   if (data == nullptr) return TRUE;
+  if (!FromPeer(sender)) return FALSE;
   if (data->dwData == kImmediateTag) {
     Deliver(data->lpData, data->lpData != nullptr ? data->cbData : 0);
   } else if (data->dwData == kDeferredTag) {
@@ -246,7 +280,7 @@ bool CChannelImpl::ProcessWindowMessage(HWND, UINT message, WPARAM wparam, LPARA
                                         LRESULT& result) {
   switch (message) {
     case WM_COPYDATA:
-      result = OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lparam));
+      result = OnCopyData(reinterpret_cast<HWND>(wparam), reinterpret_cast<const COPYDATASTRUCT*>(lparam));
       return true;
     case kDeferredDelivery: {
       if (const std::unique_ptr<std::string> bytes = ClaimPosted(deliveries_, wparam)) {

@@ -43,6 +43,10 @@ class CChannelImpl : public CWindowBase {
   bool Send(const IPC::Message& message, IPC::Delivery delivery);
   // A process to watch, or none to stop watching.
   void WatchPeerProcess(ScopedHandle process);
+  // The process the peer's window must belong to, or 0 for any. Once set, messages go only to
+  // a peer window of that process, and only messages whose sending window (wParam) belongs to
+  // it, or this side's own window, are acted on.
+  void SetPeerProcess(DWORD process_id);
   void Uninit();
 
  protected:
@@ -69,11 +73,18 @@ class CChannelImpl : public CWindowBase {
   void StopWatching();
   static void CALLBACK OnProcessSignalled(void* context, BOOLEAN timed_out);
   void OnPeerProcessExited(WaitRecord* record);
-  LRESULT OnCopyData(const COPYDATASTRUCT* data);
+  LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* data);
+  bool FromPeer(HWND sender);
+  // Logs a refusal, a few lines a second at most (a flood must not flood the log).
+  void LogRefusal(const char* what, DWORD process_id);
 
   std::wstring peer_name_;
   std::wstring own_name_;
   std::atomic<HWND> peer_{nullptr};
+  std::atomic<DWORD> peer_process_{0};
+  // Refusals logged in the current second (UI thread and sender thread alike).
+  std::atomic<ULONGLONG> refusal_second_{0};
+  std::atomic<int> refusals_logged_{0};
   volatile LONG shut_down_ = 0;
   bool destroying_ = false;  // the destroy message is honoured only from Uninit
   bool session_ending_ = false;
