@@ -15,6 +15,20 @@ struct EventRegistrationToken {
   INT64 value;
 };
 
+// The kind of a browser process failure: which process, and whether it exited or hung.
+enum COREWEBVIEW2_PROCESS_FAILED_KIND {
+  COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED = 0,
+  COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED = 1,
+  COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_UNRESPONSIVE = 2,
+  COREWEBVIEW2_PROCESS_FAILED_KIND_FRAME_RENDER_PROCESS_EXITED = 3,
+  COREWEBVIEW2_PROCESS_FAILED_KIND_UTILITY_PROCESS_EXITED = 4,
+  COREWEBVIEW2_PROCESS_FAILED_KIND_SANDBOX_HELPER_PROCESS_EXITED = 5,
+  COREWEBVIEW2_PROCESS_FAILED_KIND_GPU_PROCESS_EXITED = 6,
+  COREWEBVIEW2_PROCESS_FAILED_KIND_PPAPI_PLUGIN_PROCESS_EXITED = 7,
+  COREWEBVIEW2_PROCESS_FAILED_KIND_PPAPI_BROKER_PROCESS_EXITED = 8,
+  COREWEBVIEW2_PROCESS_FAILED_KIND_UNKNOWN_PROCESS_EXITED = 9,
+};
+
 enum COREWEBVIEW2_WEB_ERROR_STATUS {
   COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN = 0,
   COREWEBVIEW2_WEB_ERROR_STATUS_CERTIFICATE_COMMON_NAME_IS_INCORRECT = 1,
@@ -118,6 +132,7 @@ struct ICoreWebView2PermissionRequestedEventHandler;
 struct ICoreWebView2PrintSettings;
 struct ICoreWebView2PrintToPdfCompletedHandler;
 struct ICoreWebView2ProcessFailedEventHandler;
+struct ICoreWebView2ProcessFailedEventArgs;
 struct ICoreWebView2ScriptDialogOpeningEventHandler;
 struct ICoreWebView2TrySuspendCompletedHandler;
 struct ICoreWebView2WebMessageReceivedEventHandler;
@@ -197,6 +212,7 @@ inline const IID IID_ICoreWebView2PermissionRequestedEventHandler = {0x15E1C6A3,
 inline const IID IID_ICoreWebView2PrintSettings = {0x377F3721, 0xC74E, 0x48CA, {0x8D, 0xB1, 0xDF, 0x68, 0xE5, 0x1D, 0x60, 0xE2}};
 inline const IID IID_ICoreWebView2PrintToPdfCompletedHandler = {0xCCF1EF04, 0xFD8E, 0x4D5F, {0xB2, 0xDE, 0x09, 0x83, 0xE4, 0x1B, 0x8C, 0x36}};
 inline const IID IID_ICoreWebView2ProcessFailedEventHandler = {0x79E0AEA4, 0x990B, 0x42D9, {0xAA, 0x1D, 0x0F, 0xCC, 0x2E, 0x5B, 0xC7, 0xF1}};
+inline const IID IID_ICoreWebView2ProcessFailedEventArgs = {0x8155A9A4, 0x1474, 0x4A86, {0x8C, 0xAE, 0x15, 0x1B, 0x0F, 0xA6, 0xB8, 0xCA}};
 inline const IID IID_ICoreWebView2ScriptDialogOpeningEventHandler = {0xEF381BF9, 0xAFA8, 0x4E37, {0x91, 0xC4, 0x8A, 0xC4, 0x85, 0x24, 0xBD, 0xFB}};
 inline const IID IID_ICoreWebView2TrySuspendCompletedHandler = {0x00F206A7, 0x9D17, 0x4605, {0x91, 0xF6, 0x4E, 0x8E, 0x4D, 0xE1, 0x92, 0xE3}};
 inline const IID IID_ICoreWebView2WebMessageReceivedEventHandler = {0x57213F19, 0x00E6, 0x49FA, {0x8E, 0x07, 0x89, 0x8E, 0xA0, 0x1E, 0xCB, 0xD2}};
@@ -559,6 +575,18 @@ struct ICoreWebView2ContentLoadingEventArgs : public IUnknown {
 };
 template <>
 inline const IID& IidOf<ICoreWebView2ContentLoadingEventArgs>() { return IID_ICoreWebView2ContentLoadingEventArgs; }
+
+struct ICoreWebView2ProcessFailedEventHandler : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender, ICoreWebView2ProcessFailedEventArgs* args) = 0;  // slot 3
+};
+template <>
+inline const IID& IidOf<ICoreWebView2ProcessFailedEventHandler>() { return IID_ICoreWebView2ProcessFailedEventHandler; }
+
+struct ICoreWebView2ProcessFailedEventArgs : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE get_ProcessFailedKind(COREWEBVIEW2_PROCESS_FAILED_KIND* kind) = 0;  // slot 3
+};
+template <>
+inline const IID& IidOf<ICoreWebView2ProcessFailedEventArgs>() { return IID_ICoreWebView2ProcessFailedEventArgs; }
 
 struct ICoreWebView2SourceChangedEventHandler : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender, ICoreWebView2SourceChangedEventArgs* args) = 0;  // slot 3

@@ -211,9 +211,10 @@ HRESULT CWebView2Impl::OnCreateCoreWebView2ControllerCompleted(HRESULT result,
   // Event 1 goes out with the window complete: a parent that navigates from its handler only
   // replaces the first address (the chain is still "creating"), and one that closes the window
   // there ends the creation here.
-  if (listener_ != nullptr) listener_->OnCreated(this);
+  if (listener_ != nullptr && !recreating_) listener_->OnCreated(this);
   if (closed_) return S_OK;
   creating_ = false;
+  recreating_ = false;
   RewriteUrl(std::u16string(current_url_));
   webview_->AddScriptToExecuteOnDocumentCreated(as_wcstr(document_script_), nullptr);
   if (FAILED(webview_->Navigate(as_wcstr(current_url_)))) {
@@ -272,14 +273,7 @@ void CWebView2Impl::Close() {
   closed_ = true;
   creating_ = false;
   pending_cookies_.clear();
-  if (webview_) {
-    webview_->remove_DocumentTitleChanged(title_changed_);
-    webview_->remove_SourceChanged(source_changed_);
-    webview_->remove_NavigationCompleted(navigation_completed_);
-    webview_->remove_NavigationStarting(navigation_starting_);
-    webview_->remove_FrameNavigationCompleted(frame_navigation_completed_);
-    webview_->remove_WebResourceRequested(web_resource_requested_);
-  }
+  RemovePageEvents();
   if (host_object_) host_object_->ClearTables();
   if (IsWindow()) DestroyWindow(m_hWnd);
   if (primary_) PostQuitMessage(0);
@@ -289,6 +283,32 @@ void CWebView2Impl::Close() {
 bool CWebView2Impl::SetReferrer(const std::u16string& referrer) {
   referrer_ = referrer;
   return true;
+}
+
+void CWebView2Impl::RemovePageEvents() {
+  if (!webview_) return;
+  webview_->remove_DocumentTitleChanged(title_changed_);
+  webview_->remove_SourceChanged(source_changed_);
+  webview_->remove_NavigationCompleted(navigation_completed_);
+  webview_->remove_NavigationStarting(navigation_starting_);
+  webview_->remove_FrameNavigationCompleted(frame_navigation_completed_);
+  webview_->remove_WebResourceRequested(web_resource_requested_);
+  webview_->remove_ProcessFailed(process_failed_);
+}
+
+void CWebView2Impl::RecreateWebView() {
+  if (closed_ || creating_) return;
+  LOG_INFO("recreate webview, url=", current_url_);
+  RemovePageEvents();
+  if (controller_) controller_->Close();
+  webview_.Reset();
+  controller_.Reset();
+  cookie_manager_.Reset();
+  // The environment died with its browser process; the next one starts a new one.
+  environment_.Reset();
+  recreating_ = true;
+  creating_ = true;
+  InitializeWebView();
 }
 
 void CWebView2Impl::RewriteUrl(const std::u16string& url) {

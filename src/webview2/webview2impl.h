@@ -13,6 +13,7 @@
 
 #include "webview2/browser_window_messages.h"
 #include "webview2/hostobjectimpl.h"
+#include "webview2/process_failure.h"
 #include "webview2/webview2_abi.h"
 #include "webview2/webview_interfaces.h"
 #include "webview2/window_settings.h"
@@ -112,7 +113,12 @@ class CWebView2Impl : public OrmWebView::IWebView,
   HRESULT OnCreateCoreWebView2ControllerCompleted(HRESULT result, ICoreWebView2Controller* controller);
   void ApplyPageSettings();
   void RegisterPageEvents();
+  void RemovePageEvents();
   void EnsureHostObject();
+  // A browser process that failed: the parent hears of it (event 4), and the window reloads
+  // its page or makes a new web view, a bounded number of times.
+  HRESULT OnProcessFailed(ICoreWebView2ProcessFailedEventArgs* args);
+  void RecreateWebView();
   // Calls the page function registered under name with text arguments; *found says whether
   // there was one, *result gets its text result.
   HRESULT InvokePageFunction(const std::u16string& name, const std::vector<std::u16string>& arguments,
@@ -158,6 +164,7 @@ class CWebView2Impl : public OrmWebView::IWebView,
   EventRegistrationToken title_changed_{};
   EventRegistrationToken new_window_requested_{};
   EventRegistrationToken web_resource_requested_{};
+  EventRegistrationToken process_failed_{};
   UINT32 browser_process_id_ = 0;
   ComPtr<HostObjectImp> host_object_;
   std::u16string document_script_;
@@ -167,6 +174,10 @@ class CWebView2Impl : public OrmWebView::IWebView,
   // Between the request of an environment or controller and the first navigation.
   bool creating_ = false;
   bool closed_ = false;
+  // A new web view after the browser process failed: the parent is not told of it as a new
+  // window (event 1), only of the failure.
+  bool recreating_ = false;
+  RecoveryBudget recoveries_;
   std::vector<std::pair<std::u16string, std::u16string>> pending_cookies_;  // url, cookie text
   std::u16string referrer_;
   CWinArchiveFiles archive_files_;

@@ -57,6 +57,13 @@ void CWebView2Impl::RegisterPageEvents() {
           }))
           .get(),
       &frame_navigation_completed_);
+  webview_->add_ProcessFailed(
+      MakeCallback<ICoreWebView2ProcessFailedEventHandler, ICoreWebView2*, ICoreWebView2ProcessFailedEventArgs*>(
+          WhileAlive([](CWebView2Impl* self, ICoreWebView2*, ICoreWebView2ProcessFailedEventArgs* a) {
+            return self->OnProcessFailed(a);
+          }))
+          .get(),
+      &process_failed_);
   webview_->AddWebResourceRequestedFilter(L"*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
   webview_->add_WebResourceRequested(
       MakeCallback<ICoreWebView2WebResourceRequestedEventHandler, ICoreWebView2*,
@@ -90,6 +97,35 @@ HRESULT CWebView2Impl::OnNavigationStarting(ICoreWebView2NavigationStartingEvent
   object.vt = VT_DISPATCH;
   object.pdispVal = host_object_.get();
   webview_->AddHostObjectToScript(L"external", &object);
+  return S_OK;
+}
+
+HRESULT CWebView2Impl::OnProcessFailed(ICoreWebView2ProcessFailedEventArgs* args) {
+  if (args == nullptr || !webview_) return S_FALSE;
+  COREWEBVIEW2_PROCESS_FAILED_KIND kind = COREWEBVIEW2_PROCESS_FAILED_KIND_UNKNOWN_PROCESS_EXITED;
+  args->get_ProcessFailedKind(&kind);
+  const ProcessFailure failure = DescribeProcessFailure(static_cast<int32_t>(kind));
+  LPWSTR source = nullptr;
+  webview_->get_Source(&source);
+  std::u16string url = TakeCoTaskString(source);
+  if (url.empty()) url = current_url_;
+  LOG_INFO("process failed, kind=", static_cast<int>(kind), " (", failure.text, "), url=", url);
+  SendToParent(IPC::LoadFailedEvent{url, u"process failed: " + failure.text});
+  if (failure.recovery == FailureRecovery::kNone) return S_OK;
+  if (!recoveries_.Take(GetTickCount64())) {
+    LOG_INFO("process failed too often, the window is not recovered");
+    return S_OK;
+  }
+  if (failure.recovery == FailureRecovery::kReload) {
+    webview_->Reload();
+    return S_OK;
+  }
+  // The web view is gone with its browser: a new one is made once this event has returned.
+  if (!url.empty() && url != u"about:blank") current_url_ = url;
+  std::weak_ptr<CWebView2Impl> weak = weak_from_this();
+  RunOnWindowThread([weak] {
+    if (auto self = weak.lock()) self->RecreateWebView();
+  });
   return S_OK;
 }
 

@@ -50,6 +50,10 @@ std::string Execute(const std::string& request) {
     return error.empty() ? "ok" : "error: " + error;
   }
   if (f[0] == "evaluate") return view->Evaluate(f[2]);
+  if (f[0] == "crash" && f[2] == "renderer") {
+    view->CrashRenderer();
+    return "ok";
+  }
   return "error: unknown request";
 }
 

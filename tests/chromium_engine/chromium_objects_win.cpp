@@ -973,7 +973,11 @@ void ChromiumWebView::OnEvent(const std::string& method, const Json::Value& para
     answer["accept"] = true;
     Link().Send("Page.handleJavaScriptDialog", answer, session_);
   } else if (method == "Inspector.targetCrashed") {
+    // The page's renderer is gone, as a WebView2 reports it: the host decides what follows.
     Note("the page of window " + name_ + " crashed");
+    auto args = ComPtr<ICoreWebView2ProcessFailedEventArgs>::Attach(
+        new ProcessFailedArgs(COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED));
+    RaiseAll(process_failed_, static_cast<ICoreWebView2*>(this), args.get());
   }
 }
 
@@ -1241,6 +1245,8 @@ std::string ChromiumWebView::SaveScreenshot(const std::wstring& path) {
   CloseHandle(file);
   return ok ? "" : "cannot write " + Utf8Of(path);
 }
+
+void ChromiumWebView::CrashRenderer() { Link().Send("Page.crash", Object(), session_); }
 
 std::string ChromiumWebView::Evaluate(const std::string& expression) {
   Json::Value params = Object();

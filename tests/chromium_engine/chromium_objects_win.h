@@ -127,6 +127,8 @@ class ChromiumWebView : public EngineObject<DefaultICoreWebView2_8> {
   std::string SaveScreenshot(const std::wstring& path);
   // Evaluates an expression in the page and answers its value as JSON text (for tests).
   std::string Evaluate(const std::string& expression);
+  // Makes the page's renderer crash (for tests); the browser then reports the target crashed.
+  void CrashRenderer();
 
   // A window the page opened, from the browser's target events.
   void OnOpenedTarget(const std::string& target);

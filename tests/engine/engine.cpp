@@ -192,6 +192,7 @@ std::string Engine::Execute(const std::string& request) {
   }
   if (verb == "source-changed") return view->RaiseSourceChanged(Wide(arg(2)), arg(3) == "1");
   if (verb == "title-changed") return view->RaiseTitleChanged(Wide(arg(2)));
+  if (verb == "process-failed") return view->RaiseProcessFailed(std::atoi(arg(2).c_str()));
   if (verb == "new-window") return view->RaiseNewWindow(Wide(arg(2)));
   if (verb == "request") return view->RaiseWebResourceRequested(Wide(arg(2)));
   if (verb == "cookies") return view->Cookies()->Describe();

@@ -167,6 +167,11 @@ struct DefaultICoreWebView2NavigationStartingEventArgs : public ICoreWebView2Nav
   static constexpr const IID* kIids[] = {&IID_ICoreWebView2NavigationStartingEventArgs};
 };
 
+struct DefaultICoreWebView2ProcessFailedEventArgs : public ICoreWebView2ProcessFailedEventArgs {
+  HRESULT STDMETHODCALLTYPE get_ProcessFailedKind(COREWEBVIEW2_PROCESS_FAILED_KIND*) override { return E_NOTIMPL; }
+  static constexpr const IID* kIids[] = {&IID_ICoreWebView2ProcessFailedEventArgs};
+};
+
 struct DefaultICoreWebView2SourceChangedEventArgs : public ICoreWebView2SourceChangedEventArgs {
   HRESULT STDMETHODCALLTYPE get_IsNewDocument(BOOL*) override { return E_NOTIMPL; }
   static constexpr const IID* kIids[] = {&IID_ICoreWebView2SourceChangedEventArgs};

@@ -107,7 +107,8 @@ inline std::vector<std::string> SplitTabs(const std::string& text) {
     frame_navigation_completed_)                                                                 \
   X(NewWindowRequested, ICoreWebView2NewWindowRequestedEventHandler, new_window_requested_)      \
   X(DocumentTitleChanged, ICoreWebView2DocumentTitleChangedEventHandler, title_changed_)         \
-  X(WebResourceRequested, ICoreWebView2WebResourceRequestedEventHandler, web_resource_requested_)
+  X(WebResourceRequested, ICoreWebView2WebResourceRequestedEventHandler, web_resource_requested_) \
+  X(ProcessFailed, ICoreWebView2ProcessFailedEventHandler, process_failed_)
 
 // An event's add_/remove_ pair, declared in a class implementing ICoreWebView2.
 #define CORVANE_DECLARE_WEBVIEW_EVENT(Event, Handler, member)                            \

@@ -181,6 +181,12 @@ std::string EngineWebView::RaiseSourceChanged(const std::wstring& uri, bool new_
   return "ok";
 }
 
+std::string EngineWebView::RaiseProcessFailed(int kind) {
+  auto args = ComPtr<ICoreWebView2ProcessFailedEventArgs>::Attach(new ProcessFailedArgs(kind));
+  RaiseAll(process_failed_, static_cast<ICoreWebView2*>(this), args.get());
+  return "ok";
+}
+
 std::string EngineWebView::RaiseTitleChanged(const std::wstring& title) {
   title_ = title;
   RaiseAll(title_changed_, static_cast<ICoreWebView2*>(this), static_cast<IUnknown*>(nullptr));

@@ -62,6 +62,7 @@ class EngineWebView : public EngineObject<DefaultICoreWebView2_8> {
   std::string RaiseNavigationCompleted(bool frame, bool success, int status);
   std::string RaiseSourceChanged(const std::wstring& uri, bool new_document);
   std::string RaiseTitleChanged(const std::wstring& title);
+  std::string RaiseProcessFailed(int kind);
   std::string RaiseNewWindow(const std::wstring& uri);
   // Page script: calls a method of a host object the page was given.
   std::string CallHostObject(const std::wstring& object, const std::wstring& method,

@@ -28,6 +28,19 @@ class NavigationStartingArgs : public EngineObject<DefaultICoreWebView2Navigatio
   std::wstring uri_;
 };
 
+class ProcessFailedArgs : public EngineObject<DefaultICoreWebView2ProcessFailedEventArgs> {
+ public:
+  explicit ProcessFailedArgs(int kind) : kind_(kind) {}
+  HRESULT STDMETHODCALLTYPE get_ProcessFailedKind(COREWEBVIEW2_PROCESS_FAILED_KIND* kind) override {
+    if (kind == nullptr) return E_POINTER;
+    *kind = static_cast<COREWEBVIEW2_PROCESS_FAILED_KIND>(kind_);
+    return S_OK;
+  }
+
+ private:
+  int kind_;
+};
+
 class SourceChangedArgs : public EngineObject<DefaultICoreWebView2SourceChangedEventArgs> {
  public:
   explicit SourceChangedArgs(bool new_document) : new_document_(new_document) {}

@@ -332,6 +332,21 @@ TEST_F(Chromium, APageWithoutARequestGetsExternal) {
   EXPECT_EQ(host.events.Of(IPC::kEvtPageCall)[0].texts[0], u"fromData");
 }
 
+// A renderer that crashes under a real browser: the parent hears of it and the host's reload
+// brings the page back.
+TEST_F(Chromium, ACrashedRendererIsReportedAndThePageLoadsAgain) {
+  HostSession host;
+  ASSERT_TRUE(Open(host, u"data:text/html,<title>before</title>"));
+  ASSERT_TRUE(host.WaitFor([&] { return HasTitle(host, u"before"); }, 20000));
+  EXPECT_EQ(Browser(host, "crash\t" + view_ + "\trenderer"), "ok");
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtLoadFailed) == 1; }, 20000));
+  EXPECT_EQ(host.events.Of(IPC::kEvtLoadFailed)[0].texts[1], u"process failed: render process exited");
+  const std::string reloaded = "\"reload\"";
+  ASSERT_TRUE(host.WaitFor([&] {
+    return Browser(host, "evaluate\t" + view_ + "\tperformance.getEntriesByType('navigation')[0].type") == reloaded;
+  }, 20000)) << "the page runs again, loaded by the host's reload";
+}
+
 TEST_F(Chromium, CookiesOfTheParentAndOfThePage) {
   testwin::LoopbackServer server([](const testwin::HttpRequest& request) {
     testwin::HttpAnswer answer;

@@ -336,3 +336,46 @@ TEST(HostEngine, RefusedEnvironmentIsReported) {
 }
 
 }  // namespace
+
+namespace {
+
+// A renderer that exits and a browser process that exits: each is reported as event 4 naming
+// the failure, the page is loaded again (a reload, or a new web view that navigates to it
+// without a second event 1), and a crash loop is not followed for ever.
+TEST(HostEngine, AFailedBrowserProcessIsReportedAndTheWindowRecovers) {
+  HostSession host;
+  const std::string view = StartReady(host, u"https://a.example/page");
+  ASSERT_FALSE(view.empty());
+  auto failures = [&] { return host.events.Of(IPC::kEvtLoadFailed); };
+
+  EXPECT_EQ(host.Engine("process-failed\t" + view + "\t1"), "ok");
+  ASSERT_TRUE(host.WaitFor([&] { return failures().size() == 1; }));
+  ASSERT_EQ(failures()[0].texts.size(), 2u);
+  EXPECT_EQ(Narrow(failures()[0].texts[1]), "process failed: render process exited");
+  ASSERT_TRUE(host.WaitFor([&] { return Count(host.EngineCalls(), view + " Reload") == 1; }));
+
+  EXPECT_EQ(host.Engine("process-failed\t" + view + "\t0"), "ok");
+  ASSERT_TRUE(host.WaitFor([&] { return failures().size() == 2; }));
+  EXPECT_EQ(Narrow(failures()[1].texts[1]), "process failed: browser process exited");
+  ASSERT_TRUE(host.WaitFor([&] { return Count(host.EngineCalls(), " Navigate https://a.example/page") == 2; }));
+  const Lines calls = host.EngineCalls();
+  EXPECT_EQ(Count(calls, "CreateCoreWebView2EnvironmentWithOptions"), 2) << "a new browser";
+  EXPECT_EQ(Count(calls, view + " Controller.Close"), 1) << "the dead web view is let go";
+  EXPECT_EQ(host.events.Count(IPC::kEvtCreated), 1u) << "the parent is not told of a new window";
+  // The new web view (under the same window) reports its page events.
+  EXPECT_EQ(host.Engine("title-changed\t" + view + "\tback again"), "ok");
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtTitleChanged) == 1; }));
+
+  // A third recovery within the minute is the last: later failures are only reported.
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(host.Engine("process-failed\t" + view + "\t1"), "ok");
+  ASSERT_TRUE(host.WaitFor([&] { return failures().size() == 4; }));
+  host.WaitFor([] { return false; }, 200);
+  EXPECT_EQ(Count(host.EngineCalls(), view + " Reload"), 2);
+  EXPECT_EQ(host.CountLogLinesEndingWith("process failed too often, the window is not recovered"), 1u);
+  // A frame's renderer is reported and left to the runtime.
+  EXPECT_EQ(host.Engine("process-failed\t" + view + "\t3"), "ok");
+  ASSERT_TRUE(host.WaitFor([&] { return failures().size() == 5; }));
+  EXPECT_EQ(Narrow(failures()[4].texts[1]), "process failed: frame render process exited");
+}
+
+}  // namespace
