@@ -13,6 +13,7 @@
 #include "webview2/data_directory_win.h"
 #include "webview2/dpi_math.h"
 #include "webview2/dpi_win.h"
+#include "webview2/shutdown_watchdog_win.h"
 #include "webview2/webview2ipc.h"
 #include "webview2common/command_line.h"
 
@@ -58,6 +59,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
     dispatcher->Init(to_u16(GetCommandLineW()));
 
     RunMessageLoop();
+    shutdown::LoopEnded();
 
     LOG_INFO("quit process");
     LogUtils::UninitLog();

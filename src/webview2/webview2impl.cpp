@@ -8,6 +8,7 @@
 #include "log/logger.h"
 #include "webview2/document_script.h"
 #include "webview2/environment_options.h"
+#include "webview2/shutdown_watchdog_win.h"
 #include "webview2/webview2_loader.h"
 #include "webview2common/com_text_win.h"
 #include "webview2common/dispatch_call_win.h"
@@ -270,6 +271,14 @@ void CWebView2Impl::SetMute(bool muted) {
 }
 
 void CWebView2Impl::Close() {
+  if (primary_ && !closed_) {
+    // The host ends with this window: within a bound, whatever the browser engine does.
+    ISendRequest* sender = sender_;
+    const uint32_t tag = tag_;
+    shutdown::Arm([sender, tag] {
+      if (sender != nullptr) sender->Send(IPC::MakeHostMessage(tag, IPC::kEvtClosed), IPC::Delivery::kImmediate);
+    });
+  }
   closed_ = true;
   creating_ = false;
   pending_cookies_.clear();
@@ -278,6 +287,7 @@ void CWebView2Impl::Close() {
   if (IsWindow()) DestroyWindow(m_hWnd);
   if (primary_) PostQuitMessage(0);
   if (listener_ != nullptr) listener_->OnClosed(this);
+  if (primary_) shutdown::ClosedEventSent();
 }
 
 bool CWebView2Impl::SetReferrer(const std::u16string& referrer) {

@@ -101,6 +101,8 @@ Engine::Engine() {
   runtime_missing = runtime != nullptr && std::string(runtime) == "missing";
   const char* crash = std::getenv("CORVANE_ENGINE_CRASH");
   if (crash != nullptr) crash_point = crash;
+  const char* hang = std::getenv("CORVANE_ENGINE_HANG");
+  hang_on_remove = hang != nullptr && std::string(hang) == "remove-events";
 }
 
 void Engine::Start() {

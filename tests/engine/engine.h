@@ -31,6 +31,9 @@ class Engine {
   // CORVANE_ENGINE_CRASH: the loader call in which the host faults, as it would in a fault of
   // the browser's code ("create-environment", "create-controller"), or empty.
   std::string crash_point;
+  // CORVANE_ENGINE_HANG=remove-events: the host's first call to remove an event handler never
+  // returns (a browser engine that stops answering while the host closes a window).
+  bool hang_on_remove = false;
   // An access violation when the host reaches that point.
   void CrashAt(const char* point) const {
     if (crash_point == point) *static_cast<volatile int*>(nullptr) = 1;

@@ -61,6 +61,7 @@ HRESULT EngineWebView::Remove(std::map<INT64, ComPtr<Handler>>& handlers, const 
     return Add(map, #Event, h, t);                                                                 \
   }                                                                                                \
   HRESULT STDMETHODCALLTYPE EngineWebView::remove_##Event(EventRegistrationToken t) {             \
+    while (Engine::Get().hang_on_remove) Sleep(1000);                                              \
     return Remove(map, #Event, t);                                                                 \
   }
 CORVANE_WEBVIEW_EVENTS(ENGINE_EVENT)

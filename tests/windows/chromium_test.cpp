@@ -347,6 +347,43 @@ TEST_F(Chromium, ACrashedRendererIsReportedAndThePageLoadsAgain) {
   }, 20000)) << "the page runs again, loaded by the host's reload";
 }
 
+// A session that leaves requests pending (an archive page, a failed load, a page whose image
+// never comes) and then the close of the main window: the host ends, and the parent hears
+// event 2, within a few seconds.
+TEST_F(Chromium, ClosingWithRequestsPendingEndsTheHost) {
+  testwin::LoopbackServer server([](const testwin::HttpRequest& request) {
+    testwin::HttpAnswer answer;
+    answer.content_type = "text/html; charset=utf-8";
+    if (request.target == "/page") {
+      answer.body = "<title>Pending</title><img src='/hang'>";
+    } else if (request.target == "/hang") {
+      answer.delay_ms = 15000;
+    } else {
+      answer.status = 404;
+    }
+    return answer;
+  });
+  HostSession host;
+  ASSERT_TRUE(Open(host, PackedPage()));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtPageLoaded) >= 1; }, 20000));
+  ASSERT_TRUE(host.link.Navigate(256, u"http://127.0.0.1:1/"));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtLoadFailed) >= 1; }, 20000));
+  ASSERT_TRUE(host.link.Navigate(256, server.Url("/page")));
+  ASSERT_TRUE(host.WaitFor([&] { return HasTitle(host, u"Pending"); }, 20000));
+  ASSERT_TRUE(host.WaitFor([&] {
+    for (const auto& request : server.Requests()) {
+      if (request.target == "/hang") return true;
+    }
+    return false;
+  }, 20000));
+  const DWORD start = GetTickCount();
+  ASSERT_TRUE(host.link.Close(256));
+  EXPECT_EQ(host.WaitForHostExit(10000), 0xFFFFFFFFu);
+  EXPECT_LT(GetTickCount() - start, 8000u);
+  host.WaitFor([&] { return host.events.Count(IPC::kEvtClosed) == 1; }, 2000);
+  EXPECT_EQ(host.events.Count(IPC::kEvtClosed), 1u);
+}
+
 TEST_F(Chromium, CookiesOfTheParentAndOfThePage) {
   testwin::LoopbackServer server([](const testwin::HttpRequest& request) {
     testwin::HttpAnswer answer;

@@ -72,7 +72,7 @@ TEST(Lifecycle, AnswersWaitQuietlyForAMissingParentWindowAndArriveInOrder) {
     IPC::Message call = corvane::ParentLink::MakeCommand(0x0F00, IPC::kCmdCallPageFunction);
     ASSERT_TRUE(call.WriteInt64(i));
     ASSERT_TRUE(call.WriteString16(u"f"));
-    SendRaw(host.link.channel_window(), target, call, 0x8889);  // handled before the send returns: answers queue in this order
+    SendRaw(host.parent_window, target, call, 0x8889);  // handled before the send returns: answers queue in this order
   }
   host.WaitFor([] { return false; }, 300);
   const std::string marker = text::Utf16ToUtf8(host.channel);
@@ -303,6 +303,21 @@ TEST(Lifecycle, CloseWhileQueuedPageCallsRunKeepsTheWindowUntilTheyAreDone) {
   EXPECT_EQ(answers[0].status, IPC::kCallDone);
   EXPECT_EQ(answers[1].number, 2);
   EXPECT_EQ(host.events.Count(IPC::kEvtClosed), 1u);
+}
+
+// A close that cannot finish (the engine stops answering inside it): past the bound the parent
+// hears event 2 and the host ends as after any close.
+TEST(Lifecycle, AMainWindowThatCannotCloseIsTornDownWithinTheBound) {
+  HostSession host;
+  ASSERT_TRUE(host.StartWith(Window(host, u"https://first.example/"), {{L"CORVANE_ENGINE_HANG", L"remove-events"}}));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; }));
+  const DWORD start = GetTickCount();
+  ASSERT_TRUE(host.link.Close(256));
+  EXPECT_EQ(host.WaitForHostExit(20000), 0xFFFFFFFFu);
+  EXPECT_LT(GetTickCount() - start, 15000u);
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtClosed) == 1; }, 2000));
+  EXPECT_EQ(host.events.Of(IPC::kEvtClosed)[0].window_id, 256);
+  EXPECT_EQ(host.CountLogLinesEndingWith("the main window did not close in time, the host ends"), 1u);
 }
 
 }  // namespace
