@@ -35,7 +35,7 @@ missing_packages() {
 
 # Pause between tries of a package step; a mirror in the middle of a sync serves a wrong index
 # for a while, and a fetch that failed once may go through a little later.
-apt_pause=${CORVANE_APT_PAUSE:-15}
+apt_pause=${CORVANE_APT_PAUSE:-10}
 apt_tries=3
 
 # apt-get update, tried a few times. After the last try the run goes on with the indexes that
@@ -68,7 +68,15 @@ with_tries() {
   return 1
 }
 
-apt_install() { with_tries "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "$@"; }
+# apt-get install of the named packages. Packages the indexes cannot supply fail at once (trying
+# again would not help); a failed download is tried again.
+apt_install() {
+  if ! apt-get install -s -q --no-install-recommends "$@" >/dev/null 2>&1; then
+    echo "apt-get cannot install $*: the package indexes there are do not supply it"
+    return 1
+  fi
+  with_tries "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "$@"
+}
 
 # What the set-up made of the 32-bit Wine, one line: "installed", "no-32bit" (the kernel starts
 # no 32-bit program), "mirror: WHY" (it could not be installed while some package index could not

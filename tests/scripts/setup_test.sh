@@ -14,7 +14,8 @@ fake=$work/bin
 mkdir -p "$fake"
 
 # apt-get: "update" fails while the file update-fails holds a number above 0 (counting it down;
-# "always" never stops failing); "install" fails for a package listed in install-fails and
+# "always" never stops failing); "install" fails for a package listed in install-fails (one the
+# indexes do not supply: its simulation fails too) or download-fails (its download fails) and
 # records the others in the dpkg database; "source" and "download" fail when their name is in
 # fetch-fails. Every call is appended to calls.
 cat >"$fake/apt-get" <<'EOF'
@@ -29,10 +30,14 @@ case "$1" in
     exit 0 ;;
   install)
     shift
+    simulate=0
+    for p in "$@"; do [ "$p" = -s ] && simulate=1; done
     for p in "$@"; do
       case "$p" in -*) continue ;; esac
       grep -qx "$p" "$state/install-fails" 2>/dev/null && { echo "E: Unable to locate $p"; exit 100; }
+      [ "$simulate" = 0 ] && grep -qx "$p" "$state/download-fails" 2>/dev/null && { echo "E: Failed to fetch $p"; exit 100; }
     done
+    [ "$simulate" = 1 ] && exit 0
     for p in "$@"; do case "$p" in -*) ;; *) echo "$p" >>"$state/installed" ;; esac; done
     exit 0 ;;
   source | download)
@@ -168,14 +173,21 @@ st=$(status_on "$s" no)
 check No32BitMachineAsksForNoX86Wine "rc=$rc, status '$st'" \
   $([ "$rc" -eq 0 ] && [ "$st" = no-32bit ] && [ "$(count "$s/calls" 'wine32')" -eq 0 ]; echo $?)
 
-# A build package that cannot be installed ends the set-up, naming the step, after three tries.
+# A build package whose download keeps failing ends the set-up, naming the step, after three
+# tries; one the indexes do not supply fails at once.
 s=$(machine packages cmake)
-echo cmake >"$s/install-fails"
+echo cmake >"$s/download-fails"
 install_on "$s" no
 rc=$?
 check MissingBuildPackageNamesTheFailedStep "rc=$rc, $(tail -n 1 "$s/out")" \
   $([ "$rc" -ne 0 ] && grep -qx "setup failed at step: installing the build and test packages" "$s/out" &&
-    [ "$(count "$s/calls" 'apt-get install')" -eq 3 ]; echo $?)
+    [ "$(count "$s/calls" 'apt-get install -y')" -eq 3 ]; echo $?)
+s=$(machine unsupplied cmake)
+echo cmake >"$s/install-fails"
+install_on "$s" no
+rc=$?
+check UnsuppliedPackageIsNotTriedAgain "rc=$rc, $(count "$s/calls" 'apt-get install -y') installs" \
+  $([ "$rc" -ne 0 ] && [ "$(count "$s/calls" 'apt-get install -y')" -eq 0 ]; echo $?)
 
 # The jsoncpp source download under a failing mirror: the set-up names the step, and the
 # temporary source entry is gone while the machine's own is kept.
