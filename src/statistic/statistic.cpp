@@ -4,6 +4,7 @@
 #include <memory>
 #include <system_error>
 
+#include "base/detached_thread.h"
 #include "base/text_convert.h"
 #include "webview2/internal_fun/json_path_value.h"
 
@@ -53,15 +54,7 @@ void CStatisticImpl::FillBaseInfo(const std::optional<DetectedProduct>& product)
   if (items_[kFileVersion].empty()) items_[kFileVersion] = system_->ProgramFileVersion();
 }
 
-bool CSimpleThread::Start() {
-  try {
-    thread_ = std::thread(routine_);
-  } catch (const std::system_error&) {
-    return false;
-  }
-  id_ = static_cast<long>(std::hash<std::thread::id>()(thread_.get_id()) & 0x7FFFFFFF);
-  return true;
-}
+bool CSimpleThread::Start() { return base::StartDetachedThread(routine_, &id_); }
 
 int CStatisticImpl::Report(const std::u16string& text, int async, std::function<void(bool)> done) {
   // No address rewrite key is set in this system: the address goes out as it is.

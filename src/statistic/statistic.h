@@ -46,9 +46,7 @@ class IStatisticSystem {
 class CSimpleThread {
  public:
   explicit CSimpleThread(std::function<void()> routine) : routine_(std::move(routine)) {}
-  ~CSimpleThread() {
-    if (thread_.joinable()) thread_.detach();
-  }
+  ~CSimpleThread() = default;
   CSimpleThread(const CSimpleThread&) = delete;
   CSimpleThread& operator=(const CSimpleThread&) = delete;
   bool Start();
@@ -56,7 +54,6 @@ class CSimpleThread {
 
  private:
   std::function<void()> routine_;
-  std::thread thread_;
   long id_ = -1;
 };
 

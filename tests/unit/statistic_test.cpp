@@ -130,16 +130,20 @@ TEST(StatisticSend, AsynchronousSendsRunOnTheirOwnThreads) {
   std::condition_variable finished;
   int done_count = 0;
   const std::u16string url = u"http://127.0.0.1/ok";
-  for (int i = 0; i < 3; ++i) {
-    reporter.Send(&url, nullptr, 1, [&](bool) {
-      std::lock_guard<std::mutex> guard(lock);
-      ++done_count;
-      finished.notify_all();
-    });
-  }
-  {
+  // Rounds of threads that start while the last round's end: each send must run, however the
+  // threads of a round and the ones before it overlap.
+  const int kRounds = 20, kSends = 3;
+  for (int round = 1; round <= kRounds; ++round) {
+    for (int i = 0; i < kSends; ++i) {
+      reporter.Send(&url, nullptr, 1, [&](bool) {
+        std::lock_guard<std::mutex> guard(lock);
+        ++done_count;
+        finished.notify_all();
+      });
+    }
     std::unique_lock<std::mutex> guard(lock);
-    ASSERT_TRUE(finished.wait_for(guard, std::chrono::seconds(10), [&] { return done_count == 3; }));
+    ASSERT_TRUE(finished.wait_for(guard, std::chrono::seconds(10), [&] { return done_count == round * kSends; }))
+        << "round " << round << ": " << done_count << " sends done";
   }
   for (int i = 0; i < 200 && reporter.running_reports() != 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   EXPECT_EQ(reporter.running_reports(), 0);
@@ -149,7 +153,7 @@ TEST(StatisticSend, AsynchronousSendsRunOnTheirOwnThreads) {
   reporter.Send(&url, nullptr, 1, [&](bool) { ++done_count; });
   for (int i = 0; i < 200 && reporter.running_reports() != 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   EXPECT_EQ(reporter.running_reports(), 0);
-  EXPECT_EQ(system.requested.size(), 3u);
+  EXPECT_EQ(system.requested.size(), static_cast<size_t>(kRounds * kSends));
 }
 
 TEST(StatisticProducts, DetectedByMarkerInTableOrder) {
