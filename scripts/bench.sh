@@ -47,7 +47,7 @@ if CC=clang CXX=clang++ cmake -S "$root" -B "$build/fuzz" -G Ninja -DCMAKE_BUILD
 fi
 echo
 
-if can_run_32bit; then arch=x86; else arch=x64; fi
+if [ "$(x86_wine_status)" = installed ]; then arch=x86; else arch=x64; fi
 echo "## Host under Wine ($arch build)"
 cmake -S "$root" -B "$build/win-$arch" -DCORVANE_BENCH=ON >/dev/null
 build_windows "$arch" >/dev/null

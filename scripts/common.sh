@@ -178,6 +178,14 @@ stop_chromium() {
   chromium_pid=
 }
 
+# Why the x86 programs do not run here, for a status other than "installed".
+x86_skip_reason() {
+  case "$1" in
+    no-32bit) echo "this machine cannot start 32-bit programs" ;;
+    *) echo "${1#*: }" ;;
+  esac
+}
+
 # Whether an x86 run that did not happen fails the test command, from the set-up's status (as
 # x86_wine_status prints it) and CORVANE_X86_REQUIRED: "1" makes any skip a failure; "auto" (what
 # CI sets) one where the machine starts 32-bit programs, unless the package mirror kept the

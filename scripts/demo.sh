@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds both Windows configurations and runs the demo parent under
-# Wine: the shipped x86 build where this machine starts 32-bit programs, the x64 build otherwise.
+# Wine: the shipped x86 build where this machine runs 32-bit programs under Wine, the x64 build
+# otherwise.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -8,12 +9,13 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 for arch in "${windows_archs[@]}"; do
   build_windows "$arch" >/dev/null
 done
-if can_run_32bit; then
+x86_status=$(x86_wine_status)
+if [ "$x86_status" = installed ]; then
   arch=x86
   echo "== demo: the x86 build (the shipped one)"
 else
   arch=x64
-  echo "== demo: the x64 build (this machine cannot start 32-bit programs, so not the shipped x86 one)"
+  echo "== demo: the x64 build, not the shipped x86 one: $(x86_skip_reason "$x86_status")"
 fi
 export WINEPREFIX=$build/wineprefix-demo
 [ -f "$WINEPREFIX/system.reg" ] || fresh_wine_prefix "$WINEPREFIX"

@@ -111,8 +111,7 @@ case "$x86_status" in
   installed)
     echo "x86 Windows tests: run, this machine starts 32-bit programs"
     runs+=(x86 x64:x86 x86:x64) ;;
-  no-32bit) echo "x86 Windows tests: not run, this machine cannot start 32-bit programs" ;;
-  *) echo "x86 Windows tests: not run, ${x86_status#*: }" ;;
+  *) echo "x86 Windows tests: not run, $(x86_skip_reason "$x86_status")" ;;
 esac
 x86_skip_failed=0
 x86_skip_fails "$x86_status" "${CORVANE_X86_REQUIRED:-}" && x86_skip_failed=1
