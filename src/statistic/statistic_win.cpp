@@ -47,12 +47,16 @@ class CWinStatisticSystem : public IStatisticSystem {
   std::u16string ReadM2Origin() override {
     wchar_t value[260] = {};
     DWORD bytes = sizeof value - sizeof(wchar_t);
-    // The 32-bit view in both builds, as for the identifiers themselves.
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\ComOstra", L"m2_origin", RRF_RT_REG_SZ | RRF_SUBKEY_WOW6432KEY,
-                     nullptr, value, &bytes) != ERROR_SUCCESS) {
+    // The 32-bit view in both builds, as for the identifiers themselves (opened with the view
+    // flag: older systems ignore a view asked of RegGetValue).
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\ComOstra", 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, &key) !=
+        ERROR_SUCCESS) {
       return u"";
     }
-    return to_u16(value);
+    const LONG read = RegGetValueW(key, nullptr, L"m2_origin", RRF_RT_REG_SZ, nullptr, value, &bytes);
+    RegCloseKey(key);
+    return read == ERROR_SUCCESS ? to_u16(value) : u"";
   }
   void WriteM2Origin(const std::u16string& value) override {
     // Without administrator rights this fails, and the identifier is used all the same.

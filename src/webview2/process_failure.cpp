@@ -4,10 +4,10 @@
 
 ProcessFailure DescribeProcessFailure(int32_t kind) {
   switch (kind) {
-    case 0: return {u"browser process exited", FailureRecovery::kRecreate};
-    case 1: return {u"render process exited", FailureRecovery::kReload};
-    case 2: return {u"render process unresponsive", FailureRecovery::kReload};
-    case 3: return {u"frame render process exited", FailureRecovery::kNone};
+    case 0: return {u"browser process exited", FailureRecovery::kRecreate, true};
+    case 1: return {u"render process exited", FailureRecovery::kReload, true};
+    case 2: return {u"render process unresponsive", FailureRecovery::kReload, true};
+    case 3: return {u"frame render process exited", FailureRecovery::kNone, true};
     case 4: return {u"utility process exited", FailureRecovery::kNone};
     case 5: return {u"sandbox helper process exited", FailureRecovery::kNone};
     case 6: return {u"gpu process exited", FailureRecovery::kNone};

@@ -16,6 +16,9 @@ enum class FailureRecovery {
 struct ProcessFailure {
   std::u16string text;  // "render process exited", ...
   FailureRecovery recovery = FailureRecovery::kNone;
+  // Whether the page was hit, and so the parent is told (event 4); a process the runtime
+  // restarts by itself (GPU, utility, helpers) is only logged.
+  bool page_hit = false;
 };
 
 // For a COREWEBVIEW2_PROCESS_FAILED_KIND value; an unknown kind is named by its number.

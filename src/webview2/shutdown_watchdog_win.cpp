@@ -24,17 +24,29 @@ Watch& TheWatch() {
   return *watch;
 }
 
-// A log line that cannot hold up the end: the log itself may be what hangs.
-DWORD WINAPI LogLine(void* line) {
-  LOG_INFO(static_cast<const char*>(line));
+DWORD WINAPI RunWork(void* work) {
+  const std::unique_ptr<std::function<void()>> owned(static_cast<std::function<void()>*>(work));
+  try {
+    (*owned)();
+  } catch (...) {
+  }
   return 0;
 }
 
-void LogBounded(const char* text) {
-  HANDLE thread = CreateThread(nullptr, 0, &LogLine, const_cast<char*>(text), 0, nullptr);
+// Runs work on a thread of its own, waiting for it at most timeout_ms: what it does may be what
+// hangs (the log, a parent that is slow to take a message). Work still running is left to end
+// with the process.
+void RunBounded(std::function<void()> work, DWORD timeout_ms) {
+  auto owned = std::make_unique<std::function<void()>>(std::move(work));
+  HANDLE thread = CreateThread(nullptr, 0, &RunWork, owned.get(), 0, nullptr);
   if (thread == nullptr) return;
-  WaitForSingleObject(thread, 1000);
+  owned.release();
+  WaitForSingleObject(thread, timeout_ms);
   CloseHandle(thread);
+}
+
+void LogBounded(const char* text) {
+  RunBounded([text] { LOG_INFO(text); }, 1000);
 }
 
 DWORD WINAPI WatchThread(void*) {
@@ -43,7 +55,7 @@ DWORD WINAPI WatchThread(void*) {
     std::unique_lock<std::mutex> hold(watch.lock);
     if (!watch.loop_ended) {
       // Held to the end: the dispatcher behind tell_parent stays while the loop cannot end.
-      if (!watch.closed_sent.exchange(true) && watch.tell_parent) watch.tell_parent();
+      if (!watch.closed_sent.exchange(true) && watch.tell_parent) RunBounded(watch.tell_parent, kTellBoundMs);
       LogBounded("the main window did not close in time, the host ends");
       TerminateProcess(GetCurrentProcess(), static_cast<UINT>(-1));
     }

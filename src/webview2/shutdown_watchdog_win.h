@@ -12,8 +12,10 @@ namespace shutdown {
 
 // How long the close may take until the message loop ends, and how long the rest of the
 // shutdown may take after that (the channel's sender may wait on a hung parent meanwhile).
-inline constexpr DWORD kCloseBoundMs = 5000;
+inline constexpr DWORD kCloseBoundMs = 8000;
 inline constexpr DWORD kExitBoundMs = 15000;
+// How long telling the parent may take once the bound has passed.
+inline constexpr DWORD kTellBoundMs = 3000;
 
 // Starts the watch, once; tell_parent sends event 2 of the main window (from the watch's own
 // thread) and runs at most once, only while the message loop has not ended.

@@ -138,8 +138,10 @@ void CWebView2Impl::InitializeWebView() {
   if (FAILED(options->put_AllowSingleSignOnUsingOSPrimaryAccount(TRUE))) {
     LOG_INFO("put_AllowSingleSignOnUsingOSPrimaryAccount");
   }
-  const std::u16string user_data =
-      settings_.cache_path + u"\\webview_cache\\" + ProfileFolderDigest(current_url_);
+  if (user_data_folder_.empty()) {
+    user_data_folder_ = settings_.cache_path + u"\\webview_cache\\" + ProfileFolderDigest(current_url_);
+  }
+  const std::u16string& user_data = user_data_folder_;
   auto handler = MakeCallback<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler, HRESULT,
                               ICoreWebView2Environment*>(
       WhileAlive([](CWebView2Impl* self, HRESULT result, ICoreWebView2Environment* environment) {
@@ -150,6 +152,7 @@ void CWebView2Impl::InitializeWebView() {
   LOG_INFO("CreateCoreWebView2EnvironmentWithOptions hr=", static_cast<long>(hr));
   if (hr >= 0) return;
   creating_ = false;
+  recreating_ = false;
   if (listener_ != nullptr) {
     listener_->OnCreateFailed(this, current_url_, u"CreateCoreWebView2EnvironmentWithOptions fail");
   } else if (IsWindow()) {
@@ -187,6 +190,7 @@ std::u16string CWebView2Impl::ControllerFailure(HRESULT result) {
 
 void CWebView2Impl::ReportCreateFailed(const std::u16string& reason) {
   creating_ = false;
+  recreating_ = false;
   if (listener_ != nullptr) listener_->OnCreateFailed(this, current_url_, reason);
 }
 
@@ -201,7 +205,8 @@ HRESULT CWebView2Impl::OnCreateCoreWebView2ControllerCompleted(HRESULT result,
   if (controller_) controller_->get_CoreWebView2(webview_.Put());
   if (!webview_) {
     creating_ = false;
-    if (listener_ != nullptr) listener_->OnCreated(this);
+    if (listener_ != nullptr && !recreating_) listener_->OnCreated(this);
+    recreating_ = false;
     LOG_INFO("OnCreateCoreWebView2ControllerCompleted fail");
     return S_OK;
   }
@@ -285,9 +290,11 @@ void CWebView2Impl::Close() {
   RemovePageEvents();
   if (host_object_) host_object_->ClearTables();
   if (IsWindow()) DestroyWindow(m_hWnd);
-  if (primary_) PostQuitMessage(0);
+  if (primary_) {
+    PostQuitMessage(0);
+    shutdown::ClosedEventSent();  // queued below: the bound need not send it again
+  }
   if (listener_ != nullptr) listener_->OnClosed(this);
-  if (primary_) shutdown::ClosedEventSent();
 }
 
 bool CWebView2Impl::SetReferrer(const std::u16string& referrer) {

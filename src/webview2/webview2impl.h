@@ -54,8 +54,13 @@ class CWebView2Impl : public OrmWebView::IWebView,
   // Creates the window with the settings' parent, rectangle and title and shows it.
   bool CreateBrowserWindow();
   // A later window shares the main window's browser environment.
-  void SetEnvironment(const ComPtr<ICoreWebView2Environment>& environment) { environment_ = environment; }
+  // A later window shares the main window's browser runtime, and with it its profile folder.
+  void SetEnvironment(const ComPtr<ICoreWebView2Environment>& environment, const std::u16string& user_data_folder) {
+    environment_ = environment;
+    user_data_folder_ = user_data_folder;
+  }
   const ComPtr<ICoreWebView2Environment>& environment() const { return environment_; }
+  const std::u16string& user_data_folder() const { return user_data_folder_; }
 
   HRESULT GetCookies(const std::u16string& url, bool http_only);
   HRESULT DeleteCookie(const std::u16string& name, const std::u16string& url);
@@ -153,6 +158,9 @@ class CWebView2Impl : public OrmWebView::IWebView,
   bool primary_;
 
   ComPtr<ICoreWebView2Environment> environment_;
+  // The browser profile, chosen when the first environment is made: a new web view after a
+  // failed browser keeps it (and its cookies and storage).
+  std::u16string user_data_folder_;
   ComPtr<ICoreWebView2Controller> controller_;
   ComPtr<ICoreWebView2> webview_;
   ComPtr<ICoreWebView2CookieManager> cookie_manager_;

@@ -110,7 +110,7 @@ HRESULT CWebView2Impl::OnProcessFailed(ICoreWebView2ProcessFailedEventArgs* args
   std::u16string url = TakeCoTaskString(source);
   if (url.empty()) url = current_url_;
   LOG_INFO("process failed, kind=", static_cast<int>(kind), " (", failure.text, "), url=", url);
-  SendToParent(IPC::LoadFailedEvent{url, u"process failed: " + failure.text});
+  if (failure.page_hit) SendToParent(IPC::LoadFailedEvent{url, u"process failed: " + failure.text});
   if (failure.recovery == FailureRecovery::kNone) return S_OK;
   if (!recoveries_.Take(GetTickCount64())) {
     LOG_INFO("process failed too often, the window is not recovered");

@@ -51,7 +51,7 @@ void CWebView2IPC::CreateWindowFromSettings(const WindowSettings& settings,
   if (!main) {
     // Later windows share the main window's browser runtime.
     if (CWebView2Impl* main_window = LookupWindow(static_cast<uint32_t>(main_window_id_))) {
-      window->SetEnvironment(main_window->environment());
+      window->SetEnvironment(main_window->environment(), main_window->user_data_folder());
     }
   }
   windows_[settings.web_view_id] = window;

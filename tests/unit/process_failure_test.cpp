@@ -10,18 +10,20 @@ TEST(ProcessFailure, EachKindHasItsTextAndRecovery) {
     int32_t kind;
     const char16_t* text;
     FailureRecovery recovery;
+    bool page_hit;
   };
-  for (const Case& c : {Case{0, u"browser process exited", FailureRecovery::kRecreate},
-                        Case{1, u"render process exited", FailureRecovery::kReload},
-                        Case{2, u"render process unresponsive", FailureRecovery::kReload},
-                        Case{3, u"frame render process exited", FailureRecovery::kNone},
-                        Case{6, u"gpu process exited", FailureRecovery::kNone},
-                        Case{9, u"unknown process exited", FailureRecovery::kNone},
-                        Case{-1, u"process failed, kind -1", FailureRecovery::kNone},
-                        Case{77, u"process failed, kind 77", FailureRecovery::kNone}}) {
+  for (const Case& c : {Case{0, u"browser process exited", FailureRecovery::kRecreate, true},
+                        Case{1, u"render process exited", FailureRecovery::kReload, true},
+                        Case{2, u"render process unresponsive", FailureRecovery::kReload, true},
+                        Case{3, u"frame render process exited", FailureRecovery::kNone, true},
+                        Case{6, u"gpu process exited", FailureRecovery::kNone, false},
+                        Case{9, u"unknown process exited", FailureRecovery::kNone, false},
+                        Case{-1, u"process failed, kind -1", FailureRecovery::kNone, false},
+                        Case{77, u"process failed, kind 77", FailureRecovery::kNone, false}}) {
     const ProcessFailure failure = DescribeProcessFailure(c.kind);
     EXPECT_EQ(failure.text, c.text) << c.kind;
     EXPECT_EQ(failure.recovery, c.recovery) << c.kind;
+    EXPECT_EQ(failure.page_hit, c.page_hit) << c.kind;
   }
 }
 

@@ -354,12 +354,26 @@ TEST(HostEngine, AFailedBrowserProcessIsReportedAndTheWindowRecovers) {
   EXPECT_EQ(Narrow(failures()[0].texts[1]), "process failed: render process exited");
   ASSERT_TRUE(host.WaitFor([&] { return Count(host.EngineCalls(), view + " Reload") == 1; }));
 
+  // The page has moved on when the browser fails: the new web view loads it, in the profile
+  // the window had (not one named after the new address).
+  ASSERT_TRUE(host.link.Navigate(256, u"https://b.example/other"));
+  ASSERT_TRUE(host.WaitFor([&] { return Count(host.EngineCalls(), " Navigate https://b.example/other") == 1; }));
   EXPECT_EQ(host.Engine("process-failed\t" + view + "\t0"), "ok");
   ASSERT_TRUE(host.WaitFor([&] { return failures().size() == 2; }));
   EXPECT_EQ(Narrow(failures()[1].texts[1]), "process failed: browser process exited");
-  ASSERT_TRUE(host.WaitFor([&] { return Count(host.EngineCalls(), " Navigate https://a.example/page") == 2; }));
+  ASSERT_TRUE(host.WaitFor([&] { return Count(host.EngineCalls(), " Navigate https://b.example/other") == 2; }));
   const Lines calls = host.EngineCalls();
   EXPECT_EQ(Count(calls, "CreateCoreWebView2EnvironmentWithOptions"), 2) << "a new browser";
+  const int first = FindLine(calls, "CreateCoreWebView2EnvironmentWithOptions");
+  const int second = FindLine(calls, "CreateCoreWebView2EnvironmentWithOptions", first + 1);
+  ASSERT_GE(second, 0);
+  auto folder = [&](int line) {
+    const std::string& text = calls[line];
+    const size_t at = text.find("userDataFolder=");
+    return at == std::string::npos ? std::string() : text.substr(at, text.find(' ', at) - at);
+  };
+  EXPECT_FALSE(folder(first).empty());
+  EXPECT_EQ(folder(second), folder(first)) << "the same profile";
   EXPECT_EQ(Count(calls, view + " Controller.Close"), 1) << "the dead web view is let go";
   EXPECT_EQ(host.events.Count(IPC::kEvtCreated), 1u) << "the parent is not told of a new window";
   // The new web view (under the same window) reports its page events.
@@ -376,6 +390,10 @@ TEST(HostEngine, AFailedBrowserProcessIsReportedAndTheWindowRecovers) {
   EXPECT_EQ(host.Engine("process-failed\t" + view + "\t3"), "ok");
   ASSERT_TRUE(host.WaitFor([&] { return failures().size() == 5; }));
   EXPECT_EQ(Narrow(failures()[4].texts[1]), "process failed: frame render process exited");
+  // A GPU process the runtime restarts by itself is only logged.
+  EXPECT_EQ(host.Engine("process-failed\t" + view + "\t6"), "ok");
+  ASSERT_TRUE(host.WaitFor([&] { return Count(host.LogLines(), "process failed, kind=6 (gpu process exited)") == 1; }));
+  EXPECT_EQ(failures().size(), 5u);
 }
 
 }  // namespace
