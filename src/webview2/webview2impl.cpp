@@ -322,9 +322,33 @@ void CWebView2Impl::RecreateWebView() {
   controller_.Reset();
   cookie_manager_.Reset();
   // The environment died with its browser process; the next one starts a new one.
+  dead_environment_ = environment_;
   environment_.Reset();
   recreating_ = true;
   creating_ = true;
+  if (!environment_owner_.expired()) {
+    share_tries_ = 0;
+    TakeSharedEnvironment();
+    return;
+  }
+  InitializeWebView();
+}
+
+void CWebView2Impl::TakeSharedEnvironment() {
+  if (closed_) return;
+  const std::shared_ptr<CWebView2Impl> owner = environment_owner_.lock();
+  if (owner && (owner->creating_ || !owner->environment_ || owner->environment_.get() == dead_environment_.get())) {
+    if (++share_tries_ <= kShareTries && IsWindow() && SetTimer(m_hWnd, kShareTimer, kShareRetryMs, nullptr) != 0) return;
+  }
+  if (IsWindow()) KillTimer(m_hWnd, kShareTimer);
+  if (owner && owner->environment_ && owner->environment_.get() != dead_environment_.get() && !owner->creating_) {
+    environment_ = owner->environment_;
+    dead_environment_.Reset();
+    RequestController();
+    return;
+  }
+  LOG_INFO("no shared environment after the browser failed, making one");
+  dead_environment_.Reset();
   InitializeWebView();
 }
 
@@ -461,6 +485,12 @@ bool CWebView2Impl::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wparam,
     }
     case kShowWindow:
       Show(true);
+      result = 0;
+      return true;
+    case WM_TIMER:
+      if (wparam != kShareTimer) return false;
+      KillTimer(hwnd, kShareTimer);
+      TakeSharedEnvironment();
       result = 0;
       return true;
     case kDrainPageCalls: {

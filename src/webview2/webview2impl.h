@@ -54,10 +54,12 @@ class CWebView2Impl : public OrmWebView::IWebView,
   // Creates the window with the settings' parent, rectangle and title and shows it.
   bool CreateBrowserWindow();
   // A later window shares the main window's browser environment.
-  // A later window shares the main window's browser runtime, and with it its profile folder.
-  void SetEnvironment(const ComPtr<ICoreWebView2Environment>& environment, const std::u16string& user_data_folder) {
-    environment_ = environment;
-    user_data_folder_ = user_data_folder;
+  // A later window shares the main window's browser runtime, and with it its profile folder;
+  // after a failed browser it takes the main window's new one.
+  void ShareEnvironmentOf(const std::shared_ptr<CWebView2Impl>& main) {
+    environment_ = main->environment_;
+    user_data_folder_ = main->user_data_folder_;
+    environment_owner_ = main;
   }
   const ComPtr<ICoreWebView2Environment>& environment() const { return environment_; }
   const std::u16string& user_data_folder() const { return user_data_folder_; }
@@ -124,6 +126,13 @@ class CWebView2Impl : public OrmWebView::IWebView,
   // its page or makes a new web view, a bounded number of times.
   HRESULT OnProcessFailed(ICoreWebView2ProcessFailedEventArgs* args);
   void RecreateWebView();
+  // A window sharing the main window's runtime waits for the main window's new environment
+  // (looked at every kShareRetryMs, at most kShareTries times), then makes its controller in
+  // it; without one it makes an environment of its own, in the same profile.
+  void TakeSharedEnvironment();
+  static constexpr UINT_PTR kShareTimer = 1;
+  static constexpr UINT kShareRetryMs = 100;
+  static constexpr int kShareTries = 100;
   // Calls the page function registered under name with text arguments; *found says whether
   // there was one, *result gets its text result.
   HRESULT InvokePageFunction(const std::u16string& name, const std::vector<std::u16string>& arguments,
@@ -161,6 +170,10 @@ class CWebView2Impl : public OrmWebView::IWebView,
   // The browser profile, chosen when the first environment is made: a new web view after a
   // failed browser keeps it (and its cookies and storage).
   std::u16string user_data_folder_;
+  std::weak_ptr<CWebView2Impl> environment_owner_;  // the main window, for a later window
+  // Held until a new one is taken, so that no new environment can be mistaken for it.
+  ComPtr<ICoreWebView2Environment> dead_environment_;
+  int share_tries_ = 0;
   ComPtr<ICoreWebView2Controller> controller_;
   ComPtr<ICoreWebView2> webview_;
   ComPtr<ICoreWebView2CookieManager> cookie_manager_;

@@ -50,9 +50,8 @@ void CWebView2IPC::CreateWindowFromSettings(const WindowSettings& settings,
   auto window = std::make_shared<CWebView2Impl>(settings, this, text, main);
   if (!main) {
     // Later windows share the main window's browser runtime.
-    if (CWebView2Impl* main_window = LookupWindow(static_cast<uint32_t>(main_window_id_))) {
-      window->SetEnvironment(main_window->environment(), main_window->user_data_folder());
-    }
+    auto main_window = windows_.find(main_window_id_);
+    if (main_window != windows_.end() && main_window->second) window->ShareEnvironmentOf(main_window->second);
   }
   windows_[settings.web_view_id] = window;
   window->Init(this);

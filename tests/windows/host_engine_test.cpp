@@ -396,4 +396,27 @@ TEST(HostEngine, AFailedBrowserProcessIsReportedAndTheWindowRecovers) {
   EXPECT_EQ(failures().size(), 5u);
 }
 
+// When the browser both windows share fails, the later window waits for the main window's new
+// browser and makes its web view there: one new browser, two new web views.
+TEST(HostEngine, WindowsSharingABrowserShareTheNewOne) {
+  HostSession host;
+  const std::string main_view = StartReady(host, u"https://a.example/main");
+  ASSERT_FALSE(main_view.empty());
+  ASSERT_TRUE(host.link.CreateBrowser(Window(host, 512, u"https://a.example/second")));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 2; }));
+  const std::string second_view = std::to_string(host.events.Of(IPC::kEvtCreated)[1].number);
+  ASSERT_TRUE(host.WaitFor([&] { return FindLine(host.EngineCalls(), second_view + " add_NewWindowRequested") >= 0; }));
+  // The later window hears of the failure first, as may happen.
+  EXPECT_EQ(host.Engine("process-failed\t" + second_view + "\t0"), "ok");
+  EXPECT_EQ(host.Engine("process-failed\t" + main_view + "\t0"), "ok");
+  ASSERT_TRUE(host.WaitFor([&] {
+    const Lines calls = host.EngineCalls();
+    return Count(calls, " Navigate https://a.example/main") == 2 && Count(calls, " Navigate https://a.example/second") == 2;
+  }));
+  const Lines calls = host.EngineCalls();
+  EXPECT_EQ(Count(calls, "CreateCoreWebView2EnvironmentWithOptions"), 2) << "one new browser for both";
+  EXPECT_EQ(Count(calls, "CreateCoreWebView2Controller window="), 4);
+  EXPECT_EQ(host.events.Count(IPC::kEvtCreated), 2u);
+}
+
 }  // namespace
