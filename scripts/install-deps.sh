@@ -64,8 +64,6 @@ if can_run_32bit && [ -n "$(missing_packages "${packages_x86[@]}")" ]; then
   fi
 fi
 
-mkdir -p "$deps"
-
 # jsoncpp for the cross build comes from Debian's source package of the same version the
 # native build uses. The deb-src entry is added only for the download and removed again, also
 # when the download fails.
