@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <type_traits>
 #include <utility>
 
 namespace guard {
@@ -30,7 +31,7 @@ template <typename Function>
 auto Guarded(Function&& function) {
   using Result = decltype(function());
   struct Call {
-    Function* function;
+    std::remove_reference_t<Function>* function;
     Result result;
   } call{&function, Result()};
   GuardedCall([](void* context) -> intptr_t {
