@@ -103,4 +103,26 @@ std::u16string AsciiToUtf16(std::string_view text) {
   return std::u16string(text.begin(), text.end());
 }
 
+std::u16string EscapeControlCharacters(std::u16string_view text) {
+  static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+  std::u16string out;
+  out.reserve(text.size());
+  for (char16_t c : text) {
+    if (c >= 0x20 && c != 0x7F) {
+      out += c;
+    } else if (c == u'\r') {
+      out += u"\\r";
+    } else if (c == u'\n') {
+      out += u"\\n";
+    } else if (c == u'\t') {
+      out += u"\\t";
+    } else {
+      out += u"\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 0xF];
+    }
+  }
+  return out;
+}
+
 }  // namespace text

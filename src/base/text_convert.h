@@ -32,4 +32,8 @@ size_t DecimalDigits(uint64_t value, char16_t* out);
 // Widens text known to be ASCII (numbers, fixed texts).
 std::u16string AsciiToUtf16(std::string_view text);
 
+// Text from outside made safe for one line of a log: CR, LF and tab as \r, \n and \t, other
+// control characters (below 0x20, and 0x7F) as \xHH, so that it cannot start a line of its own.
+std::u16string EscapeControlCharacters(std::u16string_view text);
+
 }  // namespace text

@@ -52,3 +52,23 @@ TEST(TextConvert, AppendingConvertsAsAWholeConversionDoes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TextConvert, ControlCharactersAreEscapedForALogLine) {
+  struct Case {
+    std::u16string in;
+    const char16_t* out;
+  };
+  for (const Case& c : {Case{u"plain text, \u4E2D", u"plain text, \u4E2D"},
+                        Case{u"a\r\n12-09 [I] forged", u"a\\r\\n12-09 [I] forged"},
+                        Case{u"tab\there", u"tab\\there"},
+                        Case{std::u16string(u"nul\0end", 7), u"nul\\x00end"},
+                        Case{u"\x1B[31mred\x7F", u"\\x1B[31mred\\x7F"},
+                        Case{u"back\\slash kept", u"back\\slash kept"},
+                        Case{u"", u""}}) {
+    EXPECT_EQ(text::EscapeControlCharacters(c.in), c.out);
+  }
+}
+
+}  // namespace

@@ -145,9 +145,11 @@ TEST_F(FileBuiltins, FilePathJumpOpensAFolderThroughTheShell) {
   ASSERT_TRUE(CreateDirectoryW(target.c_str(), nullptr));
   std::u16string result;
   const std::string line = Recorded(folder_ + L"\\jump.txt", [&] { result = Call(u"file_path_jump", {U16(target)}); });
-  for (int i = 0; i < 2; ++i) SetOpenCommand(keys[i], saved[i]);
   EXPECT_EQ(result, u"{\"success\":\"1\"}");
   EXPECT_NE(line.find("shown"), std::string::npos) << line;
+  // A quote would add Explorer switches of the page's choosing: refused.
+  EXPECT_EQ(Call(u"file_path_jump", {U16(target) + u"\" /e,C:\\"}), u"{\"success\":\"0\"}");
+  for (int i = 0; i < 2; ++i) SetOpenCommand(keys[i], saved[i]);
 }
 
 TEST_F(FileBuiltins, CopyClipPutsTheTextOnTheClipboard) {

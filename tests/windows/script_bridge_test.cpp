@@ -195,6 +195,10 @@ TEST_F(ScriptBridge, SynchronousBuiltins) {
   EXPECT_EQ(unknown.find("description="), std::string::npos);
   Script("CallBuiltinSync", {"s:write_log", "s:{\"content\":\"hello from the page\"}"});
   EXPECT_EQ(host_.CountLogLinesEndingWith("[web] hello from the page"), 1u);
+  // Line breaks in the page's text cannot forge log lines.
+  Script("CallBuiltinSync", {"s:write_log", "s:{\"content\":\"one\\r\\n12-09 00:00:00.000 [I] forged\"}"});
+  EXPECT_EQ(host_.CountLogLinesEndingWith("[web] one\\r\\n12-09 00:00:00.000 [I] forged"), 1u);
+  EXPECT_EQ(host_.CountLogLinesEndingWith("] forged"), 1u) << "on one line";
 }
 
 TEST_F(ScriptBridge, AsynchronousBuiltinsAnswerLaterInOrder) {

@@ -24,7 +24,8 @@ std::u16string WriteLog(const std::vector<std::u16string>& params) {
   if (params.empty()) return u"param_error";
   JsonPathValue json;
   if (!json.Parse(params[0])) return u"format_error";
-  LOG_INFO("[web] ", json.GetString("content", u""));
+  // The page's text cannot forge lines of its own.
+  LOG_INFO("[web] ", text::EscapeControlCharacters(json.GetString("content", u"")));
   return u"";
 }
 
@@ -260,6 +261,12 @@ std::u16string FilePathJump(const std::vector<std::u16string>& params) {
   if (params.empty()) return u"param_error";
   const std::u16string& path = params[0];
   if (path.empty()) return QuotedDigitResult(false);
+  // A quote would end the path inside Explorer's command line and add switches of the page's
+  // choosing.
+  if (path.find(u'"') != std::u16string::npos) {
+    LOG_INFO("file_path_jump refused: a quote in the path");
+    return QuotedDigitResult(false);
+  }
   HINSTANCE result = nullptr;
   if (KindOf(path) == PathKind::kFolder) {
     result = ShellExecuteW(nullptr, L"open", as_wcstr(path), nullptr, nullptr, SW_SHOWNORMAL);
