@@ -1,8 +1,8 @@
 #include "base/detached_thread.h"
 
-#include <windows.h>
-
 #include <memory>
+
+#include "base/system_thread_win.h"
 
 namespace base {
 
@@ -20,13 +20,17 @@ DWORD WINAPI RunRoutine(void* parameter) {
 
 }  // namespace
 
-bool StartDetachedThread(std::function<void()> routine, long* id) {
+ScopedHandle StartSystemThread(std::function<void()> routine, DWORD* id) {
   auto owned = std::make_unique<std::function<void()>>(std::move(routine));
+  ScopedHandle thread(CreateThread(nullptr, 0, &RunRoutine, owned.get(), 0, id));
+  if (thread.IsValid()) owned.release();  // the thread owns it now
+  return thread;
+}
+
+bool StartDetachedThread(std::function<void()> routine, long* id) {
   DWORD thread_id = 0;
-  HANDLE thread = CreateThread(nullptr, 0, &RunRoutine, owned.get(), 0, &thread_id);
-  if (thread == nullptr) return false;
-  owned.release();  // the thread owns it now
-  CloseHandle(thread);
+  // The handle is let go at once: the thread runs on its own.
+  if (!StartSystemThread(std::move(routine), &thread_id).IsValid()) return false;
   *id = static_cast<long>(thread_id & 0x7FFFFFFF);
   return true;
 }

@@ -1,9 +1,9 @@
 #include "webview2/shutdown_watchdog_win.h"
 
 #include <atomic>
-#include <memory>
 #include <mutex>
 
+#include "base/system_thread_win.h"
 #include "log/logger.h"
 
 namespace shutdown {
@@ -24,25 +24,12 @@ Watch& TheWatch() {
   return *watch;
 }
 
-DWORD WINAPI RunWork(void* work) {
-  const std::unique_ptr<std::function<void()>> owned(static_cast<std::function<void()>*>(work));
-  try {
-    (*owned)();
-  } catch (...) {
-  }
-  return 0;
-}
-
 // Runs work on a thread of its own, waiting for it at most timeout_ms: what it does may be what
 // hangs (the log, a parent that is slow to take a message). Work still running is left to end
 // with the process.
 void RunBounded(std::function<void()> work, DWORD timeout_ms) {
-  auto owned = std::make_unique<std::function<void()>>(std::move(work));
-  HANDLE thread = CreateThread(nullptr, 0, &RunWork, owned.get(), 0, nullptr);
-  if (thread == nullptr) return;
-  owned.release();
-  WaitForSingleObject(thread, timeout_ms);
-  CloseHandle(thread);
+  const ScopedHandle thread = base::StartSystemThread(std::move(work));
+  if (thread.IsValid()) WaitForSingleObject(thread.Get(), timeout_ms);
 }
 
 void LogBounded(const char* text) {
