@@ -337,18 +337,19 @@ void CWebView2Impl::RecreateWebView() {
 void CWebView2Impl::TakeSharedEnvironment() {
   if (closed_) return;
   const std::shared_ptr<CWebView2Impl> owner = environment_owner_.lock();
-  if (owner && (owner->creating_ || !owner->environment_ || owner->environment_.get() == dead_environment_.get())) {
-    if (++share_tries_ <= kShareTries && IsWindow() && SetTimer(m_hWnd, kShareTimer, kShareRetryMs, nullptr) != 0) return;
+  const bool ready = owner && !owner->creating_ && owner->environment_ &&
+                     owner->environment_.get() != dead_environment_.get();
+  if (!ready && owner && ++share_tries_ <= kShareTries && IsWindow() &&
+      SetTimer(m_hWnd, kShareTimer, kShareRetryMs, nullptr) != 0) {
+    return;
   }
-  if (IsWindow()) KillTimer(m_hWnd, kShareTimer);
-  if (owner && owner->environment_ && owner->environment_.get() != dead_environment_.get() && !owner->creating_) {
+  dead_environment_.Reset();
+  if (ready) {
     environment_ = owner->environment_;
-    dead_environment_.Reset();
     RequestController();
     return;
   }
   LOG_INFO("no shared environment after the browser failed, making one");
-  dead_environment_.Reset();
   InitializeWebView();
 }
 

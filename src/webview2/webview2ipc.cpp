@@ -34,17 +34,24 @@ bool CWebView2IPC::Init(const std::u16string& command_line) {
   return true;
 }
 
+namespace {
+
+// The process of the parent's window, 0 for none (no handle, or not a window).
+DWORD ProcessOfWindow(uint32_t window) {
+  DWORD process = 0;
+  if (window != 0) GetWindowThreadProcessId(WindowFromHandleValue(window), &process);
+  return process;
+}
+
+}  // namespace
+
 void CWebView2IPC::CreateWindowFromSettings(const WindowSettings& settings,
                                             const std::u16string& text, bool main) {
   if (main) {
     channel_.Init(settings.ChannelName());
     // With the parent's window known, only its process is the parent: any process can make a
     // window of the channel's name or send to ours.
-    DWORD parent_process = 0;
-    if (settings.parent_wnd != 0) {
-      GetWindowThreadProcessId(WindowFromHandleValue(settings.parent_wnd), &parent_process);
-    }
-    if (parent_process != 0) channel_.SetPeerProcess(parent_process);
+    if (const DWORD parent_process = ProcessOfWindow(settings.parent_wnd)) channel_.SetPeerProcess(parent_process);
   }
   channel_.AddListener(this);
   auto window = std::make_shared<CWebView2Impl>(settings, this, text, main);
@@ -64,10 +71,8 @@ void CWebView2IPC::CreateWindowFromSettings(const WindowSettings& settings,
 
 void CWebView2IPC::WatchParent(uint32_t parent_wnd) {
   if (parent_wnd == 0) return;
-  HWND parent = WindowFromHandleValue(parent_wnd);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(parent, &pid);
-  if (pid == 0 || !IsWindow(parent)) {
+  const DWORD pid = ProcessOfWindow(parent_wnd);
+  if (pid == 0 || !IsWindow(WindowFromHandleValue(parent_wnd))) {
     OnPeerProcessExit(false);
     return;
   }
