@@ -38,33 +38,28 @@ missing_packages() {
 apt_pause=${CORVANE_APT_PAUSE:-10}
 apt_tries=3
 
+# Runs a package command a few times: a mirror in the middle of a sync fails an index or a
+# download now and then.
+with_tries() {
+  local try what="$*"
+  what=${what#sudo }
+  for try in $(seq 1 "$apt_tries"); do
+    "$@" && return 0
+    if [ "$try" -lt "$apt_tries" ]; then
+      echo "${what%% -*} failed (try $try of $apt_tries); trying again in ${apt_pause} s"
+      sleep "$apt_pause"
+    fi
+  done
+  return 1
+}
+
 # apt-get update, tried a few times. After the last try the run goes on with the indexes that
 # could be fetched (apt keeps the others as they were): a package those cannot supply fails its
 # own install step, which says so. Returns non-zero when an index is still missing, so that a
 # caller can tell a mirror's fault from its own.
 apt_update() {
-  local try
-  for try in $(seq 1 "$apt_tries"); do
-    "${sudo_cmd[@]}" apt-get update -q && return 0
-    if [ "$try" -lt "$apt_tries" ]; then
-      echo "apt-get update failed (try $try of $apt_tries); trying again in ${apt_pause} s"
-      sleep "$apt_pause"
-    fi
-  done
+  with_tries "${sudo_cmd[@]}" apt-get update -q && return 0
   echo "apt-get update failed $apt_tries times; going on with the package indexes there are"
-  return 1
-}
-
-# Runs a download command a few times (a package download can fail as an index can).
-with_tries() {
-  local try
-  for try in $(seq 1 "$apt_tries"); do
-    "$@" && return 0
-    if [ "$try" -lt "$apt_tries" ]; then
-      echo "$1 $2 failed (try $try of $apt_tries); trying again in ${apt_pause} s"
-      sleep "$apt_pause"
-    fi
-  done
   return 1
 }
 

@@ -101,10 +101,9 @@ fi
 
 echo "== Windows tests under Wine"
 # x64 runs everywhere; x86 (the shipped build) and the two mixed-bitness runs wherever this
-# machine starts 32-bit programs. Each run that should happen is listed first, so that one that
-# leaves nothing behind counts as a failure.
-# Where the x86 runs are skipped, the reason is printed; CORVANE_X86_REQUIRED says whether the
-# skip fails the run (see x86_skip_fails).
+# machine runs 32-bit programs under Wine, else the reason is printed and CORVANE_X86_REQUIRED
+# says whether the skip fails the run (see x86_skip_fails). Each run that should happen is listed
+# first, so that one that leaves nothing behind counts as a failure.
 runs=(x64)
 x86_status=$(x86_wine_status)
 case "$x86_status" in
