@@ -222,10 +222,7 @@ TEST(Cookies, CookiesGivenBeforeTheBrowserExistsAreSetBeforeItsFirstNavigation) 
 
 TEST(Cookies, SetListAndDelete) {
   HostSession host;
-  corvane::HostWindowSettings main = host.MainSettings(256);
-  main.url = u"https://h.example/shop/cart";
-  ASSERT_TRUE(host.StartWith(main));
-  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; }));
+  ASSERT_TRUE(host.StartAt(256, u"https://h.example/shop/cart"));
   const std::string view = std::to_string(host.events.Of(IPC::kEvtCreated)[0].number);
   ASSERT_TRUE(host.WaitFor([&] { return host.Engine("views").find(view) != std::string::npos; }));
   host.link.set_delivery(corvane::ParentLink::Delivery::kImmediate);

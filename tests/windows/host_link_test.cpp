@@ -237,10 +237,7 @@ TEST(HostLink, KillingTheParentEndsTheHostOnce) {
 // real parent works on.
 TEST(HostLink, AForeignSenderAndASquattingWindowAreRefused) {
   HostSession host;
-  corvane::HostWindowSettings main = host.MainSettings(256);
-  main.url = u"https://first.example/";
-  ASSERT_TRUE(host.StartWith(main));
-  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; }));
+  ASSERT_TRUE(host.StartAt(256, u"https://first.example/"));
   HWND window = nullptr;
   ASSERT_TRUE(host.WaitFor([&] { return (window = host.FindBrowserWindow(L"main window")) != nullptr; }));
   const std::wstring tag = std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount());

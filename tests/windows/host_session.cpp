@@ -111,6 +111,12 @@ bool HostSession::StartWith(const corvane::HostWindowSettings& main,
   });
 }
 
+bool HostSession::StartAt(int32_t main_id, const std::u16string& url, const ChildProcess::Environment& env) {
+  corvane::HostWindowSettings main = MainSettings(main_id);
+  main.url = url;
+  return StartWith(main, env) && WaitFor([this] { return events.Count(IPC::kEvtCreated) == 1; });
+}
+
 bool HostSession::Launch(const corvane::HostWindowSettings& main,
                          const ChildProcess::Environment& env, const std::u16string& extra) {
   // The host inherits our environment: the temporary folder points at this session's folder.

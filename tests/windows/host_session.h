@@ -85,6 +85,8 @@ class HostSession {
   bool Start(int32_t main_id = 256, bool open_first = true, const std::u16string& extra = u"");
   // Starts the host with these main-window settings and extra environment variables.
   bool StartWith(const corvane::HostWindowSettings& main, const ChildProcess::Environment& env = {});
+  // Starts the host with a main window of this id at url; true once event 1 came.
+  bool StartAt(int32_t main_id, const std::u16string& url, const ChildProcess::Environment& env = {});
   bool OpenLink();
   corvane::HostWindowSettings MainSettings(int32_t id) const;
 

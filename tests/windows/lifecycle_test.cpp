@@ -170,10 +170,7 @@ TEST(Lifecycle, CreateCommandRegistersTheWindowNamedInItsText) {
 // 0 is the settings' default id and names a window like any other multiple of 256.
 TEST(Lifecycle, MainWindowZeroIsReadyAndItsCloseEndsTheHost) {
   HostSession host;
-  corvane::HostWindowSettings main = host.MainSettings(0);
-  main.url = u"https://first.example/";
-  ASSERT_TRUE(host.StartWith(main));
-  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; }));
+  ASSERT_TRUE(host.StartAt(0, u"https://first.example/"));
   EXPECT_EQ(host.events.Of(IPC::kEvtCreated)[0].window_id, 0);
   ASSERT_TRUE(host.link.Close(0));
   EXPECT_EQ(host.WaitForHostExit(), 0xFFFFFFFFu);
@@ -309,8 +306,7 @@ TEST(Lifecycle, CloseWhileQueuedPageCallsRunKeepsTheWindowUntilTheyAreDone) {
 // hears event 2 and the host ends as after any close.
 TEST(Lifecycle, AMainWindowThatCannotCloseIsTornDownWithinTheBound) {
   HostSession host;
-  ASSERT_TRUE(host.StartWith(Window(host, u"https://first.example/"), {{L"CORVANE_ENGINE_HANG", L"remove-events"}}));
-  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; }));
+  ASSERT_TRUE(host.StartAt(256, u"https://first.example/", {{L"CORVANE_ENGINE_HANG", L"remove-events"}}));
   const DWORD start = GetTickCount();
   ASSERT_TRUE(host.link.Close(256));
   EXPECT_EQ(host.WaitForHostExit(30000), 0xFFFFFFFFu);
