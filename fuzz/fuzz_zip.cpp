@@ -1,5 +1,6 @@
-// Archive bytes from outside: the zip reader must stay inside them and never inflate past its
-// limits.
+// Archive bytes from outside: the zip reader must stay inside them, never inflate past its
+// limits and allocate only as the data inflates (run with -malloc_limit_mb to hold it to that),
+// under the limits the host uses.
 #include <cstddef>
 #include <cstdint>
 
@@ -7,9 +8,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ArchiveEntries entries;
-  ZipReadLimits limits;
-  limits.max_entry_size = 1 << 20;
-  limits.max_total_size = 4 << 20;
-  ReadZip(data, size, entries, limits);
+  ReadZip(data, size, entries);
   return 0;
 }

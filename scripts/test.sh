@@ -89,7 +89,7 @@ if CC=clang CXX=clang++ cmake -S "$root" -B "$build/fuzz" -G Ninja -DCMAKE_BUILD
   for target in message zip text crash; do
     corpus=$results/corpus-$target
     mkdir -p "$corpus" && cp "$root/fuzz/corpus/$target/"* "$corpus/"
-    timeout 600 "$build/fuzz/bin/fuzz_$target" -runs=200000 -rss_limit_mb=2048 "$corpus" \
+    timeout 600 "$build/fuzz/bin/fuzz_$target" -runs=200000 -rss_limit_mb=2048 -malloc_limit_mb=64 "$corpus" \
       >"$results/fuzz-$target.log" 2>&1
     rc=$?
     echo "fuzz_$target $rc" >>"$results/fuzz-codes"

@@ -12,17 +12,31 @@
 
 namespace {
 
+// Files held in memory; each Put is a new version of the file, with a new stamp.
 class MemoryFiles : public IArchiveFiles {
  public:
-  bool ReadWholeFile(const std::u16string& path, std::string* bytes) override {
+  void Put(const std::u16string& path, std::string bytes) {
+    files[path] = std::move(bytes);
+    stamps[path] = FileStamp{files[path].size(), ++version_};
+  }
+  bool ReadWholeFile(const std::u16string& path, std::string* bytes, FileStamp* stamp) override {
     ++reads[path];
     auto it = files.find(path);
     if (it == files.end()) return false;
     *bytes = it->second;
+    *stamp = stamps[path];
     return true;
   }
+  std::optional<FileStamp> Stamp(const std::u16string& path) override {
+    auto it = stamps.find(path);
+    return it != stamps.end() ? std::optional<FileStamp>(it->second) : std::nullopt;
+  }
   std::map<std::u16string, std::string> files;
+  std::map<std::u16string, FileStamp> stamps;
   std::map<std::u16string, int> reads;
+
+ private:
+  uint64_t version_ = 0;
 };
 
 std::string Archive(const std::string& key) {
@@ -43,7 +57,7 @@ std::u16string FolderOf(const std::u16string& url) {
 
 TEST(ArchiveServer, ServesTheEntriesInsideTheArchiveFolderReadingTheFileOnce) {
   MemoryFiles files;
-  files.files[kPath] = Archive("k1");
+  files.Put(kPath, Archive("k1"));
   CArchiveServer server(&files);
   EXPECT_EQ(server.Rewrite(kUrl), u"D:\\apps\\" + FolderOf(kUrl) + u"\\pack.dat|index.html");
   const std::u16string base = u"file:///D:/apps/" + FolderOf(kUrl) + u"/";
@@ -63,7 +77,7 @@ TEST(ArchiveServer, ServesTheEntriesInsideTheArchiveFolderReadingTheFileOnce) {
 
 TEST(ArchiveServer, AnOrdinaryAddressLeavesNoArchive) {
   MemoryFiles files;
-  files.files[kPath] = Archive("k1");
+  files.Put(kPath, Archive("k1"));
   CArchiveServer server(&files);
   ASSERT_TRUE(server.Rewrite(kUrl).has_value());
   EXPECT_FALSE(server.Rewrite(u"https://example.com/").has_value());
@@ -72,21 +86,27 @@ TEST(ArchiveServer, AnOrdinaryAddressLeavesNoArchive) {
   EXPECT_EQ(files.reads[kPath], 0);
 }
 
-TEST(ArchiveServer, RefusalsServeNothingAndAreNotRemembered) {
+TEST(ArchiveServer, RefusalsServeNothingAndFailuresLastWhileTheFileIsTheSame) {
   MemoryFiles files;
-  files.files[kPath] = Archive("k1");
+  files.Put(kPath, Archive("k1"));
   CArchiveServer server(&files);
   EXPECT_EQ(server.Entry(u"D:\\none.dat", u"k1", u"index.html"), nullptr);
-  EXPECT_EQ(server.Entry(kPath, u"wrong", u"index.html"), nullptr);
+  EXPECT_EQ(server.Entry(u"D:\\none.dat", u"k1", u"index.html"), nullptr);
+  EXPECT_EQ(files.reads[u"D:\\none.dat"], 2) << "a missing file is looked for again: it may appear";
   EXPECT_EQ(server.Entry(kPath, u"rsa_k1", u"index.html"), nullptr);
-  EXPECT_EQ(files.reads[kPath], 2);
-  // A failed load is not cached: once the file is whole, the next request loads it.
-  files.files[u"D:\\late.dat"] = "not an archive";
+  EXPECT_EQ(files.reads[kPath], 0) << "an archive under such a key is not opened at all";
+  // A broken archive is read once while it stays the same, however many requests ask.
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(server.Entry(kPath, u"wrong", u"index.html"), nullptr);
+  EXPECT_EQ(files.reads[kPath], 1);
+  files.Put(u"D:\\late.dat", "not an archive");
   EXPECT_EQ(server.Entry(u"D:\\late.dat", u"k1", u"index.html"), nullptr);
-  files.files[u"D:\\late.dat"] = Archive("k1");
+  EXPECT_EQ(server.Entry(u"D:\\late.dat", u"k1", u"css/site.css"), nullptr);
+  EXPECT_EQ(files.reads[u"D:\\late.dat"], 1);
+  // Once the file changes, the next request loads it.
+  files.Put(u"D:\\late.dat", Archive("k1"));
   ASSERT_NE(server.Entry(u"D:\\late.dat", u"k1", u"index.html"), nullptr);
   EXPECT_EQ(files.reads[u"D:\\late.dat"], 2);
-  // The same file under two keys is two archives.
+  // The same file under two keys is two archives: the failure of one keeps nothing from the other.
   ASSERT_NE(server.Entry(kPath, u"k1", u"index.html"), nullptr);
   EXPECT_EQ(server.Entry(kPath, u"k2", u"index.html"), nullptr);
 }

@@ -4,6 +4,10 @@
 #include <random>
 #include <regex>
 
+#ifdef __linux__
+#include <sys/resource.h>
+#endif
+
 #include "base/text_convert.h"
 #include "webview2common/archive/archive_address.h"
 #include "webview2common/archive/archive_file.h"
@@ -172,6 +176,47 @@ TEST(ZipReader, RealBombIsRefusedByTotalLimit) {
   const ArchiveEntries entries = Read(zip, &report, limits);
   EXPECT_EQ(entries.size(), 2u);
   EXPECT_EQ(report.refused.size(), 1u);
+}
+
+// The peak resident size of this process so far, in MiB (0 where it cannot be had).
+uint64_t PeakMegabytes() {
+#ifdef __linux__
+  rusage usage{};
+  return getrusage(RUSAGE_SELF, &usage) == 0 ? static_cast<uint64_t>(usage.ru_maxrss) / 1024 : 0;
+#else
+  return 0;
+#endif
+}
+
+// Headers may declare any size: what an archive costs follows from its real bytes. A few KB that
+// declare hundreds of MiB an entry are refused before anything is inflated; a MiB that declares
+// 250 MiB entries inflates only what is there, and the process's memory stays where it was.
+TEST(ZipReader, DeclaredSizesCostNothingTheDataDoesNotBackUp) {
+  std::string noise(512 << 10, '\0');  // sixteen letters at random: deflates to about half
+  uint32_t state = 11;
+  for (char& c : noise) c = static_cast<char>('a' + ((state = state * 1103515245 + 12345) >> 28));
+  struct Case {
+    int entries;
+    size_t entry_bytes;
+    const char* why;
+  };
+  const Case cases[] = {{40, 200, "beyond the limit"},  // about 9 KB: 1032 times that is far below 200 MiB
+                        {4, noise.size(), "does not inflate to the declared size"}};
+  for (const Case& c : cases) {
+    std::vector<std::pair<std::string, std::string>> files;
+    for (int i = 0; i < c.entries; ++i) files.push_back({std::to_string(i) + ".js", noise.substr(i, c.entry_bytes)});
+    std::string zip = MakeZip(files);
+    for (size_t at = CentralOffset(zip), i = 0; at != std::string::npos; at = zip.find("PK\x01\x02", at + 1), ++i) {
+      const uint32_t declared = (200u << 20) + static_cast<uint32_t>(i) * (1u << 20);
+      for (int b = 0; b < 4; ++b) zip[at + 24 + b] = static_cast<char>(declared >> (8 * b));
+    }
+    const uint64_t peak_before = PeakMegabytes();
+    ZipReadReport report;
+    EXPECT_TRUE(Read(zip, &report).empty());
+    ASSERT_EQ(report.refused.size(), static_cast<size_t>(c.entries));
+    for (const std::string& refused : report.refused) EXPECT_NE(refused.find(c.why), std::string::npos) << refused;
+    EXPECT_LT(PeakMegabytes(), peak_before + 64) << zip.size() << " bytes of archive";
+  }
 }
 
 // Large archives are inflated by several threads; what is read and what is refused, and in which

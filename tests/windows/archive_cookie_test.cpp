@@ -1,6 +1,8 @@
 // Local archives served to the page, the parent's referrer, and cookies — through the test
 // engine, with archives made by the archive packer.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 
@@ -174,6 +176,47 @@ TEST_F(Archives, DamagedEntriesAreLeftOutOthersServed) {
   EXPECT_EQ(host.Engine("request\t" + view + "\t" + base + "page.html"), "no response");
   EXPECT_NE(host.Engine("request\t" + view + "\t" + base + "css/site.css").find("status=200"), std::string::npos);
   EXPECT_GE(host.CountLogLinesEndingWith("index.html: CRC-32 mismatch"), 1u);
+}
+
+// The most memory the host's process has held.
+SIZE_T PeakMemory(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof(counters);
+  return K32GetProcessMemoryInfo(process, &counters, sizeof(counters)) ? counters.PeakWorkingSetSize : 0;
+}
+
+// A few KB whose forty entries declare 200 MiB and more each cost the host no memory, and a page's
+// further requests into it fail at once, until the file changes.
+TEST_F(Archives, HostileDeclaredSizesCostNothingAndAFailureIsRemembered) {
+  ZipWriter writer;
+  for (int i = 0; i < 40; ++i) writer.Add("f" + std::to_string(i) + ".js", kCss.substr(0, 200 + i));
+  std::string zip;
+  ASSERT_TRUE(writer.Finish(&zip));
+  for (size_t at = zip.find("PK\x01\x02"), i = 0; at != std::string::npos; at = zip.find("PK\x01\x02", at + 1), ++i) {
+    const uint32_t declared = (200u << 20) + static_cast<uint32_t>(i) * (1u << 20);
+    for (int b = 0; b < 4; ++b) zip[at + 24 + b] = static_cast<char>(declared >> (8 * b));
+  }
+  const std::wstring hostile = folder_ + L"\\hostile.dat";
+  ASSERT_TRUE(testwin::WriteFileBytes(hostile, EncipherBlocks(zip, "k1")));
+  HostSession host;
+  const std::u16string url = Compound(L"k1", hostile, u"index.html");
+  const std::string view = Open(host, url);
+  ASSERT_FALSE(view.empty());
+  std::string base = "file:///" + Narrow(folder_) + "/zip_" + Md5::HexDigest(text::Utf16ToUtf8(url)) + "/";
+  std::replace(base.begin(), base.end(), '\\', '/');
+  const SIZE_T before = PeakMemory(host.link.host_process());
+  ASSERT_NE(before, 0u);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(host.Engine("request\t" + view + "\t" + base + "f1.js"), "no response");
+  EXPECT_LT(PeakMemory(host.link.host_process()), before + (64 << 20)) << "the declared sizes were allocated";
+  EXPECT_EQ(host.CountLogLinesEndingWith("f1.js: declared size 210763776 beyond the limit"), 1u)
+      << "the archive was unpacked once";
+  EXPECT_EQ(host.CountLogLinesEndingWith("hostile.dat: unchanged since it failed"), 2u);
+  // A new version of the file is loaded on the next request.
+  ZipWriter fixed;
+  fixed.Add("f1.js", kCss);
+  ASSERT_TRUE(fixed.Finish(&zip));
+  ASSERT_TRUE(testwin::WriteFileBytes(hostile, EncipherBlocks(zip, "k1")));
+  EXPECT_NE(host.Engine("request\t" + view + "\t" + base + "f1.js").find("body=" + HexOf(kCss)), std::string::npos);
 }
 
 TEST_F(Archives, CompoundNavigationOfALiveWindowServesTheArchive) {

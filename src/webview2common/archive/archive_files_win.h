@@ -7,5 +7,6 @@
 
 class CWinArchiveFiles : public IArchiveFiles {
  public:
-  bool ReadWholeFile(const std::u16string& path, std::string* bytes) override;
+  bool ReadWholeFile(const std::u16string& path, std::string* bytes, FileStamp* stamp) override;
+  std::optional<FileStamp> Stamp(const std::u16string& path) override;
 };

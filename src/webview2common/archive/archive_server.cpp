@@ -1,5 +1,8 @@
 #include "webview2common/archive/archive_server.h"
 
+#include <new>
+#include <vector>
+
 #include "base/text_convert.h"
 #include "log/logger.h"
 #include "webview2common/archive/archive_file.h"
@@ -33,27 +36,60 @@ std::u16string CArchiveServer::LastEntryExtension() const {
 std::shared_ptr<const std::string> CArchiveServer::Entry(const std::u16string& archive_path,
                                                          const std::u16string& key,
                                                          const std::u16string& entry_name) {
-  const auto cache_key = std::make_pair(archive_path, key);
-  auto cached = cache_.find(cache_key);
+  const ArchiveKey archive(archive_path, key);
+  auto cached = cache_.find(archive);
   if (cached == cache_.end()) {
-    std::string text;
-    if (files_ == nullptr || !files_->ReadWholeFile(archive_path, &text)) {
-      LOG_INFO("archive not readable: ", archive_path);
-      return nullptr;
-    }
-    if (key.compare(0, 4, u"rsa_") == 0) {
-      LOG_INFO("archive key is not for this reader: ", archive_path);
-      return nullptr;
-    }
-    ArchiveLoadResult loaded = LoadArchiveText(text, text::Utf16ToUtf8(key));
-    for (const std::string& refused : loaded.report.refused) LOG_INFO("archive entry refused: ", refused);
-    if (!loaded.loaded) {
-      // Not cached: the next request tries again.
-      LOG_INFO("archive not loaded: ", archive_path, ": ", loaded.failure);
-      return nullptr;
-    }
-    cached = cache_.emplace(cache_key, std::move(loaded.entries)).first;
+    std::optional<ArchiveEntries> loaded = Load(archive);
+    if (!loaded) return nullptr;
+    cached = cache_.emplace(archive, std::move(*loaded)).first;
   }
   auto entry = cached->second.find(entry_name);
   return entry != cached->second.end() ? entry->second : nullptr;
+}
+
+std::optional<ArchiveEntries> CArchiveServer::Load(const ArchiveKey& archive) {
+  const auto& [path, key] = archive;
+  if (key.compare(0, 4, u"rsa_") == 0) {
+    LOG_INFO("archive key is not for this reader: ", path);
+    return std::nullopt;
+  }
+  if (files_ == nullptr) {
+    LOG_INFO("archive not readable: ", path);
+    return std::nullopt;
+  }
+  const auto failed = failed_.find(archive);
+  if (failed != failed_.end()) {
+    const std::optional<FileStamp> now = files_->Stamp(path);
+    if (now && *now == failed->second) {
+      LOG_INFO("archive not loaded: ", path, ": unchanged since it failed");
+      return std::nullopt;
+    }
+    failed_.erase(failed);
+  }
+  std::string text;
+  FileStamp stamp;
+  if (!files_->ReadWholeFile(path, &text, &stamp)) {
+    // Not remembered: a missing file costs little to look for again, and may yet appear.
+    LOG_INFO("archive not readable: ", path);
+    return std::nullopt;
+  }
+  ArchiveLoadResult loaded;
+  try {
+    loaded = LoadArchiveText(text, text::Utf16ToUtf8(key));
+  } catch (const std::bad_alloc&) {
+    loaded.failure = "not enough memory to unpack it";
+  }
+  // A hostile archive may refuse thousands of entries: the first few say what is wrong.
+  constexpr size_t kRefusalLines = 20;
+  const std::vector<std::string>& refused = loaded.report.refused;
+  for (size_t i = 0; i < refused.size() && i < kRefusalLines; ++i) LOG_INFO("archive entry refused: ", refused[i]);
+  if (refused.size() > kRefusalLines) {
+    LOG_INFO("archive entries refused: ", std::to_string(refused.size() - kRefusalLines), " more");
+  }
+  if (!loaded.loaded) {
+    LOG_INFO("archive not loaded: ", path, ": ", loaded.failure);
+    failed_[archive] = stamp;
+    return std::nullopt;
+  }
+  return std::move(loaded.entries);
 }

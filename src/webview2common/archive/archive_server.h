@@ -4,6 +4,7 @@
 // and the entries that requests inside the archive's virtual folder ask for. Reading files is
 // the platform's part, behind IArchiveFiles.
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -13,11 +14,21 @@
 #include "webview2common/archive/archive_address.h"
 #include "webview2common/archive/zip_reader.h"
 
+// What tells one version of a file from another without reading it.
+struct FileStamp {
+  uint64_t size = 0;
+  uint64_t modified = 0;  // the system's last-write time
+  bool operator==(const FileStamp& other) const { return size == other.size && modified == other.modified; }
+};
+
 class IArchiveFiles {
  public:
   virtual ~IArchiveFiles() = default;
-  // The whole file; false when it cannot be read or is 4 GiB or more.
-  virtual bool ReadWholeFile(const std::u16string& path, std::string* bytes) = 0;
+  // The whole file and the stamp of the version read; false when it cannot be read or is
+  // 4 GiB or more.
+  virtual bool ReadWholeFile(const std::u16string& path, std::string* bytes, FileStamp* stamp) = 0;
+  // The file's present stamp, or nothing when it cannot be had.
+  virtual std::optional<FileStamp> Stamp(const std::u16string& path) = 0;
 };
 
 class CArchiveServer {
@@ -38,7 +49,14 @@ class CArchiveServer {
                                            const std::u16string& entry_name);
 
  private:
+  using ArchiveKey = std::pair<std::u16string, std::u16string>;  // the path and the key
+  // Reads, deciphers and unpacks an archive; nothing when it cannot be loaded.
+  std::optional<ArchiveEntries> Load(const ArchiveKey& archive);
+
   IArchiveFiles* files_;
   ArchiveAddress address_;
-  std::map<std::pair<std::u16string, std::u16string>, ArchiveEntries> cache_;
+  std::map<ArchiveKey, ArchiveEntries> cache_;
+  // Archives that failed to load, with the version of the file that failed: a page's many
+  // requests into a broken archive fail at once until the file changes.
+  std::map<ArchiveKey, FileStamp> failed_;
 };

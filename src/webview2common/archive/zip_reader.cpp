@@ -6,8 +6,9 @@
 #include <atomic>
 #include <climits>
 #include <cstring>
+#include <new>
 #include <optional>
-#include <system_error>
+#include <exception>
 #include <thread>
 #include <vector>
 
@@ -32,24 +33,37 @@ bool Inside(uint64_t offset, uint64_t length, uint64_t size) {
   return offset <= size && length <= size - offset;
 }
 
+// Inflates into *out, which grows with what the data really yields: the declared size is
+// only checked, never allocated ahead, since a hostile header may declare anything. The first
+// allocation fits ordinary data (a few times the compressed size) whole.
 bool Inflate(const uint8_t* input, uint64_t input_size, uint64_t declared, std::string* out) {
-  out->assign(static_cast<size_t>(declared), '\0');
+  uint64_t capacity = std::min<uint64_t>(declared, input_size * 4 + (64 << 10));
+  out->resize(static_cast<size_t>(capacity));
   z_stream stream{};
   if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) return false;
+  struct End {
+    z_stream* stream;
+    ~End() { inflateEnd(stream); }  // also when growing the output throws
+  } end{&stream};
   uint64_t consumed = 0;
   uint64_t produced = 0;
   int status = Z_OK;
   char spare;  // detects output beyond the declared size
   while (status == Z_OK) {
+    if (produced == capacity && capacity < declared) {
+      capacity = std::min<uint64_t>(declared, capacity * 2);
+      out->resize(static_cast<size_t>(capacity));
+    }
     const uint64_t in_chunk = std::min<uint64_t>(input_size - consumed, UINT_MAX);
     stream.next_in = const_cast<uint8_t*>(input + consumed);
     stream.avail_in = static_cast<uInt>(in_chunk);
-    const bool room = produced < declared;
+    const bool room = produced < capacity;
+    const uInt out_chunk = room ? static_cast<uInt>(std::min<uint64_t>(capacity - produced, UINT_MAX)) : 1;
     stream.next_out = room ? reinterpret_cast<Bytef*>(out->data() + produced) : reinterpret_cast<Bytef*>(&spare);
-    stream.avail_out = room ? static_cast<uInt>(std::min<uint64_t>(declared - produced, UINT_MAX)) : 1;
+    stream.avail_out = out_chunk;
     status = inflate(&stream, Z_NO_FLUSH);
     consumed += in_chunk - stream.avail_in;
-    const uint64_t written = (room ? std::min<uint64_t>(declared - produced, UINT_MAX) : 1) - stream.avail_out;
+    const uint64_t written = out_chunk - stream.avail_out;
     if (!room && written > 0) {
       status = Z_DATA_ERROR;  // more data than declared
       break;
@@ -57,7 +71,7 @@ bool Inflate(const uint8_t* input, uint64_t input_size, uint64_t declared, std::
     produced += written;
     // Z_BUF_ERROR: no progress is possible with all input and room given, so the data is short.
   }
-  inflateEnd(&stream);
+  out->resize(static_cast<size_t>(produced));
   return status == Z_STREAM_END && produced == declared;
 }
 
@@ -149,6 +163,21 @@ std::optional<uint64_t> LocalDataOffset(const uint8_t* data, size_t size, uint64
   return local_offset + kLocalSize + LoadLE16(data + local_offset + 26) + LoadLE16(data + local_offset + 28);
 }
 
+// Copies or inflates an entry's data, which lies whole inside the archive, into *bytes.
+bool ReadEntryBytes(const uint8_t* at, const CentralRecord& entry, std::string* bytes, std::string* why) {
+  if (entry.method == 0) {
+    if (entry.compressed != entry.declared) {
+      *why = "stored size differs from declared size";
+      return false;
+    }
+    bytes->assign(reinterpret_cast<const char*>(at), static_cast<size_t>(entry.declared));
+  } else if (!Inflate(at, entry.compressed, entry.declared, bytes)) {
+    *why = "deflated data does not inflate to the declared size";
+    return false;
+  }
+  return true;
+}
+
 // The entry's bytes, or the reason it is left out.
 std::shared_ptr<std::string> ReadEntryData(const uint8_t* data, size_t size, const CentralRecord& entry,
                                            std::string* why) {
@@ -161,15 +190,12 @@ std::shared_ptr<std::string> ReadEntryData(const uint8_t* data, size_t size, con
     *why = "data outside the archive";
     return nullptr;
   }
-  auto bytes = std::make_shared<std::string>();
-  if (entry.method == 0) {
-    if (entry.compressed != entry.declared) {
-      *why = "stored size differs from declared size";
-      return nullptr;
-    }
-    bytes->assign(reinterpret_cast<const char*>(data + *data_offset), static_cast<size_t>(entry.declared));
-  } else if (!Inflate(data + *data_offset, entry.compressed, entry.declared, bytes.get())) {
-    *why = "deflated data does not inflate to the declared size";
+  std::shared_ptr<std::string> bytes;
+  try {
+    bytes = std::make_shared<std::string>();
+    if (!ReadEntryBytes(data + *data_offset, entry, bytes.get(), why)) return nullptr;
+  } catch (const std::bad_alloc&) {
+    *why = "not enough memory to read it";
     return nullptr;
   }
   if (Crc32(*bytes) != entry.crc) {
@@ -247,12 +273,15 @@ ZipReadReport ReadZip(const uint8_t* data, size_t size, ArchiveEntries& entries,
   }
   // The jobs stay within the total limit even if every one of them reads well; the final pass
   // below counts only what did.
+  const uint64_t max_total = limits.max_ratio != 0 && size > limits.max_total_size / limits.max_ratio
+                                 ? limits.max_total_size
+                                 : std::min<uint64_t>(limits.max_total_size, size * limits.max_ratio);
   std::vector<Step*> jobs;
   uint64_t planned = 0;
   uint64_t planned_bytes = 0;
   for (Step& step : steps) {
     const uint64_t declared = step.entry.declared;
-    if (step.refusal.empty() && declared <= limits.max_entry_size && planned + declared <= limits.max_total_size) {
+    if (step.refusal.empty() && declared <= limits.max_entry_size && planned + declared <= max_total) {
       planned += declared;
       planned_bytes += step.entry.compressed + declared;
       jobs.push_back(&step);
@@ -274,8 +303,8 @@ ZipReadReport ReadZip(const uint8_t* data, size_t size, ArchiveEntries& entries,
     const unsigned count = std::min({cores, limits.max_threads, static_cast<unsigned>(jobs.size())}) - 1;
     try {
       for (unsigned t = 0; t < count; ++t) helpers.emplace_back(work);
-    } catch (const std::system_error&) {
-      // Fewer threads than asked for: this one reads the rest.
+    } catch (const std::exception&) {
+      // Fewer threads than asked for (none to be had, or no memory for one): this one reads the rest.
     }
   }
   work();
@@ -291,7 +320,7 @@ ZipReadReport ReadZip(const uint8_t* data, size_t size, ArchiveEntries& entries,
     }
     const CentralRecord& entry = step.entry;
     auto refuse = [&](const std::string& why) { report.refused.push_back(entry.raw_name + ": " + why); };
-    if (entry.declared > limits.max_entry_size || total + entry.declared > limits.max_total_size) {
+    if (entry.declared > limits.max_entry_size || total + entry.declared > max_total) {
       refuse("declared size " + std::to_string(entry.declared) + " beyond the limit");
       continue;
     }
