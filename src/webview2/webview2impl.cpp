@@ -287,6 +287,8 @@ void CWebView2Impl::Close() {
   closed_ = true;
   creating_ = false;
   pending_cookies_.clear();
+  // The parent hears of every call it made: those still waiting were not called.
+  page_calls_.Abandon([this](const IPC::PageCallResultEvent& answer) { SendToParent(answer); });
   RemovePageEvents();
   if (host_object_) host_object_->ClearTables();
   if (IsWindow()) DestroyWindow(m_hWnd);
@@ -434,10 +436,10 @@ void CWebView2Impl::DrainPageCalls() {
   page_calls_.Drain(*this, [this](const IPC::PageCallResultEvent& answer) { SendToParent(answer); });
 }
 
-void CWebView2Impl::EnqueuePageCall(const std::u16string& name,
+bool CWebView2Impl::EnqueuePageCall(const std::u16string& name,
                                     const std::vector<std::u16string>& arguments,
                                     int64_t request_id) {
-  page_calls_.Enqueue(IPC::CallPageFunctionCommand{request_id, name, arguments});
+  return page_calls_.Enqueue(IPC::CallPageFunctionCommand{request_id, name, arguments});
 }
 
 bool CWebView2Impl::RunOnWindowThread(std::function<void()> work) {

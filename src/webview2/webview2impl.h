@@ -75,7 +75,8 @@ class CWebView2Impl : public OrmWebView::IWebView,
   // An HRESULT; status and result are left as the caller set them unless the call was made.
   long CallPageFunction(const std::u16string& name, const std::vector<std::u16string>& arguments,
                         std::u16string& result, int32_t& status, bool& queue);
-  void EnqueuePageCall(const std::u16string& name, const std::vector<std::u16string>& arguments,
+  // Keeps a call for the page's first registration; false when the window's queue is full.
+  bool EnqueuePageCall(const std::u16string& name, const std::vector<std::u16string>& arguments,
                        int64_t request_id);
 
   // Runs work on the window's thread from any thread (posts WM_USER+101).

@@ -214,8 +214,9 @@ void CWebView2IPC::OnCallPageFunction(uint32_t id, const CallPageFunctionCommand
     answer.status = kCallNoWindow;
   }
   if (queue) {
-    window->EnqueuePageCall(call.function, call.arguments, call.call_id);
-    return;
+    if (window->EnqueuePageCall(call.function, call.arguments, call.call_id)) return;
+    answer.status = kCallNotCalled;  // too many wait already
+    answer.result.clear();
   }
   channel_.Send(MakeHostEvent(id, answer), IPC::Delivery::kQueued);
 }

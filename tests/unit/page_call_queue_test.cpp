@@ -76,4 +76,32 @@ TEST(PageCallQueue, NothingWaitingDrainsToNothing) {
   EXPECT_FALSE(queue.waiting());
 }
 
+// A page that never registers anything: the queue holds a bounded number of calls, and bytes,
+// and the window's closing answers every one still held.
+TEST(PageCallQueue, TheWaitIsBoundedAndClosingAnswersEveryWaitingCall) {
+  CPageCallQueue queue;
+  size_t kept = 0;
+  for (size_t i = 0; i < CPageCallQueue::kMaxCalls + 100; ++i) kept += queue.Enqueue({static_cast<int64_t>(i), u"f", {}});
+  EXPECT_EQ(kept, CPageCallQueue::kMaxCalls);
+
+  CPageCallQueue by_bytes;
+  const std::u16string big((4u << 20) / sizeof(char16_t), u'x');  // 4 MiB an argument
+  kept = 0;
+  for (int i = 0; i < 20; ++i) kept += by_bytes.Enqueue({i, u"f", {big}});
+  EXPECT_EQ(kept, CPageCallQueue::kMaxBytes / (4u << 20) - 1) << "the name's bytes count too";
+
+  std::vector<IPC::PageCallResultEvent> answers;
+  queue.Abandon([&](const IPC::PageCallResultEvent& a) { answers.push_back(a); });
+  ASSERT_EQ(answers.size(), CPageCallQueue::kMaxCalls);
+  for (size_t i = 0; i < answers.size(); ++i) {
+    EXPECT_EQ(answers[i].call_id, static_cast<int64_t>(i));
+    EXPECT_EQ(answers[i].status, IPC::kCallNotCalled);
+  }
+  EXPECT_FALSE(queue.waiting());
+  EXPECT_FALSE(queue.Enqueue({1, u"f", {}})) << "nothing waits on a closed window";
+  FakePage page;
+  queue.Drain(page, [&](const IPC::PageCallResultEvent& a) { answers.push_back(a); });
+  EXPECT_TRUE(page.calls.empty());
+}
+
 }  // namespace

@@ -1,5 +1,7 @@
 // The real host driven by a test parent through the parent library.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <psapi.h>
 
 #include <set>
 
@@ -141,6 +143,53 @@ TEST(HostLink, PageCallBeforeThereIsAPageIsNotCalled) {
   ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtPageCallResult) == 1; }));
   EXPECT_EQ(host.events.events.back().status, IPC::kCallNotCalled);
   EXPECT_EQ(host.events.events.back().number, 5);
+}
+
+// The host's committed private memory.
+SIZE_T PrivateMemory(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof(counters);
+  return K32GetProcessMemoryInfo(process, &counters, sizeof(counters)) ? counters.PagefileUsage : 0;
+}
+
+// Calls into a page that never registers anything wait for it, but only so many: the rest are
+// answered "not called" at once, the host's memory stays flat, and closing the window answers
+// every call still waiting.
+TEST(HostLink, PageCallsWaitingForThePageAreBoundedAndAnsweredAtClose) {
+  HostSession host;
+  ASSERT_TRUE(host.StartAt(256, u"https://never-registers.example/"));
+  host.link.set_delivery(corvane::ParentLink::Delivery::kImmediate);
+  const int kCalls = 40000;
+  const int kWaiting = 4096;  // the host's bound
+  SIZE_T after_bound = 0;
+  const DWORD start = GetTickCount();
+  for (int i = 1; i <= kCalls; ++i) {
+    ASSERT_TRUE(host.link.CallPageFunction(256, i, u"neverRegistered", {u"some argument text"}));
+    if (i == 2 * kWaiting) {
+      ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtPageCallResult) == size_t(i - kWaiting); }));
+      after_bound = PrivateMemory(host.link.host_process());
+    }
+  }
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtPageCallResult) == size_t(kCalls - kWaiting); }, 30000))
+      << host.events.Count(IPC::kEvtPageCallResult);
+  const SIZE_T after_all = PrivateMemory(host.link.host_process());
+  ASSERT_NE(after_bound, 0u);
+  EXPECT_LT(after_all, after_bound + (2 << 20)) << "memory grew with calls beyond the bound";
+  std::set<int64_t> answered;
+  for (const testwin::RecordedEvent& e : host.events.Of(IPC::kEvtPageCallResult)) {
+    EXPECT_EQ(e.status, IPC::kCallNotCalled);
+    answered.insert(e.number);
+  }
+  EXPECT_EQ(*answered.begin(), kWaiting + 1) << "the first calls wait";
+  const size_t seconds = (GetTickCount() - start) / 1000 + 1;
+  EXPECT_LE(host.CountLogLinesEndingWith("calls wait for the page already"), 5 * seconds) << "a few lines a second";
+
+  ASSERT_TRUE(host.link.Close(256));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtPageCallResult) == size_t(kCalls); }))
+      << host.events.Count(IPC::kEvtPageCallResult);
+  for (const testwin::RecordedEvent& e : host.events.Of(IPC::kEvtPageCallResult)) answered.insert(e.number);
+  EXPECT_EQ(answered.size(), static_cast<size_t>(kCalls)) << "every call is answered once";
+  EXPECT_EQ(host.WaitForHostExit(), 0xFFFFFFFFu);
 }
 
 TEST(HostLink, RoutingSelectsListeners) {

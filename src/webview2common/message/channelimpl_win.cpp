@@ -39,10 +39,7 @@ void CChannelImpl::SetPeerProcess(DWORD process_id) {
 }
 
 void CChannelImpl::LogRefusal(const char* what, DWORD process_id) {
-  constexpr int kLinesPerSecond = 5;
-  const ULONGLONG second = GetTickCount64() / 1000;
-  if (refusal_second_.exchange(second) != second) refusals_logged_.store(0);
-  if (refusals_logged_.fetch_add(1) < kLinesPerSecond) {
+  if (refusal_lines_.Allow()) {
     LOG_INFO("ipc channel refused ", what, " of process ", process_id, ", not the peer's ", peer_process_.load());
   }
 }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "base/line_throttle.h"
 #include "base/scoped_handle_win.h"
 #include "webview2common/locker_win.h"
 #include "webview2common/message/channel_listener.h"
@@ -82,9 +83,7 @@ class CChannelImpl : public CWindowBase {
   std::wstring own_name_;
   std::atomic<HWND> peer_{nullptr};
   std::atomic<DWORD> peer_process_{0};
-  // Refusals logged in the current second (UI thread and sender thread alike).
-  std::atomic<ULONGLONG> refusal_second_{0};
-  std::atomic<int> refusals_logged_{0};
+  base::LineThrottle refusal_lines_{5};  // UI thread and sender thread alike
   volatile LONG shut_down_ = 0;
   bool destroying_ = false;  // the destroy message is honoured only from Uninit
   bool session_ending_ = false;
