@@ -2,6 +2,8 @@
 
 #include <objbase.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -144,7 +146,7 @@ bool IsElevated() {
 }  // namespace
 
 int GetMachineId(wchar_t* out, int count) {
-  if (out == nullptr || count == 0) return 0;
+  if (out == nullptr || count <= 0) return 0;  // a negative count is no room at all
   static std::once_flag once;
   static std::string id;
   std::call_once(once, [] {
@@ -160,7 +162,7 @@ int GetMachineId(wchar_t* out, int count) {
 
 HRESULT GetMachineId2(wchar_t* out, unsigned len) {
   if (out == nullptr || len < 50) return E_INVALIDARG;
-  return COrmMID2::Instance().GetMID2(out, static_cast<int>(len));
+  return COrmMID2::Instance().GetMID2(out, static_cast<int>(std::min<unsigned>(len, INT_MAX)));
 }
 
 COrmMID2& COrmMID2::Instance() {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "webview2/internal_fun/cipher_builtins.h"
 #include "webview2/internal_fun/json_path_value.h"
 
@@ -41,6 +43,13 @@ TEST(JsonPathValue, ConversionsByKind) {
   EXPECT_EQ(json.GetInt("b", 0), 1);
   EXPECT_EQ(json.GetInt("s", 0), 12);
   EXPECT_EQ(json.GetInt("o", -3), -3);
+  // Beyond the 32 bits, a number and a text alike give the default (atoi would be undefined).
+  JsonPathValue extreme;
+  ASSERT_TRUE(extreme.Parse(u"{\"big\":1e20,\"u\":4294967295,\"min\":\"-2147483648\",\"over\":\"2147483648\","
+                            u"\"huge\":\"-99999999999999999999999\",\"lead\":\"  +42px\",\"none\":\"px\"}"));
+  const std::pair<const char*, int> cases[] = {{"big", -3}, {"u", -3}, {"min", INT_MIN}, {"over", -3},
+                                               {"huge", -3}, {"lead", 42}, {"none", 0}};
+  for (const auto& [path, expected] : cases) EXPECT_EQ(extreme.GetInt(path, -3), expected) << path;
   EXPECT_EQ(json.GetString("i", u"def"), u"def");
   EXPECT_EQ(json.GetString("t", u"def"), u"x");
   EXPECT_EQ(json.GetText("i", u""), u"7");

@@ -1,6 +1,8 @@
 // The arithmetic and result texts of the window built-ins.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "webview2/internal_fun/window_math.h"
 
 namespace {
@@ -37,6 +39,36 @@ TEST(WindowMath, CentringInTheWorkArea) {
   const WindowRect offset{100, 50, 1380, 1034};
   EXPECT_EQ(Centered(offset, 2000, 2000).x, 100);
   EXPECT_EQ(Centered(offset, 2000, 2000).y, 50);
+}
+
+// A page's numbers may be anything: every result is held inside the 32 bits (the sanitizer
+// reports any overflow or out-of-range cast on the way).
+TEST(WindowMath, ExtremeNumbersAreHeldAtTheEnds) {
+  const int32_t kMax = INT32_MAX, kMin = INT32_MIN;
+  struct Case {
+    int32_t value;
+    float scale;
+    int32_t physical;
+    int32_t logical;
+  };
+  const Case cases[] = {{kMax, 2.5f, kMax, 858993472}, {kMin, 2.5f, kMin, -858993472},  // single precision
+                        {kMax, 0.01f, 21474836, kMax}, {kMin, 0.01f, -21474836, kMin},
+                        {kMax, 1e30f, kMax, 1},        {5, 1e-30f, 1, kMax}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(ToPhysical(c.value, c.scale), c.physical) << c.value << " at " << c.scale;
+    EXPECT_EQ(ToLogical(c.value, c.scale), c.logical) << c.value << " at " << c.scale;
+  }
+  const WindowRect r = RectOf(kMax - 5, kMin + 5, kMax, kMin);
+  EXPECT_EQ(r.right, kMax);
+  EXPECT_EQ(r.bottom, kMin);
+  EXPECT_EQ(RectOf(10, 20, 100, 50).right, 110);
+  const WindowRect work{0, 0, 1280, 984};
+  EXPECT_EQ(Centered(work, kMax, kMax).x, 0);
+  EXPECT_EQ(Centered(work, kMin, kMin).x, 1073742464) << "(1280 + 2^31) / 2, computed without overflow";
+  EXPECT_EQ(Centered(WindowRect{kMin, kMin, kMax, kMax}, 100, 100).x, -51);
+  EXPECT_NE(WindowRectResult(0, {kMin, kMin, kMax, kMax}, true, true).find(u"\"width\":4294967295"),
+            std::u16string::npos);
+  EXPECT_EQ(WorkAreaResult({kMin, 0, kMax, 10}), u"{\"x\":-2147483648,\"y\":0,\"width\":4294967295,\"height\":10}");
 }
 
 TEST(WindowMath, ResultTexts) {

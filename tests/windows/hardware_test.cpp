@@ -3,6 +3,7 @@
 // trimmed, and reading them again gives the same.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 
 #include "child_process.h"
@@ -41,6 +42,11 @@ TEST(MachineIds, StableAndStoredInTheRegistry) {
   EXPECT_EQ(mid.find_first_not_of("0123456789abcdef"), std::string::npos);
   EXPECT_EQ(testwin::MachineRegistryText(L"Software\\Ostra2\\Pulsar", "mid", KEY_WOW64_32KEY), mid + Md5::MidDigestHex(mid));
   EXPECT_EQ(GetMachineId(nullptr, 64), 0);
+  wchar_t guarded[4] = {L'x', L'x', L'x', L'x'};
+  for (int count : {0, -1, INT_MIN}) {
+    EXPECT_EQ(GetMachineId(guarded + 2, count), 0) << count;
+    EXPECT_EQ(std::wstring(guarded, 4), L"xxxx") << "a count of " << count << " has no room";
+  }
 
   wchar_t second[64] = {};
   EXPECT_EQ(GetMachineId2(second, 49), E_INVALIDARG);

@@ -55,9 +55,8 @@ std::u16string InternalWndFun::WndDrag() {
 }
 
 std::u16string InternalWndFun::SetWndRect(const JsonPathValue& json) {
-  const int32_t x = json.GetInt("rect.x", 0);
-  const int32_t y = json.GetInt("rect.y", 0);
-  const WindowRect logical{x, y, x + json.GetInt("rect.width", 0), y + json.GetInt("rect.height", 0)};
+  const WindowRect logical = window_math::RectOf(json.GetInt("rect.x", 0), json.GetInt("rect.y", 0),
+                                                 json.GetInt("rect.width", 0), json.GetInt("rect.height", 0));
   const WindowRect r = window_math::ToPhysical(logical, Scale());
   HWND target = Target(static_cast<uint32_t>(json.GetInt("handle", 0)));
   if (IsWindow(target)) SetWindowPos(target, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER);

@@ -1,5 +1,7 @@
 #include "webview2/internal_fun/json_path_value.h"
 
+#include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <memory>
 #include <sstream>
@@ -97,8 +99,15 @@ int JsonPathValue::GetInt(const std::string& path, int fallback) const {
   const Json::Value& value = Find(path);
   try {
     if (value.isInt() || value.isUInt() || value.isDouble() || value.isBool()) return value.asInt();
-    if (value.isString()) return std::atoi(value.asCString());
   } catch (const Json::Exception&) {
+    return fallback;  // beyond the 32 bits
+  }
+  if (value.isString()) {
+    // As atoi reads (leading blanks, a sign, digits; 0 without digits), but a number beyond the
+    // 32 bits is the default, as it is for a JSON number, instead of undefined.
+    errno = 0;
+    const long long number = std::strtoll(value.asCString(), nullptr, 10);
+    return errno == 0 && number >= INT_MIN && number <= INT_MAX ? static_cast<int>(number) : fallback;
   }
   return fallback;
 }

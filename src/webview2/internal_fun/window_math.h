@@ -11,10 +11,13 @@
 namespace window_math {
 
 // Each edge becomes ceil(value × scale) (to physical) or ceil(value ÷ scale) (to logical),
-// computed in single precision as the scale factor itself is.
+// computed in single precision as the scale factor itself is; a result beyond 32 bits is held
+// at their end.
 int32_t ToPhysical(int32_t value, float scale);
 int32_t ToLogical(int32_t value, float scale);
 WindowRect ToPhysical(const WindowRect& rect, float scale);
+// The rectangle at (x, y) of that size; an edge beyond the 32 bits is held at their end.
+WindowRect RectOf(int32_t x, int32_t y, int32_t width, int32_t height);
 WindowRect ToLogical(const WindowRect& rect, float scale);
 
 // 1 when the window reaches the work area's left edge, 2 its top, 4 its right (the bottom is
