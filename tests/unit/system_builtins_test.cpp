@@ -55,11 +55,14 @@ TEST(Regedit, ReadResultIsAlwaysValidJson) {
 TEST(Regedit, QwordTakesTheWholeValue) {
   JsonPathValue json;
   ASSERT_TRUE(json.Parse(u"{\"n\":4294967296,\"t\":\"4294967297\",\"max\":\"18446744073709551615\","
-                         u"\"neg\":-1,\"bad\":\"12x\",\"empty\":\"\",\"flag\":true}"));
+                         u"\"neg\":-1,\"negt\":\"-2147483648\",\"low\":-2147483649,\"bad\":\"12x\",\"empty\":\"\",\"flag\":true}"));
   EXPECT_EQ(QwordValue(json, "n"), std::optional<uint64_t>(4294967296ull));
   EXPECT_EQ(QwordValue(json, "t"), std::optional<uint64_t>(4294967297ull));
   EXPECT_EQ(QwordValue(json, "max"), std::optional<uint64_t>(18446744073709551615ull));
-  EXPECT_EQ(QwordValue(json, "neg"), std::optional<uint64_t>(18446744073709551615ull));
+  // What fits 32 bits is zero-extended, as a DWORD would be; below that the whole value.
+  EXPECT_EQ(QwordValue(json, "neg"), std::optional<uint64_t>(0xFFFFFFFFull));
+  EXPECT_EQ(QwordValue(json, "negt"), std::optional<uint64_t>(0x80000000ull));
+  EXPECT_EQ(QwordValue(json, "low"), std::optional<uint64_t>(0xFFFFFFFF7FFFFFFFull));
   for (const char* none : {"bad", "empty", "flag", "missing"}) EXPECT_FALSE(QwordValue(json, none).has_value()) << none;
   EXPECT_EQ(RegeditWriteResult(true), u"{\"success\":\"1\"}");
   EXPECT_EQ(RegeditWriteResult(false), u"{\"success\":\"0\"}");

@@ -130,10 +130,49 @@ void SetOpenCommand(const wchar_t* key, const std::optional<std::wstring>& comma
                   static_cast<DWORD>((command->size() + 1) * sizeof(wchar_t)));
 }
 
+// Moves a registry key (and everything under it) aside for the scope, and back after.
+class KeyAside {
+ public:
+  KeyAside(HKEY root, std::wstring path) : root_(root), path_(std::move(path)) {
+    HKEY source = nullptr;
+    if (RegOpenKeyExW(root_, path_.c_str(), 0, KEY_READ, &source) != ERROR_SUCCESS) return;
+    HKEY backup = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kBackup, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &backup, nullptr) ==
+        ERROR_SUCCESS) {
+      moved_ = RegCopyTreeW(source, nullptr, backup) == ERROR_SUCCESS;
+      RegCloseKey(backup);
+    }
+    RegCloseKey(source);
+    if (moved_) RegDeleteTreeW(root_, path_.c_str());
+  }
+  ~KeyAside() {
+    if (!moved_) return;
+    HKEY backup = nullptr;
+    HKEY restored = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kBackup, 0, KEY_READ, &backup) == ERROR_SUCCESS &&
+        RegCreateKeyExW(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &restored, nullptr) ==
+            ERROR_SUCCESS) {
+      RegCopyTreeW(backup, nullptr, restored);
+    }
+    if (restored != nullptr) RegCloseKey(restored);
+    if (backup != nullptr) RegCloseKey(backup);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kBackup);
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\CorvaneTests");  // when nothing else is under it
+  }
+
+ private:
+  static constexpr const wchar_t* kBackup = L"Software\\CorvaneTests\\KeyAside";
+  HKEY root_;
+  std::wstring path_;
+  bool moved_ = false;
+};
+
 TEST_F(FileBuiltins, FilePathJumpOpensAFolderThroughTheShell) {
   EXPECT_EQ(Call(u"file_path_jump", {u""}), u"{\"success\":\"0\"}");
   EXPECT_EQ(Call(u"file_path_jump", {}), u"param_error");
-  // Folders open with the shell's folder command, which the recorder stands in for here.
+  // Folders open with the shell's folder command, which the recorder stands in for here; it
+  // speaks no DDE, so the command's DDE conversation is put aside.
+  const KeyAside dde(HKEY_CLASSES_ROOT, L"Folder\\shell\\open\\ddeexec");
   const wchar_t* keys[] = {L"Folder\\shell\\open\\command", L"Directory\\shell\\open\\command"};
   std::optional<std::wstring> saved[2];
   const std::wstring command = L"\"" + ProgramFolder() + L"\\args_recorder.exe\" \"%1\"";
@@ -149,6 +188,9 @@ TEST_F(FileBuiltins, FilePathJumpOpensAFolderThroughTheShell) {
   EXPECT_NE(line.find("shown"), std::string::npos) << line;
   // A quote would add Explorer switches of the page's choosing: refused.
   EXPECT_EQ(Call(u"file_path_jump", {U16(target) + u"\" /e,C:\\"}), u"{\"success\":\"0\"}");
+  // A folder command that cannot start is a failure, not a success.
+  for (int i = 0; i < 2; ++i) SetOpenCommand(keys[i], L"\"" + folder_ + L"\\missing.exe\" \"%1\"");
+  EXPECT_EQ(Call(u"file_path_jump", {U16(target)}), u"{\"success\":\"0\"}");
   for (int i = 0; i < 2; ++i) SetOpenCommand(keys[i], saved[i]);
 }
 

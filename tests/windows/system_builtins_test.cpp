@@ -9,6 +9,7 @@
 #include "child_process.h"
 #include "host_program.h"
 #include "webview2/internal_fun/internal_fun.h"
+#include "webview2/internal_fun/system_builtins.h"
 
 namespace {
 
@@ -43,6 +44,9 @@ TEST(RegistryBuiltins, ReadAndWriteEachType) {
   EXPECT_EQ(Reg(u"read_regedit", 2, u"q"), u"{\"value\":\"4294967296\",\"code\":\"1\"}");
   EXPECT_EQ(Reg(u"write_regedit", 2, u"qt", u",\"value\":\"18446744073709551615\""), u"{\"success\":\"1\"}");
   EXPECT_EQ(Reg(u"read_regedit", 2, u"qt"), u"{\"value\":\"18446744073709551615\",\"code\":\"1\"}");
+  EXPECT_EQ(Reg(u"write_regedit", 2, u"qn", u",\"value\":-1"), u"{\"success\":\"1\"}");
+  EXPECT_EQ(Reg(u"read_regedit", 2, u"qn"), u"{\"value\":\"4294967295\",\"code\":\"1\"}")
+      << "a value that fits 32 bits is zero-extended";
   // A text with a quote and a backslash comes back as valid JSON with the same text.
   EXPECT_EQ(Reg(u"write_regedit", 3, u"s", u",\"value\":\"say \\\"hi\\\" C:\\\\x\""), u"{\"success\":\"1\"}");
   EXPECT_EQ(Reg(u"read_regedit", 3, u"s"), u"{\"value\":\"say \\\"hi\\\" C:\\\\x\",\"code\":\"1\"}");
@@ -86,6 +90,43 @@ TEST(IniBuiltins, WriteCreatesTheFolderChainAndReadGivesCodeAndValue) {
   const std::u16string almost(4095, u'y');
   EXPECT_EQ(Call(u"write_ini_file", u"{\"sections\":\"main\",\"key\":\"big\",\"value\":\"" + almost + u"\",\"file_path\":\"" + path + u"\"}"),
             u"{\"success\":1}");
+  testwin::RemoveTree(folder);
+}
+
+// A NUL inside a path would end it for the system while the checks saw all of it: every
+// built-in that takes a path or a name refuses one, and nothing is made under the cut name.
+TEST(SystemFactBuiltins, APathWithANulIsRefused) {
+  const std::wstring folder = testwin::MakeTempFolder(L"nul");
+  const std::u16string cut = testwin::JsonText(folder + L"\\made");  // what the system would see
+  const std::u16string nul = cut + u"\\u0000.ini";
+  SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\CorvaneTests");
+  const std::u16string reg = u"{\"value_type\":1,\"hkey\":\"HKEY_CURRENT_USER\",\"value\":1,";
+  struct Case {
+    const char16_t* builtin;
+    std::u16string parameter;
+    std::u16string refusal;
+  };
+  const Case cases[] = {
+      {u"write_ini_file", u"{\"sections\":\"s\",\"key\":\"k\",\"value\":\"v\",\"file_path\":\"" + nul + u"\"}", u"{\"success\":0}"},
+      {u"write_ini_file", u"{\"sections\":\"s\\u0000x\",\"key\":\"k\",\"value\":\"v\",\"file_path\":\"" + cut + u"\"}", u"{\"success\":0}"},
+      {u"read_ini_file", u"{\"sections\":\"s\",\"key\":\"k\",\"file_path\":\"" + nul + u"\"}", u"{\"code\":\"0\",\"value\":\"\"}"},
+      {u"write_regedit", reg + u"\"sub_key\":\"Software\\\\CorvaneTests\\u0000x\",\"key_name\":\"v\"}", u"{\"success\":\"0\"}"},
+      {u"write_regedit", reg + u"\"sub_key\":\"Software\\\\CorvaneTests\",\"key_name\":\"v\\u0000x\"}", u"{\"success\":\"0\"}"},
+      {u"read_regedit", reg + u"\"sub_key\":\"Software\\u0000\",\"key_name\":\"v\"}", u"{\"value\":\"\",\"code\":\"0\"}"},
+      {u"get_path_filever", u"{\"path\":\"" + nul + u"\"}", u"{\"code\":3}"},
+      {u"run_exe", u"{\"path\":\"" + nul + u"\"}", RunExeResult(false)},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Call(c.builtin, c.parameter), c.refusal) << text::Utf16ToUtf8(c.parameter);
+  // Built-ins that take the path itself, not JSON.
+  const std::u16string raw = to_u16((folder + L"\\made").c_str()) + std::u16string(1, u'\0') + u"x";
+  EXPECT_EQ(Call(u"create_dir", raw), u"{\"path\":\"\",\"success\":0}");
+  EXPECT_EQ(Call(u"file_path_exist", std::u16string(to_u16(folder.c_str())) + std::u16string(1, u'\0')), u"{\"success\":\"0\"}");
+  EXPECT_EQ(Call(u"file_path_access", std::u16string(to_u16(folder.c_str())) + std::u16string(1, u'\0')),
+            FileAccessResult(FileAccessCode(false, 0)));
+  EXPECT_FALSE(PathFileExistsW((folder + L"\\made").c_str())) << "nothing under the cut name";
+  HKEY key = nullptr;
+  EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\CorvaneTests", 0, KEY_READ, &key), ERROR_SUCCESS);
+  if (key != nullptr) RegCloseKey(key);
   testwin::RemoveTree(folder);
 }
 

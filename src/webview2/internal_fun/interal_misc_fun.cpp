@@ -31,7 +31,7 @@ std::u16string WriteLog(const std::vector<std::u16string>& params) {
 
 std::u16string FilePathExist(const std::vector<std::u16string>& params) {
   if (params.empty()) return u"param_error";
-  const int exists = PathFileExistsW(as_wcstr(params[0])) ? 1 : 0;
+  const int exists = !RefusedForNul("file_path_exist", {params[0]}) && PathFileExistsW(as_wcstr(params[0])) ? 1 : 0;
   return text::AsciiToUtf16("{\"success\":\"" + std::to_string(exists) + "\"}");
 }
 
@@ -162,7 +162,7 @@ std::u16string GetPathFileVer(const std::vector<std::u16string>& params) {
   const BuiltinJson read = ReadBuiltinJson(params);
   if (read.early_result) return *read.early_result;
   const std::u16string path = read.json.GetText("path", u"");
-  if (!PathFileExistsW(as_wcstr(path))) return FileVersionResult(3, u"");
+  if (RefusedForNul("get_path_filever", {path}) || !PathFileExistsW(as_wcstr(path))) return FileVersionResult(3, u"");
   const std::optional<std::u16string> version = FileVersion(path);
   return version ? FileVersionResult(0, *version) : FileVersionResult(2, u"");
 }
@@ -190,7 +190,9 @@ std::u16string GetSysDisk(const std::vector<std::u16string>&) {
 std::u16string OpenUrl(const std::vector<std::u16string>& params) {
   const BuiltinJson read = ReadBuiltinJson(params);
   if (read.early_result) return *read.early_result;
-  ShellExecuteW(nullptr, L"open", as_wcstr(read.json.GetText("url", u"")), nullptr, nullptr, SW_SHOWNORMAL);
+  const std::u16string url = read.json.GetText("url", u"");
+  if (RefusedForNul("open_url", {url})) return u"";
+  ShellExecuteW(nullptr, L"open", as_wcstr(url), nullptr, nullptr, SW_SHOWNORMAL);
   return u"";
 }
 
@@ -239,7 +241,7 @@ PathKind KindOf(const std::u16string& path) {
 std::u16string CreateDir(const std::vector<std::u16string>& params) {
   if (params.empty()) return u"param_error";
   const std::u16string& path = params[0];
-  if (path.empty()) return CreateDirResult(u"", false);
+  if (path.empty() || RefusedForNul("create_dir", {path})) return CreateDirResult(u"", false);
   switch (KindOf(path)) {
     case PathKind::kMissing:
       return CreateDirResult(path, CreateDirectoryW(as_wcstr(path), nullptr) != FALSE);
@@ -260,7 +262,7 @@ std::u16string CreateDir(const std::vector<std::u16string>& params) {
 std::u16string FilePathJump(const std::vector<std::u16string>& params) {
   if (params.empty()) return u"param_error";
   const std::u16string& path = params[0];
-  if (path.empty()) return QuotedDigitResult(false);
+  if (path.empty() || RefusedForNul("file_path_jump", {path})) return QuotedDigitResult(false);
   // A quote would end the path inside Explorer's command line and add switches of the page's
   // choosing.
   if (path.find(u'"') != std::u16string::npos) {
@@ -274,7 +276,10 @@ std::u16string FilePathJump(const std::vector<std::u16string>& params) {
     const std::u16string parameters = SelectInExplorerParameters(path);
     result = ShellExecuteW(nullptr, L"open", L"explorer.exe", as_wcstr(parameters), nullptr, SW_SHOWDEFAULT);
   }
-  return QuotedDigitResult(result != nullptr);
+  // Values up to 32 are the shell's error codes.
+  const INT_PTR code = reinterpret_cast<INT_PTR>(result);
+  if (code <= 32) LOG_INFO("file_path_jump failed: shell code ", static_cast<long long>(code));
+  return QuotedDigitResult(code > 32);
 }
 
 std::u16string RunExe(const std::vector<std::u16string>& params) {
@@ -283,7 +288,7 @@ std::u16string RunExe(const std::vector<std::u16string>& params) {
   const std::u16string path = read.json.GetText("path", u"");
   const std::u16string parameters = read.json.GetText("param", u"");
   bool started = false;
-  if (!path.empty() && PathFileExistsW(as_wcstr(path))) {
+  if (!path.empty() && !RefusedForNul("run_exe", {path, parameters}) && PathFileExistsW(as_wcstr(path))) {
     const HINSTANCE result =
         ShellExecuteW(nullptr, nullptr, as_wcstr(path), as_wcstr(parameters), nullptr, SW_SHOWDEFAULT);
     started = reinterpret_cast<INT_PTR>(result) > 32;
@@ -295,7 +300,9 @@ std::u16string RunExe(const std::vector<std::u16string>& params) {
 std::u16string FilePathAccess(const std::vector<std::u16string>& params) {
   if (params.empty()) return u"param_error";
   const std::u16string& path = params[0];
-  if (path.empty() || !PathFileExistsW(as_wcstr(path))) return FileAccessResult(FileAccessCode(false, 0));
+  if (path.empty() || RefusedForNul("file_path_access", {path}) || !PathFileExistsW(as_wcstr(path))) {
+    return FileAccessResult(FileAccessCode(false, 0));
+  }
   ScopedHandle process_token;
   ScopedHandle token;
   HANDLE raw = nullptr;

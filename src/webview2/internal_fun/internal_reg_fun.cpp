@@ -23,7 +23,8 @@ HKEY RootKey(RegRoot root) {
 }
 
 // The value a registry built-in names, read from its parameter; or the result to answer at once
-// ("param_error", "format_error", or "error" for an unknown root).
+// ("param_error", "format_error", "error" for an unknown root, or the refusal given for a NUL
+// inside the key or value name).
 struct RegValue {
   BuiltinJson read;
   HKEY root = nullptr;
@@ -32,7 +33,8 @@ struct RegValue {
   std::optional<std::u16string> early_result;
 };
 
-RegValue ReadRegValue(const std::vector<std::u16string>& params) {
+RegValue ReadRegValue(const char* builtin, const std::vector<std::u16string>& params,
+                      const std::u16string& refusal) {
   RegValue v;
   v.read = ReadBuiltinJson(params);
   v.early_result = v.read.early_result;
@@ -45,11 +47,12 @@ RegValue ReadRegValue(const std::vector<std::u16string>& params) {
   v.root = RootKey(*root);
   v.sub_key = v.read.json.GetText("sub_key", u"");
   v.name = v.read.json.GetText("key_name", u"");
+  if (RefusedForNul(builtin, {v.sub_key, v.name})) v.early_result = refusal;
   return v;
 }
 
 std::u16string ReadRegedit(const std::vector<std::u16string>& params) {
-  const RegValue v = ReadRegValue(params);
+  const RegValue v = ReadRegValue("read_regedit", params, RegeditReadResult(u"", false));
   if (v.early_result) return *v.early_result;
   const JsonPathValue& json = v.read.json;
   const auto get = [&](void* buffer, DWORD bytes) {
@@ -88,7 +91,7 @@ std::u16string ReadRegedit(const std::vector<std::u16string>& params) {
 }
 
 std::u16string WriteRegedit(const std::vector<std::u16string>& params) {
-  const RegValue v = ReadRegValue(params);
+  const RegValue v = ReadRegValue("write_regedit", params, RegeditWriteResult(false));
   if (v.early_result) return *v.early_result;
   const JsonPathValue& json = v.read.json;
   const auto set = [&](DWORD type, const void* data, DWORD bytes) {
@@ -122,10 +125,13 @@ std::u16string ReadIniFile(const std::vector<std::u16string>& params) {
   const BuiltinJson read = ReadBuiltinJson(params);
   if (read.early_result) return *read.early_result;
   const JsonPathValue& json = read.json;
+  const std::u16string section = json.GetText("sections", u"");
+  const std::u16string key = json.GetText("key", u"");
+  const std::u16string file_path = json.GetText("file_path", u"");
+  if (RefusedForNul("read_ini_file", {section, key, file_path})) return IniReadResult(u"");
   std::vector<wchar_t> buffer(kMaxIniValueChars, L'\0');
-  const DWORD length = GetPrivateProfileStringW(
-      as_wcstr(json.GetText("sections", u"")), as_wcstr(json.GetText("key", u"")), L"", buffer.data(),
-      static_cast<DWORD>(buffer.size()), as_wcstr(json.GetText("file_path", u"")));
+  const DWORD length = GetPrivateProfileStringW(as_wcstr(section), as_wcstr(key), L"", buffer.data(),
+                                                static_cast<DWORD>(buffer.size()), as_wcstr(file_path));
   return IniReadResult(std::u16string(as_u16cstr(buffer.data()), length));
 }
 
@@ -135,16 +141,19 @@ std::u16string WriteIniFile(const std::vector<std::u16string>& params) {
   const JsonPathValue& json = read.json;
   const std::u16string value = json.GetText("value", u"");
   const std::u16string file_path = json.GetText("file_path", u"");
-  if (value.size() >= kMaxIniValueChars) return IniWriteResult(false);
+  const std::u16string section = json.GetText("sections", u"");
+  const std::u16string key = json.GetText("key", u"");
+  if (value.size() >= kMaxIniValueChars || RefusedForNul("write_ini_file", {value, file_path, section, key})) {
+    return IniWriteResult(false);
+  }
   for (const std::u16string& folder : FolderChain(file_path)) {
     if (PathFileExistsW(as_wcstr(folder))) continue;
     if (!CreateDirectoryW(as_wcstr(folder), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
       return IniWriteResult(false);
     }
   }
-  const bool written = WritePrivateProfileStringW(as_wcstr(json.GetText("sections", u"")),
-                                                  as_wcstr(json.GetText("key", u"")), as_wcstr(value),
-                                                  as_wcstr(file_path)) != FALSE;
+  const bool written =
+      WritePrivateProfileStringW(as_wcstr(section), as_wcstr(key), as_wcstr(value), as_wcstr(file_path)) != FALSE;
   return IniWriteResult(written);
 }
 

@@ -1,10 +1,12 @@
 #include "webview2/internal_fun/system_builtins.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
 #include "base/text_convert.h"
+#include "log/logger.h"
 
 BuiltinJson ReadBuiltinJson(const std::vector<std::u16string>& params) {
   BuiltinJson read;
@@ -14,6 +16,16 @@ BuiltinJson ReadBuiltinJson(const std::vector<std::u16string>& params) {
     read.early_result = u"format_error";
   }
   return read;
+}
+
+bool RefusedForNul(const char* builtin, std::initializer_list<std::u16string_view> texts) {
+  for (const std::u16string_view text : texts) {
+    if (text.find(u'\0') != std::u16string_view::npos) {
+      LOG_INFO(builtin, " refused: a NUL inside a path or text");
+      return true;
+    }
+  }
+  return false;
 }
 
 std::optional<RegRoot> RegRootOf(const std::u16string& name) {
@@ -62,23 +74,34 @@ std::u16string RegeditReadResult(const std::u16string& value, bool read) {
 
 std::optional<uint64_t> QwordValue(const JsonPathValue& json, const std::string& path) {
   const Json::Value& value = json.Find(path);
+  std::optional<int64_t> signed_number;  // a negative number
+  std::optional<uint64_t> number;
   try {
-    if (value.isUInt64()) return value.asUInt64();
-    if (value.isInt64()) return static_cast<uint64_t>(value.asInt64());
-    if (value.isString()) {
+    if (value.isUInt64()) {
+      number = value.asUInt64();
+    } else if (value.isInt64()) {
+      signed_number = value.asInt64();
+    } else if (value.isString()) {
       const std::string text = value.asString();
       if (text.empty()) return std::nullopt;
       char* end = nullptr;
       errno = 0;
-      const bool negative = text[0] == '-';
-      const uint64_t number = negative ? static_cast<uint64_t>(std::strtoll(text.c_str(), &end, 10))
-                                       : std::strtoull(text.c_str(), &end, 10);
+      if (text[0] == '-') {
+        signed_number = std::strtoll(text.c_str(), &end, 10);
+      } else {
+        number = std::strtoull(text.c_str(), &end, 10);
+      }
       if (errno != 0 || end == text.c_str() || *end != '\0') return std::nullopt;
-      return number;
     }
   } catch (const Json::Exception&) {
+    return std::nullopt;
   }
-  return std::nullopt;
+  // A value that fits 32 bits is that 32-bit integer, zero-extended; a larger one is kept whole.
+  if (signed_number) {
+    return *signed_number >= INT32_MIN ? static_cast<uint64_t>(static_cast<uint32_t>(*signed_number))
+                                       : static_cast<uint64_t>(*signed_number);
+  }
+  return number;
 }
 
 std::u16string RegeditWriteResult(bool written) {

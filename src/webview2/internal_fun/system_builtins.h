@@ -4,8 +4,10 @@
 // miscellaneous table) makes the system calls between the two.
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "webview2/internal_fun/json_path_value.h"
@@ -19,6 +21,10 @@ struct BuiltinJson {
 };
 BuiltinJson ReadBuiltinJson(const std::vector<std::u16string>& params);
 
+// True, with a log line naming the built-in, when a text bound for a system call holds a NUL:
+// the call would stop there while the built-in's checks saw the whole text.
+bool RefusedForNul(const char* builtin, std::initializer_list<std::u16string_view> texts);
+
 // Registry value types of "read_regedit" and "write_regedit".
 enum RegValueType { kRegDword = 1, kRegQword = 2, kRegSz = 3 };
 
@@ -29,8 +35,8 @@ std::optional<RegRoot> RegRootOf(const std::u16string& name);
 // {"value":"...","code":"N"}: the value text escaped for JSON (a quote, a backslash or a control
 // character would otherwise make the result invalid); ordinary values stay as they are.
 std::u16string RegeditReadResult(const std::u16string& value, bool read);
-// What "write_regedit" stores as REG_QWORD: the whole 64-bit value of a JSON number or of a
-// numeric text; nothing when "value" is neither.
+// What "write_regedit" stores as REG_QWORD from a JSON number or a numeric text: a value that
+// fits 32 bits (-1 among them) zero-extended, a larger one whole; nothing when "value" is neither.
 std::optional<uint64_t> QwordValue(const JsonPathValue& json, const std::string& path);
 std::u16string RegeditWriteResult(bool written);
 
