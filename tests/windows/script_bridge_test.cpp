@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <regex>
+#include <thread>
 
 #include <shlwapi.h>
 
@@ -264,6 +266,42 @@ TEST_F(ScriptBridge, StatisticParamNamesTheMachineAndTheProgram) {
   const std::string id = ResultText(Script("CallBuiltinAsync", {"s:get_statistic_param", "f:cb"}));
   ASSERT_TRUE(host_.WaitFor([&] { return PageCalls().size() == 1; }));
   EXPECT_EQ(PageCalls()[0], "cb(8:" + id + "|8:0|8:" + sync + ")") << "the same values both ways";
+}
+
+}  // namespace
+
+namespace {
+
+// The parent's window thread (this test's) is busy and pumps nothing while the page shows,
+// titles and places the parent's window: each built-in still returns within a second, and the
+// host goes on serving.
+TEST_F(ScriptBridge, WindowBuiltinsDoNotWaitForABusyParent) {
+  const char* calls[] = {"s:{\"show_type\":\"show\"}", "s:{\"show_type\":\"topmost\"}", "s:{\"show_type\":\"max\"}"};
+  for (const char* json : calls) {
+    std::atomic<DWORD> took{0};
+    std::thread page([&] {
+      const DWORD start = GetTickCount();
+      Script("CallBuiltinSync", {"s:show_wnd", json});
+      took = GetTickCount() - start + 1;
+    });
+    for (int i = 0; i < 300 && took.load() == 0; ++i) Sleep(10);  // up to 3 s without pumping
+    const DWORD unpumped = took.load();
+    host_.WaitFor([&] { return took.load() != 0; }, 20000);  // pumping frees a host that waits on us
+    page.join();
+    EXPECT_NE(unpumped, 0u) << json << ": the built-in waited for the parent's thread";
+    EXPECT_LT(unpumped, 1000u) << json;
+  }
+  std::atomic<bool> titled{false};
+  std::thread page([&] {
+    Script("CallBuiltinSync", {"s:set_window_title", "s:{\"title\":\"from the page\"}"});
+    titled = true;
+  });
+  host_.WaitFor([&] { return titled.load(); });
+  page.join();
+  wchar_t title[64] = {};
+  GetWindowTextW(host_.parent_window, title, 64);
+  EXPECT_STREQ(title, L"from the page") << "a parent that pumps is titled";
+  EXPECT_NE(ResultText(Script("CallBuiltinSync", {"s:get_scale"})), "<none>") << "the host still serves";
 }
 
 }  // namespace

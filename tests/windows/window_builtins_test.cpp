@@ -2,10 +2,13 @@
 // runs tasks handed to it, and a notify window that counts the "show yourself" message.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <thread>
 
 #include "base/text_convert.h"
+#include "child_process.h"
 #include "corvane_parent.h"
 #include "webview2/browser_window_messages.h"
 #include "webview2/dpi_win.h"
@@ -199,3 +202,107 @@ TEST_F(WindowBuiltins, DragRunsItsTaskInTheBrowserWindowBeforeReturning) {
 }
 
 }  // namespace
+
+// A default window on a thread that stops pumping messages for up to five seconds, as a hung
+// parent's: each built-in returns within a second, and once the thread pumps again the window
+// ends up where the built-ins put it.
+TEST_F(WindowBuiltins, AParentThatStopsPumpingDoesNotHoldTheBuiltins) {
+  HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::atomic<HWND> hung{nullptr};
+  std::thread parent_thread([&] {
+    HWND window = MakeWindow(L"hung parent", WS_POPUP);
+    hung = window;
+    WaitForSingleObject(release, 5000);  // not pumping
+    MSG message;
+    while (IsWindow(window) && GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+  });
+  while (hung.load() == nullptr) Sleep(1);
+  WindowSettings settings;
+  settings.parent_wnd = WindowHandleValue(hung.load());
+  settings.window = WindowHandleValue(browser_);
+  InternalWndFun table(browser_, settings);
+  const char16_t* calls[][2] = {
+      {u"show_wnd", u"{\"show_type\":\"show\"}"},   {u"show_wnd", u"{\"show_type\":\"topmost\"}"},
+      {u"show_wnd", u"{\"show_type\":\"bottom\"}"}, {u"set_window_title", u"{\"title\":\"late\"}"},
+      {u"set_wnd_center", u"{\"width\":0}"},        {u"set_wnd_rect", u"{\"rect\":{\"x\":7,\"y\":8,\"width\":90,\"height\":60}}"},
+  };
+  for (const auto& call : calls) {
+    const DWORD start = GetTickCount();
+    table.Find(call[0])->handler({call[1]});
+    EXPECT_LT(GetTickCount() - start, 1000u) << text::Utf16ToUtf8(call[0]) << " " << text::Utf16ToUtf8(call[1]);
+  }
+  SetEvent(release);
+  RECT r{};
+  const DWORD start = GetTickCount();
+  while ((GetWindowRect(hung.load(), &r), r.left != static_cast<LONG>(std::ceil(7 * scale_))) && GetTickCount() - start < 5000) {
+    Sleep(10);
+  }
+  EXPECT_EQ(r.left, static_cast<LONG>(std::ceil(7 * scale_))) << "the last placement, carried out once the thread pumped";
+  EXPECT_EQ(r.right, static_cast<LONG>(std::ceil(97 * scale_)));
+  EXPECT_TRUE(IsWindowVisible(hung.load()));
+  // A parent thread that pumps gets its title at once.
+  table.Find(u"set_window_title")->handler({u"{\"title\":\"well\"}"});
+  wchar_t title[32] = {};
+  GetWindowTextW(hung.load(), title, 32);
+  EXPECT_STREQ(title, L"well");
+  PostMessageW(hung.load(), WM_CLOSE, 0, 0);
+  parent_thread.join();
+  CloseHandle(release);
+}
+
+// Another application's window is not the page's: nothing moves, hides or retitles it, and it
+// reads as no window at all.
+TEST_F(WindowBuiltins, WindowsOfOtherProcessesAreLeftAlone) {
+  testwin::ChildProcess other;
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  ASSERT_TRUE(other.Start(std::wstring(system) + L"\\notepad.exe", L""));
+  struct Search {
+    DWORD pid;
+    HWND found;
+  } search{other.pid(), nullptr};
+  const DWORD start = GetTickCount();
+  while (search.found == nullptr && GetTickCount() - start < 10000) {
+    EnumWindows([](HWND window, LPARAM data) -> BOOL {
+      auto* s = reinterpret_cast<Search*>(data);
+      DWORD pid = 0;
+      GetWindowThreadProcessId(window, &pid);
+      if (pid != s->pid || !IsWindowVisible(window)) return TRUE;
+      s->found = window;
+      return FALSE;
+    }, reinterpret_cast<LPARAM>(&search));
+    Pump();
+  }
+  ASSERT_NE(search.found, nullptr) << "no window of the other process";
+  HWND foreign = search.found;
+  wchar_t before[128] = {};
+  GetWindowTextW(foreign, before, 128);
+  RECT placed{};
+  GetWindowRect(foreign, &placed);
+  const std::u16string handle = Handle(foreign);
+  Call(u"set_wnd_rect", u"{\"handle\":" + handle + u",\"rect\":{\"x\":1,\"y\":2,\"width\":50,\"height\":40}}");
+  Call(u"set_wnd_center", u"{\"handle\":" + handle + u",\"width\":70,\"height\":70}");
+  Call(u"set_wnd_rect_by_wnd", u"{\"handle\":" + handle + u",\"rect_from_wnd\":" + Handle(browser_) + u"}");
+  Call(u"set_window_title", u"{\"handle\":" + handle + u",\"title\":\"taken\"}");
+  Call(u"show_wnd", u"{\"handle\":" + handle + u",\"show_type\":\"hide\"}");
+  Pump();
+  wchar_t after[128] = {};
+  GetWindowTextW(foreign, after, 128);
+  EXPECT_STREQ(after, before);
+  RECT now{};
+  GetWindowRect(foreign, &now);
+  EXPECT_TRUE(EqualRect(&now, &placed));
+  EXPECT_TRUE(IsWindowVisible(foreign));
+  EXPECT_NE(Call(u"get_wnd_rect", u"{\"handle\":" + handle + u"}").find(u"\"wnd_exist\":0"), std::u16string::npos);
+  wchar_t own[64] = {};
+  GetWindowTextW(parent_, own, 64);
+  EXPECT_STREQ(own, L"default window") << "a refused handle does not fall back to the default window";
+  // The parent's process is the page's to drive, whatever window of it is named.
+  WindowSettings settings;
+  settings.parent_wnd = WindowHandleValue(foreign);
+  InternalWndFun parent_table(browser_, settings);
+  parent_table.Find(u"set_window_title")->handler({u"{\"handle\":" + handle + u",\"title\":\"parent's\"}"});
+  for (int i = 0; i < 50 && (GetWindowTextW(foreign, after, 128), std::wstring(after) != L"parent's"); ++i) Pump();
+  EXPECT_STREQ(after, L"parent's");
+  other.Kill();
+}

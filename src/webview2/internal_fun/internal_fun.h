@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/line_throttle.h"
 #include "webview2/window_settings.h"
 #include "webview2common/com_ptr_win.h"
 
@@ -61,8 +62,12 @@ class InternalWndFun : public BuiltinTable {
   std::u16string SetWndCenter(const JsonPathValue& json);
   std::u16string SetWindowTitle(const JsonPathValue& json);
 
+  // The window unless it belongs to a process other than this one and the parent's: null then.
+  HWND Permitted(HWND window) const;
+
   HWND window_;
   WindowSettings settings_;
+  mutable base::LineThrottle refusal_lines_{5};
 };
 
 class InternalRegFun : public BuiltinTable {

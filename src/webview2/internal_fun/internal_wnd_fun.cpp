@@ -21,13 +21,37 @@ WindowRect PrimaryWorkArea() {
   return FromRect(work);
 }
 
+// The windows these built-ins reach are mostly the parent's, on a thread of the parent's that
+// may have stopped pumping messages. A window of another thread is therefore placed and shown
+// asynchronously and sent messages with a bound; a window of this thread is handled at once.
+constexpr UINT kSendBoundMs = 300;
+
+bool OfThisThread(HWND window) { return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId(); }
+
+void Place(HWND window, HWND after, int x, int y, int width, int height, UINT flags) {
+  SetWindowPos(window, after, x, y, width, height, flags | (OfThisThread(window) ? 0 : SWP_ASYNCWINDOWPOS));
+}
+
+void Show(HWND window, int command) {
+  if (OfThisThread(window)) {
+    ShowWindow(window, command);
+  } else {
+    ShowWindowAsync(window, command);
+  }
+}
+
+void SendBounded(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kSendBoundMs, &ignored);
+}
+
 // Brings window to the front even when another thread has the input focus.
 void BringToForeground(HWND window) {
   const DWORD own = GetCurrentThreadId();
   const DWORD foreground = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
   const bool attach = foreground != 0 && foreground != own;
   if (attach) AttachThreadInput(own, foreground, TRUE);
-  SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  Place(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetForegroundWindow(window);
   if (attach) AttachThreadInput(own, foreground, FALSE);
 }
@@ -35,7 +59,20 @@ void BringToForeground(HWND window) {
 }  // namespace
 
 HWND InternalWndFun::Target(uint32_t handle) const {
-  return handle == 0 ? WindowFromHandleValue(settings_.parent_wnd) : WindowFromHandleValue(handle);
+  return handle == 0 ? WindowFromHandleValue(settings_.parent_wnd) : Permitted(WindowFromHandleValue(handle));
+}
+
+HWND InternalWndFun::Permitted(HWND window) const {
+  DWORD process = 0;
+  if (!IsWindow(window) || GetWindowThreadProcessId(window, &process) == 0) return window;  // no window: no-op
+  DWORD parent = 0;
+  GetWindowThreadProcessId(WindowFromHandleValue(settings_.parent_wnd), &parent);
+  if (process == GetCurrentProcessId() || (parent != 0 && process == parent)) return window;
+  // Other applications' windows are not the page's to move, hide, retitle or read.
+  if (refusal_lines_.Allow()) {
+    LOG_INFO("window built-in refused window ", WindowHandleValue(window), " of process ", process);
+  }
+  return nullptr;
 }
 
 float InternalWndFun::Scale() const { return dpi::MonitorScaleFactor(window_); }
@@ -59,7 +96,7 @@ std::u16string InternalWndFun::SetWndRect(const JsonPathValue& json) {
                                                  json.GetInt("rect.width", 0), json.GetInt("rect.height", 0));
   const WindowRect r = window_math::ToPhysical(logical, Scale());
   HWND target = Target(static_cast<uint32_t>(json.GetInt("handle", 0)));
-  if (IsWindow(target)) SetWindowPos(target, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER);
+  if (IsWindow(target)) Place(target, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER);
   return u"";
 }
 
@@ -83,13 +120,13 @@ std::u16string InternalWndFun::GetWndRect(const JsonPathValue& json) {
 std::u16string InternalWndFun::SetWndRectByWnd(const JsonPathValue& json) {
   RECT source{};
   // A source that is no window has no rectangle to give: the target stays where it is.
-  if (!GetWindowRect(WindowFromHandleValue(static_cast<uint32_t>(json.GetInt("rect_from_wnd", 0))), &source)) {
+  if (!GetWindowRect(Permitted(WindowFromHandleValue(static_cast<uint32_t>(json.GetInt("rect_from_wnd", 0)))), &source)) {
     return u"";
   }
   HWND target = Target(static_cast<uint32_t>(json.GetInt("handle", 0)));
   if (IsWindow(target)) {
-    SetWindowPos(target, nullptr, source.left, source.top, source.right - source.left,
-                 source.bottom - source.top, SWP_NOZORDER);
+    Place(target, nullptr, source.left, source.top, source.right - source.left, source.bottom - source.top,
+          SWP_NOZORDER);
   }
   return u"";
 }
@@ -104,27 +141,29 @@ std::u16string InternalWndFun::ShowWnd(const JsonPathValue& json) {
   LOG_INFO("show_wnd:", type);
   HWND target = Target(handle);
   HWND notify = handle == 0 ? WindowFromHandleValue(settings_.window) : nullptr;
+  if (handle != 0 && target == nullptr) return u"";  // another application's window
+  constexpr UINT kShowInPlace = SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE;
   if (type == u"max") {
-    ShowWindow(target, SW_SHOWMAXIMIZED);
+    Show(target, SW_SHOWMAXIMIZED);
   } else if (type == u"min") {
-    ShowWindow(target, SW_MINIMIZE);
+    Show(target, SW_MINIMIZE);
   } else if (type == u"restore") {
     PostMessageW(target, WM_SYSCOMMAND, SC_RESTORE, 0);
   } else if (type == u"hide") {
-    ShowWindow(target, SW_HIDE);
+    Show(target, SW_HIDE);
   } else if (type == u"show") {
-    SetWindowPos(target, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE);
-    ShowWindow(target, SW_SHOW);
-    SendMessageW(target, WM_ACTIVATE, WA_CLICKACTIVE, 0);
+    Place(target, HWND_NOTOPMOST, 0, 0, 0, 0, kShowInPlace);
+    Show(target, SW_SHOW);
+    SendBounded(target, WM_ACTIVATE, WA_CLICKACTIVE, 0);
   } else if (type == u"bottom") {
-    SetWindowPos(target, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE);
-    SetWindowPos(target, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    SendMessageW(target, WM_ACTIVATE, WA_CLICKACTIVE, 0);
+    Place(target, HWND_NOTOPMOST, 0, 0, 0, 0, kShowInPlace);
+    Place(target, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SendBounded(target, WM_ACTIVATE, WA_CLICKACTIVE, 0);
   } else if (type == u"topmost") {
-    SetWindowPos(target, HWND_TOPMOST, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE);
+    Place(target, HWND_TOPMOST, 0, 0, 0, 0, kShowInPlace);
     BringToForeground(target);
-    ShowWindow(target, SW_SHOW);
-    SendMessageW(target, WM_ACTIVATE, WA_CLICKACTIVE, 0);
+    Show(target, SW_SHOW);
+    SendBounded(target, WM_ACTIVATE, WA_CLICKACTIVE, 0);
   }
   if (notify != nullptr && type != u"hide" && type != u"min") {
     PostMessageW(notify, browser_window::kShowWindow, 0, 0);
@@ -137,7 +176,7 @@ std::u16string InternalWndFun::SetWndCenter(const JsonPathValue& json) {
   int32_t width = window_math::ToPhysical(json.GetInt("width", 0), scale);
   int32_t height = window_math::ToPhysical(json.GetInt("height", 0), scale);
   HWND target = Target(static_cast<uint32_t>(json.GetInt("handle", 0)));
-  if ((GetWindowLongW(target, GWL_STYLE) & WS_CHILD) != 0) return u"";
+  if (!IsWindow(target) || (GetWindowLongW(target, GWL_STYLE) & WS_CHILD) != 0) return u"";
   if (width == 0 || height == 0) {
     RECT current{};
     GetWindowRect(target, &current);
@@ -145,14 +184,25 @@ std::u16string InternalWndFun::SetWndCenter(const JsonPathValue& json) {
     height = current.bottom - current.top;
   }
   const window_math::Position p = window_math::Centered(PrimaryWorkArea(), width, height);
-  SetWindowPos(target, nullptr, p.x, p.y, width, height, SWP_NOZORDER);
+  Place(target, nullptr, p.x, p.y, width, height, SWP_NOZORDER);
   return u"";
 }
 
 std::u16string InternalWndFun::SetWindowTitle(const JsonPathValue& json) {
-  HWND target = Target(static_cast<uint32_t>(json.GetInt("handle", 0)));
-  if (!IsWindow(target)) target = Target(0);
-  SetWindowTextW(target, as_wcstr(json.GetText("title", u"")));
+  const uint32_t handle = static_cast<uint32_t>(json.GetInt("handle", 0));
+  HWND target = WindowFromHandleValue(handle);
+  if (handle == 0 || !IsWindow(target)) {
+    target = Target(0);
+  } else if (Permitted(target) == nullptr) {
+    return u"";
+  }
+  // WM_SETTEXT is what SetWindowTextW sends a window of another thread, here with a bound.
+  const std::u16string title = json.GetText("title", u"");
+  if (OfThisThread(target)) {
+    SetWindowTextW(target, as_wcstr(title));
+  } else {
+    SendBounded(target, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(as_wcstr(title)));
+  }
   return u"";
 }
 
