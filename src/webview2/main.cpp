@@ -6,9 +6,11 @@
 
 #include <memory>
 
+#include "base/system_thread_win.h"
 #include "base/text_win.h"
 #include "crash/crash_handler_win.h"
 #include "log/logger.h"
+#include "mid/machine_id_win.h"
 #include "webview2/app_module.h"
 #include "webview2/data_directory_win.h"
 #include "webview2/dpi_math.h"
@@ -38,6 +40,18 @@ void RunMessageLoop() {
   }
 }
 
+// Gathering the machine identifiers can pause half a second for hardware that is slow to show
+// up. That happens here, on a thread of its own, and not on the UI thread when a page first
+// asks for them.
+ScopedHandle GatherMachineIdentifiers() {
+  return base::StartSystemThread([] {
+    wchar_t id[260] = {};
+    GetMachineId(id, 260);
+    GetMachineId2(id, 260);
+    LOG_INFO("machine identifiers gathered");
+  });
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
@@ -54,6 +68,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
     InstallCrashHandler(L"Corvane", 0, nullptr);
     const std::u16string data_directory = FindUserDataDirectory();
     OpenLog(data_directory);
+    const ScopedHandle identifiers = GatherMachineIdentifiers();
 
     auto dispatcher = std::make_unique<CWebView2IPC>(data_directory);
     dispatcher->Init(to_u16(GetCommandLineW()));
@@ -61,6 +76,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
     RunMessageLoop();
     shutdown::LoopEnded();
 
+    if (identifiers.IsValid()) WaitForSingleObject(identifiers.Get(), 2000);  // not torn down under it
     LOG_INFO("quit process");
     LogUtils::UninitLog();
     g_app_module.Term();
