@@ -209,6 +209,10 @@ TEST_F(FileBuiltins, CopyClipPutsTheTextOnTheClipboard) {
     return text;
   };
   EXPECT_EQ(clipboard(), L"clip \u4E2D");
+  // Windows keeps data only from an owner that opened the clipboard: a window of this process.
+  DWORD owner_process = 0;
+  GetWindowThreadProcessId(GetClipboardOwner(), &owner_process);
+  EXPECT_EQ(owner_process, GetCurrentProcessId());
   EXPECT_EQ(Call(u"copy_clip", {u"{\"content\":42}"}), u"{\"success\":1}");
   EXPECT_EQ(clipboard(), L"") << "only strings are read: a number puts the empty text";
 }

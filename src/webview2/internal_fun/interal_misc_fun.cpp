@@ -35,13 +35,27 @@ std::u16string FilePathExist(const std::vector<std::u16string>& params) {
   return text::AsciiToUtf16("{\"success\":\"" + std::to_string(exists) + "\"}");
 }
 
+// The clipboard is opened with a window of ours: EmptyClipboard makes the opening window the
+// owner, and without one Windows refuses the data that follows. One hidden message window per
+// thread that copies.
+HWND ClipboardOwner() {
+  struct Owner {
+    HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ~Owner() {
+      if (window != nullptr) DestroyWindow(window);
+    }
+  };
+  thread_local Owner owner;
+  return owner.window;
+}
+
 std::u16string CopyClip(const std::vector<std::u16string>& params) {
   if (params.empty()) return u"param_error";
   JsonPathValue json;
   if (!json.Parse(params[0])) return u"format_error";
   const std::u16string content = json.GetString("content", u"");
   int success = 0;
-  if (OpenClipboard(nullptr)) {
+  if (OpenClipboard(ClipboardOwner())) {
     EmptyClipboard();
     const size_t bytes = (content.size() + 1) * sizeof(char16_t);
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, bytes);
