@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "base/secret_mask.h"
 #include "base/text_convert.h"
 #include "base/text_win.h"
 #include "log/logger.h"
@@ -93,7 +94,7 @@ void CWebView2Impl::OnCreate(HWND hwnd) {
 }
 
 bool CWebView2Impl::LoadUrl(const std::u16string& url, const std::u16string& cookies) {
-  LOG_INFO("load url=", url);
+  LOG_INFO("load url=", text::MaskArchiveKeys(url));
   if (url.empty()) return false;
   if (!cookies.empty()) SetCookie(url, cookies);
   if (creating_) {

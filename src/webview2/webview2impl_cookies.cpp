@@ -1,6 +1,7 @@
 // A browser window's cookies: set from the parent's cookie texts, listed for event 13, deleted.
 #include "webview2/webview2impl.h"
 
+#include "base/secret_mask.h"
 #include "base/text_win.h"
 #include "log/logger.h"
 #include "webview2common/com_text_win.h"
@@ -82,7 +83,9 @@ HRESULT CWebView2Impl::GetCookies(const std::u16string& url, bool http_only) {
           cookies.push_back(ReadCookie(cookie.get()));
         }
         const std::u16string text = FormatCookieListing(cookies, count, http_only);
-        LOG_INFO("get cookie result:", text);
+        std::vector<CookieRecord> masked = cookies;
+        for (CookieRecord& cookie : masked) cookie.value = text::MaskSecret(cookie.value);
+        LOG_INFO("get cookie result:", FormatCookieListing(masked, count, http_only));
         self->SendToParent(IPC::CookieListEvent{self->current_url_, text});
         return S_OK;
       }));

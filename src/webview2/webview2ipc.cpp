@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "base/secret_mask.h"
 #include "base/scoped_handle_win.h"
 #include "log/logger.h"
 #include "webview2/ui_thread_window.h"
@@ -187,7 +188,7 @@ void CWebView2IPC::OnCreateCommand(uint32_t id, const std::u16string& text) {
     return;
   }
   const std::u16string placed = u" --programe-placement " + text;
-  LOG_INFO("receive create webview cmd:", placed);
+  LOG_INFO("receive create webview cmd:", text::MaskArchiveKeys(placed));
   // The window is registered under the id in its settings. An id no message can carry, or a
   // live window's, creates nothing: a window is never replaced.
   const WindowSettings settings = ParseWindowSettings(placed, data_directory_);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/secret_mask.h"
 #include "base/text_convert.h"
 
 namespace {
@@ -68,6 +69,28 @@ TEST(TextConvert, ControlCharactersAreEscapedForALogLine) {
                         Case{u"back\\slash kept", u"back\\slash kept"},
                         Case{u"", u""}}) {
     EXPECT_EQ(text::EscapeControlCharacters(c.in), c.out);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SecretMask, SecretsShowTheirLengthAndLongOnesTheirFirstTwoCharacters) {
+  const std::pair<std::u16string, std::u16string> cases[] = {
+      {u"", u"***(0)"},
+      {u"k1", u"***(2)"},
+      {u"secret", u"se***(6)"},
+      {u"zip://k1|D:\\apps\\pack.dat|/index.html", u"zip://***(2)|D:\\apps\\pack.dat|/index.html"},
+      {u" --url=\"zip://longkey12|C:\\a.dat|/i.html\" --cmd=x", u" --url=\"zip://lo***(9)|C:\\a.dat|/i.html\" --cmd=x"},
+      {u"zip://k%7CC:%5Ca.dat%7C/i.html", u"zip://***(1)%7CC:%5Ca.dat%7C/i.html"},
+      {u"https://example.com/a|b https://x/ y", u"https://ex***(13)|b https://x/ y"},
+      {u"https://example.com/ no bar", u"https://example.com/ no bar"},
+      {u"a://b|c a://dddddd|e", u"a://***(1)|c a://dd***(6)|e"},
+  };
+  for (const auto& [in, out] : cases) {
+    EXPECT_EQ(in.find(u"://") == std::u16string::npos ? text::MaskSecret(in) : text::MaskArchiveKeys(in), out)
+        << text::Utf16ToUtf8(in);
   }
 }
 

@@ -114,6 +114,10 @@ TEST_F(Archives, ServesEntriesWithTheirTypes) {
             std::string::npos);
   EXPECT_EQ(host.Engine("request\t" + view + "\t" + base + "missing.html"), "no response");
   EXPECT_EQ(host.Engine("request\t" + view + "\thttps://cdn.example/lib.js"), "no response");
+  for (const std::string& line : host.LogLines()) {
+    EXPECT_EQ(line.find("://k1|"), std::string::npos) << "the archive key is masked in the log: " << line;
+  }
+  EXPECT_GE(host.CountLogLinesEndingWith("zip://***(2)|" + Narrow(archive_) + "|/index.html"), 1u);
 }
 
 TEST_F(Archives, ReferrerGoesOnRequestsOutsideTheArchive) {
@@ -289,6 +293,12 @@ TEST(Cookies, SetListAndDelete) {
             u"{\"Name\": \"b\", \"Value\": \"say \\\"hi\\\"\", \"Domain\": \"h.example\", \"Path\": \"/shop/cart\", \"HttpOnly\": false, \"Secure\": false, \"SameSite\": \"Lax\", \"Expires\": \"This is a session cookie.\"},\n"
             u"{\"Name\": \"sid\", \"Value\": \"x\", \"Domain\": \"h.example\", \"Path\": \"/\", \"HttpOnly\": true, \"Secure\": true, \"SameSite\": \"Lax\", \"Expires\": \"1700000000.000000\"}]");
 
+  for (const std::string& line : host.LogLines()) {
+    EXPECT_EQ(line.find("\"Value\": \"say"), std::string::npos) << "cookie values are masked in the log: " << line;
+  }
+  EXPECT_GE(host.CountLogLinesEndingWith("\"Value\": \"***(1)\", \"Domain\": \"h.example\", \"Path\": \"/\", \"HttpOnly\": true, "
+                                         "\"Secure\": true, \"SameSite\": \"Lax\", \"Expires\": \"1700000000.000000\"}]"),
+            1u);
   ASSERT_TRUE(host.link.GetCookies(256, u"https://h.example/", true));
   ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCookieList) == 3; }));
   EXPECT_EQ(host.events.Of(IPC::kEvtCookieList)[2].texts[1],

@@ -215,6 +215,10 @@ TEST_F(ScriptBridge, AsynchronousBuiltinsAnswerLaterInOrder) {
   EXPECT_EQ(calls[0].size(), std::string("cb(8:" + first + "|8:0|8:").size() + 12 + 1);
   EXPECT_EQ(calls[1], "cb(8:" + second + "|8:fun_not_exist|8:)");
   EXPECT_EQ(calls[2], "cb(8:" + third + "|8:0|8:param_error)") << "status 0 even for a parameter error";
+  const std::string ciphertext = calls[0].substr(calls[0].rfind("|8:") + 3, 12);
+  for (const std::string& line : host_.LogLines()) {
+    EXPECT_EQ(line.find(ciphertext), std::string::npos) << "what the cipher built-ins return is not logged: " << line;
+  }
   // Each callback ran after the script call that made it had returned.
   const Lines all = host_.EngineCalls();
   const int returned = FindLine(all, view_ + " script CallBuiltinAsync returned");

@@ -1,5 +1,6 @@
 #include "webview2/internal_fun/internal_fun.h"
 
+#include "base/secret_mask.h"
 #include "base/text_convert.h"
 #include "base/text_win.h"
 #include "log/logger.h"
@@ -72,7 +73,9 @@ void InternalFun::ExcuteAsyCall(const std::u16string& name, const std::vector<st
                                 int32_t call_id, const ComPtr<IDispatch>& callback) {
   const BuiltinEntry* entry = Lookup(name);
   const std::u16string result = entry != nullptr ? entry->handler(params) : std::u16string();
-  LOG_INFO("ExcuteAsyCall fun_name:", name, ",ret=", result);
+  // What the cipher built-ins return is the page's secret (or made from it).
+  const bool secret = name == u"encry_with_key" || name == u"decry_with_key";
+  LOG_INFO("ExcuteAsyCall fun_name:", name, ",ret=", secret ? text::MaskSecret(result) : result);
   if (entry == nullptr || !callback) LOG_INFO("ExcuteAsyCall error");
   if (!callback) return;
   CDispatchTextCall call({text::AsciiToUtf16(std::to_string(call_id)),

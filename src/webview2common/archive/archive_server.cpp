@@ -3,12 +3,13 @@
 #include <new>
 #include <vector>
 
+#include "base/secret_mask.h"
 #include "base/text_convert.h"
 #include "log/logger.h"
 #include "webview2common/archive/archive_file.h"
 
 std::optional<std::u16string> CArchiveServer::Rewrite(const std::u16string& url) {
-  LOG_INFO("parse original url:", url);
+  LOG_INFO("parse original url:", text::MaskArchiveKeys(url));
   address_.folder_name.clear();
   std::optional<ArchiveRewrite> rewrite = RewriteArchiveUrl(url);
   if (!rewrite) return std::nullopt;
