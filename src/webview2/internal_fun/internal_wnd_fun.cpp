@@ -45,13 +45,24 @@ void SendBounded(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kSendBoundMs, &ignored);
 }
 
-// Brings window to the front even when another thread has the input focus.
+// Whether the window's thread answers at once (always for this thread's windows).
+bool Answers(HWND window) {
+  if (OfThisThread(window)) return true;
+  DWORD_PTR ignored = 0;
+  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &ignored) != 0;
+}
+
+// Brings window to the front even when another thread has the input focus. Activation sends
+// messages to the threads involved and waits for them, so it is left out while the window's
+// thread or the foreground thread does not answer: the window is then only made topmost.
 void BringToForeground(HWND window) {
+  Place(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  HWND foreground_window = GetForegroundWindow();
+  if (!Answers(window) || (foreground_window != nullptr && !Answers(foreground_window))) return;
   const DWORD own = GetCurrentThreadId();
-  const DWORD foreground = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+  const DWORD foreground = GetWindowThreadProcessId(foreground_window, nullptr);
   const bool attach = foreground != 0 && foreground != own;
   if (attach) AttachThreadInput(own, foreground, TRUE);
-  Place(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetForegroundWindow(window);
   if (attach) AttachThreadInput(own, foreground, FALSE);
 }
