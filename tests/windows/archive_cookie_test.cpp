@@ -1,8 +1,6 @@
 // Local archives served to the page, the parent's referrer, and cookies — through the test
 // engine, with archives made by the archive packer.
 #include <gtest/gtest.h>
-#include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 
@@ -76,6 +74,17 @@ class Archives : public testing::Test {
       return std::any_of(calls.begin(), calls.end(), [&](const std::string& l) { return l.find(view + " add_NewWindowRequested") == 0; });
     }));
     return view;
+  }
+
+  // Writes zip enciphered under "k1" to a file of the folder, opens a host at the archive's
+  // index.html and gives the address of its virtual folder; returns the web view's name.
+  std::string OpenZip(HostSession& host, const std::string& zip, const wchar_t* name, std::string* base) {
+    const std::wstring file = folder_ + L"\\" + name;
+    EXPECT_TRUE(testwin::WriteFileBytes(file, EncipherBlocks(zip, "k1")));
+    const std::u16string url = Compound(L"k1", file, u"index.html");
+    *base = "file:///" + Narrow(folder_) + "/zip_" + Md5::HexDigest(text::Utf16ToUtf8(url)) + "/";
+    std::replace(base->begin(), base->end(), '\\', '/');
+    return Open(host, url);
   }
 
   std::u16string Compound(const std::wstring& key, const std::wstring& archive, const char16_t* entry) {
@@ -168,25 +177,14 @@ TEST_F(Archives, DamagedEntriesAreLeftOutOthersServed) {
   const size_t second = zip.find("PK\x01\x02", first + 1);
   zip[first + 16] ^= 0x01;                                   // CRC-32 of index.html
   zip[second + 24] = static_cast<char>(zip[second + 24] + 3);  // declared size of page.html
-  const std::wstring damaged = folder_ + L"\\damaged.dat";
-  ASSERT_TRUE(testwin::WriteFileBytes(damaged, EncipherBlocks(zip, "k1")));
   HostSession host;
-  const std::u16string url = Compound(L"k1", damaged, u"index.html");
-  const std::string view = Open(host, url);
+  std::string base;
+  const std::string view = OpenZip(host, zip, L"damaged.dat", &base);
   ASSERT_FALSE(view.empty());
-  std::string base = "file:///" + Narrow(folder_) + "/zip_" + Md5::HexDigest(text::Utf16ToUtf8(url)) + "/";
-  std::replace(base.begin(), base.end(), '\\', '/');
   EXPECT_EQ(host.Engine("request\t" + view + "\t" + base + "damaged.dat|index.html"), "no response");
   EXPECT_EQ(host.Engine("request\t" + view + "\t" + base + "page.html"), "no response");
   EXPECT_NE(host.Engine("request\t" + view + "\t" + base + "css/site.css").find("status=200"), std::string::npos);
   EXPECT_GE(host.CountLogLinesEndingWith("index.html: CRC-32 mismatch"), 1u);
-}
-
-// The most memory the host's process has held.
-SIZE_T PeakMemory(HANDLE process) {
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof(counters);
-  return K32GetProcessMemoryInfo(process, &counters, sizeof(counters)) ? counters.PeakWorkingSetSize : 0;
 }
 
 // A few KB whose forty entries declare 200 MiB and more each cost the host no memory, and a page's
@@ -200,18 +198,14 @@ TEST_F(Archives, HostileDeclaredSizesCostNothingAndAFailureIsRemembered) {
     const uint32_t declared = (200u << 20) + static_cast<uint32_t>(i) * (1u << 20);
     for (int b = 0; b < 4; ++b) zip[at + 24 + b] = static_cast<char>(declared >> (8 * b));
   }
-  const std::wstring hostile = folder_ + L"\\hostile.dat";
-  ASSERT_TRUE(testwin::WriteFileBytes(hostile, EncipherBlocks(zip, "k1")));
   HostSession host;
-  const std::u16string url = Compound(L"k1", hostile, u"index.html");
-  const std::string view = Open(host, url);
+  std::string base;
+  const std::string view = OpenZip(host, zip, L"hostile.dat", &base);
   ASSERT_FALSE(view.empty());
-  std::string base = "file:///" + Narrow(folder_) + "/zip_" + Md5::HexDigest(text::Utf16ToUtf8(url)) + "/";
-  std::replace(base.begin(), base.end(), '\\', '/');
-  const SIZE_T before = PeakMemory(host.link.host_process());
+  const SIZE_T before = testwin::ProcessMemory(host.link.host_process()).PeakWorkingSetSize;
   ASSERT_NE(before, 0u);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(host.Engine("request\t" + view + "\t" + base + "f1.js"), "no response");
-  EXPECT_LT(PeakMemory(host.link.host_process()), before + (64 << 20)) << "the declared sizes were allocated";
+  EXPECT_LT(testwin::ProcessMemory(host.link.host_process()).PeakWorkingSetSize, before + (64 << 20)) << "the declared sizes were allocated";
   EXPECT_EQ(host.CountLogLinesEndingWith("f1.js: declared size 210763776 beyond the limit"), 1u)
       << "the archive was unpacked once";
   EXPECT_EQ(host.CountLogLinesEndingWith("hostile.dat: unchanged since it failed"), 2u);
@@ -219,7 +213,7 @@ TEST_F(Archives, HostileDeclaredSizesCostNothingAndAFailureIsRemembered) {
   ZipWriter fixed;
   fixed.Add("f1.js", kCss);
   ASSERT_TRUE(fixed.Finish(&zip));
-  ASSERT_TRUE(testwin::WriteFileBytes(hostile, EncipherBlocks(zip, "k1")));
+  ASSERT_TRUE(testwin::WriteFileBytes(folder_ + L"\\hostile.dat", EncipherBlocks(zip, "k1")));
   EXPECT_NE(host.Engine("request\t" + view + "\t" + base + "f1.js").find("body=" + HexOf(kCss)), std::string::npos);
 }
 

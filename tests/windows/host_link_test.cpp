@@ -1,7 +1,5 @@
 // The real host driven by a test parent through the parent library.
 #include <gtest/gtest.h>
-#include <windows.h>
-#include <psapi.h>
 
 #include <set>
 
@@ -145,13 +143,6 @@ TEST(HostLink, PageCallBeforeThereIsAPageIsNotCalled) {
   EXPECT_EQ(host.events.events.back().number, 5);
 }
 
-// The host's committed private memory.
-SIZE_T PrivateMemory(HANDLE process) {
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof(counters);
-  return K32GetProcessMemoryInfo(process, &counters, sizeof(counters)) ? counters.PagefileUsage : 0;
-}
-
 // Calls into a page that never registers anything wait for it, but only so many: the rest are
 // answered "not called" at once, the host's memory stays flat, and closing the window answers
 // every call still waiting.
@@ -167,12 +158,12 @@ TEST(HostLink, PageCallsWaitingForThePageAreBoundedAndAnsweredAtClose) {
     ASSERT_TRUE(host.link.CallPageFunction(256, i, u"neverRegistered", {u"some argument text"}));
     if (i == 2 * kWaiting) {
       ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtPageCallResult) == size_t(i - kWaiting); }));
-      after_bound = PrivateMemory(host.link.host_process());
+      after_bound = testwin::ProcessMemory(host.link.host_process()).PagefileUsage;
     }
   }
   ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtPageCallResult) == size_t(kCalls - kWaiting); }, 30000))
       << host.events.Count(IPC::kEvtPageCallResult);
-  const SIZE_T after_all = PrivateMemory(host.link.host_process());
+  const SIZE_T after_all = testwin::ProcessMemory(host.link.host_process()).PagefileUsage;
   ASSERT_NE(after_bound, 0u);
   EXPECT_LT(after_all, after_bound + (2 << 20)) << "memory grew with calls beyond the bound";
   std::set<int64_t> answered;

@@ -12,6 +12,13 @@
 
 namespace testwin {
 
+PROCESS_MEMORY_COUNTERS ProcessMemory(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof(counters);
+  if (!K32GetProcessMemoryInfo(process, &counters, sizeof(counters))) counters = PROCESS_MEMORY_COUNTERS{};
+  return counters;
+}
+
 int FindLine(const std::vector<std::string>& lines, const std::string& text, int from) {
   for (int i = from < 0 ? 0 : from; i < static_cast<int>(lines.size()); ++i) {
     if (lines[i].find(text) != std::string::npos) return i;

@@ -3,6 +3,7 @@
 // named channel, the real Corvane.exe started beside the tests, and every event recorded.
 
 #include <windows.h>
+#include <psapi.h>
 
 #include <functional>
 #include <string>
@@ -13,6 +14,9 @@
 #include "host_program.h"
 
 namespace testwin {
+
+// A process's memory counters (all zero when they cannot be read).
+PROCESS_MEMORY_COUNTERS ProcessMemory(HANDLE process);
 
 struct RecordedEvent {
   int32_t window_id = 0;

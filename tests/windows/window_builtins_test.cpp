@@ -250,6 +250,20 @@ TEST_F(WindowBuiltins, AParentThatStopsPumpingDoesNotHoldTheBuiltins) {
   CloseHandle(release);
 }
 
+struct WindowSearch {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK FindVisibleWindowOf(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<WindowSearch*>(data);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid != search->pid || !IsWindowVisible(window)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
 // Another application's window is not the page's: nothing moves, hides or retitles it, and it
 // reads as no window at all.
 TEST_F(WindowBuiltins, WindowsOfOtherProcessesAreLeftAlone) {
@@ -257,20 +271,10 @@ TEST_F(WindowBuiltins, WindowsOfOtherProcessesAreLeftAlone) {
   wchar_t system[MAX_PATH] = {};
   GetSystemDirectoryW(system, MAX_PATH);
   ASSERT_TRUE(other.Start(std::wstring(system) + L"\\notepad.exe", L""));
-  struct Search {
-    DWORD pid;
-    HWND found;
-  } search{other.pid(), nullptr};
+  WindowSearch search{other.pid(), nullptr};
   const DWORD start = GetTickCount();
   while (search.found == nullptr && GetTickCount() - start < 10000) {
-    EnumWindows([](HWND window, LPARAM data) -> BOOL {
-      auto* s = reinterpret_cast<Search*>(data);
-      DWORD pid = 0;
-      GetWindowThreadProcessId(window, &pid);
-      if (pid != s->pid || !IsWindowVisible(window)) return TRUE;
-      s->found = window;
-      return FALSE;
-    }, reinterpret_cast<LPARAM>(&search));
+    EnumWindows(&FindVisibleWindowOf, reinterpret_cast<LPARAM>(&search));
     Pump();
   }
   ASSERT_NE(search.found, nullptr) << "no window of the other process";
