@@ -318,21 +318,6 @@ TEST(HostLink, AChannelNameInUseIsRefusedByTheParent) {
   EXPECT_EQ(second.channel_window(), nullptr);
 }
 
-struct UiWindowSearch {
-  DWORD pid;
-  HWND found;
-};
-
-BOOL CALLBACK FindUiWindow(HWND window, LPARAM data) {
-  auto* search = reinterpret_cast<UiWindowSearch*>(data);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  if (pid == search->pid && std::wstring(name) == L"CorvaneUIThreadWindow") search->found = window;
-  return TRUE;
-}
-
 // Another process can post the private message numbers with any values; none may crash the
 // host or take its windows away.
 TEST(HostLink, ForeignPrivateMessagesAreIgnored) {
@@ -341,14 +326,17 @@ TEST(HostLink, ForeignPrivateMessagesAreIgnored) {
   HWND channel = host.HostChannelWindow();
   HWND browser = nullptr;
   ASSERT_TRUE(host.WaitFor([&] { return (browser = host.FindBrowserWindow(L"main window")) != nullptr; }));
-  UiWindowSearch search{host.link.host_process_id(), nullptr};
-  EnumWindows(&FindUiWindow, reinterpret_cast<LPARAM>(&search));
-  ASSERT_NE(search.found, nullptr);
+  HWND ui = testwin::FindWindowOfProcess(host.link.host_process_id(), [](HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return std::wstring(name) == L"CorvaneUIThreadWindow";
+  });
+  ASSERT_NE(ui, nullptr);
   const UINT dispatch = RegisterWindowMessageW(L"uithread_message-{AABF64BC-B6B7-46DC-8253-AFC460777BAB}");
   for (uintptr_t garbage : {uintptr_t{0x12345678}, uintptr_t{0x7FFE0000}, uintptr_t{1}}) {
     PostMessageW(channel, WM_USER + 100, 0, static_cast<LPARAM>(garbage));
     PostMessageW(channel, WM_USER + 102, static_cast<WPARAM>(garbage), 0);
-    PostMessageW(search.found, dispatch, static_cast<WPARAM>(garbage), 0);
+    PostMessageW(ui, dispatch, static_cast<WPARAM>(garbage), 0);
     PostMessageW(browser, WM_USER + 101, static_cast<WPARAM>(garbage), 0);
   }
   PostMessageW(channel, WM_USER + 101, 0, 0);

@@ -12,6 +12,31 @@
 
 namespace testwin {
 
+namespace {
+
+struct WindowSearch {
+  DWORD pid;
+  const std::function<bool(HWND)>* match;
+  HWND found;
+};
+
+BOOL CALLBACK SearchWindow(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<WindowSearch*>(data);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid != search->pid || !(*search->match)(window)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND FindWindowOfProcess(DWORD pid, const std::function<bool(HWND)>& match) {
+  WindowSearch search{pid, &match, nullptr};
+  EnumWindows(&SearchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 PROCESS_MEMORY_COUNTERS ProcessMemory(HANDLE process) {
   PROCESS_MEMORY_COUNTERS counters{};
   counters.cb = sizeof(counters);

@@ -18,6 +18,9 @@ namespace testwin {
 // A process's memory counters (all zero when they cannot be read).
 PROCESS_MEMORY_COUNTERS ProcessMemory(HANDLE process);
 
+// The first top-level window of the process that match accepts, or null.
+HWND FindWindowOfProcess(DWORD pid, const std::function<bool(HWND)>& match);
+
 struct RecordedEvent {
   int32_t window_id = 0;
   uint32_t code = 0;

@@ -9,6 +9,7 @@
 
 #include "base/text_convert.h"
 #include "child_process.h"
+#include "host_session.h"
 #include "corvane_parent.h"
 #include "webview2/browser_window_messages.h"
 #include "webview2/dpi_win.h"
@@ -250,20 +251,6 @@ TEST_F(WindowBuiltins, AParentThatStopsPumpingDoesNotHoldTheBuiltins) {
   CloseHandle(release);
 }
 
-struct WindowSearch {
-  DWORD pid;
-  HWND found;
-};
-
-BOOL CALLBACK FindVisibleWindowOf(HWND window, LPARAM data) {
-  auto* search = reinterpret_cast<WindowSearch*>(data);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  if (pid != search->pid || !IsWindowVisible(window)) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
 // Another application's window is not the page's: nothing moves, hides or retitles it, and it
 // reads as no window at all.
 TEST_F(WindowBuiltins, WindowsOfOtherProcessesAreLeftAlone) {
@@ -271,14 +258,13 @@ TEST_F(WindowBuiltins, WindowsOfOtherProcessesAreLeftAlone) {
   wchar_t system[MAX_PATH] = {};
   GetSystemDirectoryW(system, MAX_PATH);
   ASSERT_TRUE(other.Start(std::wstring(system) + L"\\notepad.exe", L""));
-  WindowSearch search{other.pid(), nullptr};
+  HWND foreign = nullptr;
   const DWORD start = GetTickCount();
-  while (search.found == nullptr && GetTickCount() - start < 10000) {
-    EnumWindows(&FindVisibleWindowOf, reinterpret_cast<LPARAM>(&search));
+  while (foreign == nullptr && GetTickCount() - start < 10000) {
+    foreign = testwin::FindWindowOfProcess(other.pid(), [](HWND window) { return IsWindowVisible(window) != FALSE; });
     Pump();
   }
-  ASSERT_NE(search.found, nullptr) << "no window of the other process";
-  HWND foreign = search.found;
+  ASSERT_NE(foreign, nullptr) << "no window of the other process";
   wchar_t before[128] = {};
   GetWindowTextW(foreign, before, 128);
   RECT placed{};
