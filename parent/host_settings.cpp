@@ -42,6 +42,7 @@ bool BuildSettingsText(const HostWindowSettings& s, std::u16string* out) {
   if (!s.command.empty()) values.emplace_back(u"cmd", s.command);
   if (!s.cache_path.empty()) values.emplace_back(u"cache_path", s.cache_path);
   if (!s.browser_arguments.empty()) values.emplace_back(u"edge_cmd", s.browser_arguments);
+  if (s.external_policy) values.emplace_back(u"external_policy", *s.external_policy);
   if (s.url) values.emplace_back(u"url", *s.url);
   if (s.start_hidden) flags.push_back(u"sc_init_hide");
   if (s.follow_display_scale) flags.push_back(u"self_adaption_dpi");

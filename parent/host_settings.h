@@ -29,6 +29,9 @@ struct HostWindowSettings {
   std::u16string command;                // cmd
   std::u16string cache_path;             // cache_path: the browser's user-data folder
   std::u16string browser_arguments;      // edge_cmd: extra arguments for the browser runtime
+  // external_policy: base64url of the JSON policy for what the window's pages may do through
+  // `external`; absent, they may do everything.
+  std::optional<std::u16string> external_policy;
 };
 
 // Builds "--key=value ..." for every key that is set. Values with blanks or quotes are quoted.

@@ -8,6 +8,7 @@
 #include "base/text_win.h"
 #include "log/logger.h"
 #include "webview2/browser_window_messages.h"
+#include "webview2/internal_fun/builtin_guard.h"
 #include "webview2common/com_text_win.h"
 #include "webview2common/message/ipc_protocol.h"
 
@@ -36,15 +37,18 @@ void SetTrue(VARIANT* result) {
 
 }  // namespace
 
-HostObjectImp* HostObjectImp::Create(ISendRequest* sender, HWND window, const WindowSettings& settings) {
-  return new HostObjectImp(sender, window, settings);
+HostObjectImp* HostObjectImp::Create(ISendRequest* sender, HWND window, const WindowSettings& settings,
+                                     std::shared_ptr<const CPagePolicy> policy) {
+  return new HostObjectImp(sender, window, settings, std::move(policy));
 }
 
-HostObjectImp::HostObjectImp(ISendRequest* sender, HWND window, const WindowSettings& settings)
+HostObjectImp::HostObjectImp(ISendRequest* sender, HWND window, const WindowSettings& settings,
+                             std::shared_ptr<const CPagePolicy> policy)
     : sender_(sender),
       window_(window),
       settings_(settings),
-      builtins_(std::make_shared<InternalFun>(window, settings)) {
+      builtins_(std::make_shared<InternalFun>(window, settings, policy)),
+      policy_(std::move(policy)) {
   for (const char16_t* name : kMethods) RegisterLocalFunction(name, 1);
 }
 
@@ -222,8 +226,34 @@ bool HostObjectImp::SendPageCall(const IPC::PageCallEvent& call) {
   return sender_->Send(IPC::MakeHostEvent(WindowId(), call), IPC::Delivery::kQueued);
 }
 
+bool HostObjectImp::Refused(const std::u16string& name, const DISPPARAMS& params, VARIANT* result) {
+  if (!policy_) return false;
+  std::u16string function = name;  // the parent function or page function the call names
+  bool parent = true;
+  if (name == u"RegisterFunction") {
+    parent = false;
+    function = params.cArgs == 2 && Arg(params, 1).vt == VT_BSTR ? BstrText(Arg(params, 1)) : u"";
+  } else if (name == u"Execute" || name == u"ExecuteDirect") {
+    function = params.cArgs > 0 && Arg(params, 0).vt == VT_BSTR ? BstrText(Arg(params, 0)) : u"";
+  } else if (name == u"CallBuiltinSync" || name == u"CallBuiltinAsync") {
+    return false;  // the built-ins check their own calls
+  } else if (name == u"UnregisterAllFunction" || name == u"UnregisterAllFunctionEx" || name == u"Call") {
+    parent = false;
+    function.clear();
+  }
+  const bool allowed = !policy_->AllowsExternal()  ? false
+                       : function.empty()          ? true
+                       : parent                    ? policy_->AllowsParentFunction(function)
+                                                   : policy_->AllowsPageFunction(function);
+  if (allowed) return false;
+  policy_->LogRefusal(name + u" " + function, "not allowed by the window's policy");
+  SetVariantText(result, policy::kPermissionDenied);
+  return true;
+}
+
 bool HostObjectImp::ExecuteByName(const std::u16string& name, const DISPPARAMS& params, VARIANT* result) {
   LOG_INFO("external  funname=", name);
+  if (Refused(name, params, result)) return true;
   if (name == u"RegisterFunction") return DoRegisterFunction(params);
   if (name == u"UnregisterAllFunction" || name == u"UnregisterAllFunctionEx") {
     callbacks_.clear();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "webview2/internal_fun/internal_fun.h"
+#include "webview2/page_policy_win.h"
 #include "webview2/webview_interfaces.h"
 #include "webview2/window_settings.h"
 #include "webview2common/com_ptr_win.h"
@@ -38,7 +39,9 @@ class HostObjectImp : public IHostObjectImp, public IDispatch {
   static constexpr DISPID kFirstDispid = 0x1001;
 
   // A new object with one reference, owned by the caller.
-  static HostObjectImp* Create(ISendRequest* sender, HWND window, const WindowSettings& settings);
+  // policy: what the window's pages may do; null for everything.
+  static HostObjectImp* Create(ISendRequest* sender, HWND window, const WindowSettings& settings,
+                               std::shared_ptr<const CPagePolicy> policy = nullptr);
 
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
@@ -73,7 +76,11 @@ class HostObjectImp : public IHostObjectImp, public IDispatch {
   void ClearTables();
 
  private:
-  HostObjectImp(ISendRequest* sender, HWND window, const WindowSettings& settings);
+  HostObjectImp(ISendRequest* sender, HWND window, const WindowSettings& settings,
+                std::shared_ptr<const CPagePolicy> policy);
+  // Whether the policy refuses the method call (name, its first text argument where it names a
+  // function); a refusal is logged and answered in *result.
+  bool Refused(const std::u16string& name, const DISPPARAMS& params, VARIANT* result);
   virtual ~HostObjectImp() = default;
 
   HRESULT LoadTypeInfo(UINT index, LCID locale, ITypeInfo** info);
@@ -103,4 +110,5 @@ class HostObjectImp : public IHostObjectImp, public IDispatch {
   HWND window_;
   WindowSettings settings_;
   std::shared_ptr<InternalFun> builtins_;
+  std::shared_ptr<const CPagePolicy> policy_;
 };

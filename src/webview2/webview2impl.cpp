@@ -79,6 +79,18 @@ RECT CWebView2Impl::ClientRect() const {
 
 void CWebView2Impl::OnCreate(HWND hwnd) {
   settings_.window = WindowHandleValue(hwnd);
+  if (settings_.external_policy) {
+    std::string error;
+    std::optional<policy::ExternalPolicy> read = policy::ParsePolicy(text::Utf16ToUtf8(*settings_.external_policy), &error);
+    if (!read) {
+      // Fails closed: no page is shown rather than one with every power.
+      LOG_INFO("external_policy refused: ", error);
+      policy_refused_ = true;
+      SendToParent(IPC::LoadFailedEvent{current_url_, text::Utf8ToUtf16("external_policy: " + error)});
+      return;
+    }
+    page_policy_ = std::make_shared<CPagePolicy>(std::move(*read));
+  }
   std::wstring version;
   if (CWebView2Loader::Instance().GetInstalledVersion(&version)) {
     LOG_INFO("Webview2 runtime is installed ver:", version);
@@ -95,7 +107,7 @@ void CWebView2Impl::OnCreate(HWND hwnd) {
 
 bool CWebView2Impl::LoadUrl(const std::u16string& url, const std::u16string& cookies) {
   LOG_INFO("load url=", text::MaskArchiveKeys(url));
-  if (url.empty()) return false;
+  if (url.empty() || policy_refused_) return false;
   if (!cookies.empty()) SetCookie(url, cookies);
   if (creating_) {
     // The browser is on its way (or announcing itself with event 1): its first navigation goes
@@ -376,7 +388,9 @@ std::u16string CWebView2Impl::GetMimeType(const std::u16string& extension) const
 }
 
 void CWebView2Impl::EnsureHostObject() {
-  if (!host_object_) host_object_ = ComPtr<HostObjectImp>::Attach(HostObjectImp::Create(sender_, m_hWnd, settings_));
+  if (!host_object_) {
+    host_object_ = ComPtr<HostObjectImp>::Attach(HostObjectImp::Create(sender_, m_hWnd, settings_, page_policy_));
+  }
 }
 
 bool CWebView2Impl::RegisterParentFunction(const std::u16string& name) {

@@ -13,6 +13,7 @@
 
 #include "webview2/browser_window_messages.h"
 #include "webview2/hostobjectimpl.h"
+#include "webview2/page_policy_win.h"
 #include "webview2/process_failure.h"
 #include "webview2/webview2_abi.h"
 #include "webview2/webview_interfaces.h"
@@ -189,6 +190,13 @@ class CWebView2Impl : public OrmWebView::IWebView,
   EventRegistrationToken process_failed_{};
   UINT32 browser_process_id_ = 0;
   ComPtr<HostObjectImp> host_object_;
+  // The window's external policy; null without one. A policy that could not be read leaves
+  // the window without a browser.
+  std::shared_ptr<CPagePolicy> page_policy_;
+  bool policy_refused_ = false;
+  // The origin the policy gives a top document at this address: the archive's, an http(s)
+  // origin, or none.
+  std::optional<policy::Origin> DocumentOrigin(const std::u16string& address) const;
   std::u16string document_script_;
 
   std::map<std::u16string, std::u16string> mime_overrides_;

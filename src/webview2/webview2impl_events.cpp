@@ -83,13 +83,31 @@ void CWebView2Impl::RegisterPageEvents() {
       &new_window_requested_);
 }
 
+std::optional<policy::Origin> CWebView2Impl::DocumentOrigin(const std::u16string& address) const {
+  if (archive_.InArchiveFolder(address)) {
+    policy::Origin archive;
+    archive.archive = true;
+    return archive;
+  }
+  return policy::OriginOfUrl(address);
+}
+
 HRESULT CWebView2Impl::OnNavigationStarting(ICoreWebView2NavigationStartingEventArgs* args) {
   if (args == nullptr || !webview_) return S_FALSE;
   LPWSTR uri = nullptr;
   args->get_Uri(&uri);
-  if (TakeCoTaskString(uri).empty()) {
+  const std::u16string address = TakeCoTaskString(uri);
+  if (address.empty()) {
     webview_->RemoveHostObjectFromScript(L"external");
     return S_OK;
+  }
+  if (page_policy_) {
+    // The document about to be shown decides, for every call from now on.
+    page_policy_->SetDocument(DocumentOrigin(address));
+    if (!page_policy_->AllowsExternal()) {
+      webview_->RemoveHostObjectFromScript(L"external");
+      return S_OK;
+    }
   }
   if (!host_object_) return S_OK;
   VARIANT object;

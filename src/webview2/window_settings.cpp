@@ -103,6 +103,7 @@ WindowSettings ParseWindowSettings(const std::u16string& text,
   if (line.GetValue(u"url", value)) s.url = value.empty() ? u"about:blank" : value;
   if (line.GetValue(u"referrer", value)) s.referrer = value;
   if (line.GetValue(u"edge_cmd", value)) s.edge_cmd = value;
+  if (line.GetValue(u"external_policy", value)) s.external_policy = value;
   const bool has_cache_path = line.GetValue(u"cache_path", value);
   if (has_cache_path) s.cache_path = value;
   s.sc_init_hide = line.HasKey(u"sc_init_hide");

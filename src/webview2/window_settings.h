@@ -3,6 +3,7 @@
 // for the main window, the create command's text for every later one).
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 struct WindowRect {
@@ -39,6 +40,7 @@ struct WindowSettings {
   std::u16string cache_path;            // "cache_path", or derived from the data directory
   std::u16string edge_cmd;              // "edge_cmd": extra browser arguments
   std::u16string tab_ids;               // "tab_ids": channel name fallback
+  std::optional<std::u16string> external_policy;  // "external_policy": what pages may do (absent: all)
   uint32_t window = 0;                  // the browser window's own handle, once created
 
   // The channel name: "tab_group_ids", or "tab_ids" when that is empty.

@@ -22,6 +22,7 @@ TEST(HostSettingsText, EveryKeyReadsBackAsWritten) {
   s.follow_display_scale = true;
   s.command = u"run";
   s.browser_arguments = u"--a --b=1";
+  s.external_policy = u"eyJvcmlnaW5zIjpbXX0";
   std::u16string text;
   ASSERT_TRUE(BuildSettingsText(s, &text));
 
@@ -38,6 +39,7 @@ TEST(HostSettingsText, EveryKeyReadsBackAsWritten) {
   EXPECT_EQ(parsed.referrer, s.referrer);
   EXPECT_EQ(parsed.cmd, u"run");
   EXPECT_EQ(parsed.edge_cmd, u"--a --b=1");
+  EXPECT_EQ(parsed.external_policy, s.external_policy);
   EXPECT_EQ(parsed.cache_path, u"D:\\data\\187ef4436122d1cc2f40dc2b92f0eba0");
 }
 

@@ -4,6 +4,7 @@
 #include "base/text_convert.h"
 #include "base/text_win.h"
 #include "log/logger.h"
+#include "webview2/internal_fun/builtin_guard.h"
 #include "webview2/internal_fun/call_counter.h"
 #include "webview2/ui_thread_window.h"
 #include "webview2common/com_text_win.h"
@@ -30,8 +31,15 @@ bool VariantToText(const VARIANT& value, std::u16string* text) {
   return true;
 }
 
-InternalFun::InternalFun(HWND window, const WindowSettings& settings)
-    : window_(window), settings_(settings), window_table_(window, settings) {}
+InternalFun::InternalFun(HWND window, const WindowSettings& settings, std::shared_ptr<const CPagePolicy> policy)
+    : window_(window), settings_(settings), window_table_(window, settings), policy_(std::move(policy)) {}
+
+bool InternalFun::Refused(const std::u16string& name, const std::vector<std::u16string>& params) const {
+  if (!policy_) return false;
+  const std::optional<std::string> why = policy_->BuiltinRefusal(name, params);
+  if (why) policy_->LogRefusal(name, *why);
+  return why.has_value();
+}
 
 const BuiltinEntry* InternalFun::Lookup(const std::u16string& name) const {
   if (const BuiltinEntry* entry = window_table_.Find(name)) return entry;
@@ -53,7 +61,7 @@ bool InternalFun::SyncCall(const DISPPARAMS* params, VARIANT* result) {
   }
   const BuiltinEntry* entry = Lookup(name);
   if (entry == nullptr) return false;
-  const std::u16string text = entry->handler(texts);
+  const std::u16string text = Refused(name, texts) ? policy::kPermissionDenied : entry->handler(texts);
   if (!text.empty()) SetVariantText(result, text);
   return true;
 }
@@ -61,18 +69,22 @@ bool InternalFun::SyncCall(const DISPPARAMS* params, VARIANT* result) {
 void InternalFun::AsyncCall(const std::u16string& name, const ComPtr<IDispatch>& callback,
                             int32_t call_id, std::vector<std::u16string> params) {
   LOG_INFO("web asyn call fun name:", name);
+  // Checked now, against the document that makes the call.
+  const bool refused = Lookup(name) != nullptr && Refused(name, params);
   std::weak_ptr<InternalFun> weak = weak_from_this();
   CUIThreadWindow::Instance().PostTask(
-      [weak, name, params = std::move(params), call_id, callback] {
+      [weak, name, params = std::move(params), call_id, callback, refused] {
         // The page's host object may be gone by now: then the call is dropped.
-        if (auto self = weak.lock()) self->ExcuteAsyCall(name, params, call_id, callback);
+        if (auto self = weak.lock()) self->ExcuteAsyCall(name, params, call_id, callback, refused);
       });
 }
 
 void InternalFun::ExcuteAsyCall(const std::u16string& name, const std::vector<std::u16string>& params,
-                                int32_t call_id, const ComPtr<IDispatch>& callback) {
+                                int32_t call_id, const ComPtr<IDispatch>& callback, bool refused) {
   const BuiltinEntry* entry = Lookup(name);
-  const std::u16string result = entry != nullptr ? entry->handler(params) : std::u16string();
+  const std::u16string result = entry == nullptr ? std::u16string()
+                                : refused         ? std::u16string(policy::kPermissionDenied)
+                                                  : entry->handler(params);
   // What the cipher built-ins return is the page's secret (or made from it).
   const bool secret = name == u"encry_with_key" || name == u"decry_with_key";
   LOG_INFO("ExcuteAsyCall fun_name:", name, ",ret=", secret ? text::MaskSecret(result) : result);

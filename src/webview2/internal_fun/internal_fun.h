@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/line_throttle.h"
+#include "webview2/page_policy_win.h"
 #include "webview2/window_settings.h"
 #include "webview2common/com_ptr_win.h"
 
@@ -86,7 +87,8 @@ int32_t NextCallId();
 
 class InternalFun : public std::enable_shared_from_this<InternalFun> {
  public:
-  InternalFun(HWND window, const WindowSettings& settings);
+  // policy: what the window's pages may call; null for everything.
+  InternalFun(HWND window, const WindowSettings& settings, std::shared_ptr<const CPagePolicy> policy = nullptr);
 
   // Arguments as script passed them (reversed in DISPPARAMS; the first is the name). Returns
   // whether a built-in ran; a non-empty result goes into *result as a BSTR.
@@ -94,8 +96,9 @@ class InternalFun : public std::enable_shared_from_this<InternalFun> {
   // Runs later on the UI thread; never after this object is gone.
   void AsyncCall(const std::u16string& name, const ComPtr<IDispatch>& callback, int32_t call_id,
                  std::vector<std::u16string> params);
+  // refused: the policy refused the call when the page made it; the callback then gets the refusal.
   void ExcuteAsyCall(const std::u16string& name, const std::vector<std::u16string>& params,
-                     int32_t call_id, const ComPtr<IDispatch>& callback);
+                     int32_t call_id, const ComPtr<IDispatch>& callback, bool refused = false);
 
   // The handler for name in table order, or null.
   const BuiltinEntry* Lookup(const std::u16string& name) const;
@@ -106,6 +109,10 @@ class InternalFun : public std::enable_shared_from_this<InternalFun> {
   InternalWndFun window_table_;
   InternalRegFun registry_table_;
   InternalMiscFun misc_table_;
+  std::shared_ptr<const CPagePolicy> policy_;
+
+  // Whether the policy refuses the call now, logging the refusal.
+  bool Refused(const std::u16string& name, const std::vector<std::u16string>& params) const;
 };
 
 // Text of a VARIANT by VariantChangeType to VT_BSTR; false when it cannot be converted.

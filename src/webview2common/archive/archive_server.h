@@ -41,6 +41,10 @@ class CArchiveServer {
   // The entry that a request inside the archive's folder asks for, or null (outside the
   // folder, no such entry, or an archive that cannot be loaded).
   std::shared_ptr<const std::string> Content(const std::u16string& url);
+  // Whether the address lies inside the current archive's virtual folder.
+  bool InArchiveFolder(const std::u16string& url) const {
+    return !address_.folder_name.empty() && url.find(address_.folder_name) != std::u16string::npos;
+  }
   // The extension (".css") of the entry the last request inside the folder asked for.
   std::u16string LastEntryExtension() const;
   // One entry of an archive file under key, loading the archive on first use.
