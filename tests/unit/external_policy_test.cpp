@@ -233,4 +233,18 @@ TEST(ExternalPolicy, BuiltinCallsAreCheckedWithWhatTheyWouldTouch) {
       << "without scopes everything goes, as without a policy";
 }
 
+// The example policy the README shows.
+TEST(ExternalPolicy, TheDocumentedExampleReads) {
+  const ExternalPolicy p = Parse(
+      "{\"origins\": [\"archive\", \"https://help.example.com\"],"
+      " \"builtins\": {\"archive\": [\"window\", \"ini\", \"log\"], \"https://help.example.com\": [\"write_log\"]},"
+      " \"parent_functions\": [\"getUser\"], \"page_functions\": [\"onParentEvent\"],"
+      " \"paths\": [\"C:\\\\ProgramData\\\\ExampleApp\"]}");
+  Origin archive;
+  archive.archive = true;
+  EXPECT_TRUE(AllowsBuiltin(p, archive, "write_ini_file"));
+  EXPECT_FALSE(AllowsBuiltin(p, At(u"https://help.example.com/"), "show_wnd"));
+  EXPECT_EQ(p.paths, (std::vector<std::u16string>{u"C:\\PROGRAMDATA\\EXAMPLEAPP"}));
+}
+
 }  // namespace
