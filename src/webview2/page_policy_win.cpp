@@ -18,6 +18,9 @@ std::u16string Resolve(const std::u16string& path) {
   const DWORD length = GetFullPathNameW(as_wcstr(path), kMaxPath, full.data(), nullptr);
   if (length == 0 || length >= kMaxPath) return path;
   full.resize(length);
+  // Short names are made with a tilde; without one there is nothing to expand (and looking the
+  // names up on disk costs more than the rest of the check).
+  if (full.find(L'~') == std::wstring::npos) return to_u16(full.c_str());
   // Expands the longest part that exists; a name that does not exist yet has no short form.
   std::wstring head = full;
   std::wstring tail;
