@@ -1,10 +1,13 @@
 #include "host_settings.h"
 
 #include <cstdio>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "base/text_convert.h"
+#include "webview2/external_policy.h"
+#include "webview2common/base64.h"
 #include "webview2common/command_line.h"
 
 namespace corvane {
@@ -24,7 +27,67 @@ std::u16string Quoted(const std::u16string& value) {
   return needs_quotes ? u"\"" + value + u"\"" : value;
 }
 
+std::string JsonText(const std::string& utf8) {
+  std::string out = "\"";
+  for (char c : utf8) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
+      out += escape;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+template <typename Text>
+std::string JsonArray(const std::vector<Text>& items) {
+  std::string out = "[";
+  for (const Text& item : items) {
+    if (out.size() > 1) out += ",";
+    if constexpr (std::is_same_v<Text, std::u16string>) {
+      out += JsonText(text::Utf16ToUtf8(item));
+    } else {
+      out += JsonText(item);
+    }
+  }
+  return out + "]";
+}
+
 }  // namespace
+
+bool EncodePagePolicy(const PagePolicy& p, std::u16string* encoded, std::string* error) {
+  std::vector<std::string> members;
+  if (p.origins) members.push_back("\"origins\":" + JsonArray(*p.origins));
+  if (p.builtins) {
+    std::string object = "{";
+    for (const auto& [entry, names] : *p.builtins) {
+      if (object.size() > 1) object += ",";
+      object += JsonText(entry) + ":" + JsonArray(names);
+    }
+    members.push_back("\"builtins\":" + object + "}");
+  }
+  if (p.parent_functions) members.push_back("\"parent_functions\":" + JsonArray(*p.parent_functions));
+  if (p.page_functions) members.push_back("\"page_functions\":" + JsonArray(*p.page_functions));
+  if (p.paths) members.push_back("\"paths\":" + JsonArray(*p.paths));
+  if (p.registry) members.push_back("\"registry\":" + JsonArray(*p.registry));
+  if (p.programs) members.push_back("\"programs\":" + JsonArray(*p.programs));
+  if (!p.url_schemes.empty()) members.push_back("\"url_schemes\":" + JsonArray(p.url_schemes));
+  std::string json = "{";
+  for (const std::string& member : members) json += (json.size() > 1 ? "," : "") + member;
+  json += "}";
+  std::string text = Base64Encode(json);
+  for (char& c : text) c = c == '+' ? '-' : c == '/' ? '_' : c;
+  while (!text.empty() && text.back() == '=') text.pop_back();
+  // The host's own reading decides: what it would refuse is not sent.
+  if (!policy::ParsePolicy(text, error)) return false;
+  *encoded = text::AsciiToUtf16(text);
+  return true;
+}
 
 bool BuildSettingsText(const HostWindowSettings& s, std::u16string* out) {
   std::vector<std::pair<std::u16string, std::u16string>> values;
@@ -42,7 +105,14 @@ bool BuildSettingsText(const HostWindowSettings& s, std::u16string* out) {
   if (!s.command.empty()) values.emplace_back(u"cmd", s.command);
   if (!s.cache_path.empty()) values.emplace_back(u"cache_path", s.cache_path);
   if (!s.browser_arguments.empty()) values.emplace_back(u"edge_cmd", s.browser_arguments);
-  if (s.external_policy) values.emplace_back(u"external_policy", *s.external_policy);
+  if (s.policy) {
+    std::u16string encoded;
+    std::string error;
+    if (!EncodePagePolicy(*s.policy, &encoded, &error)) return false;
+    values.emplace_back(u"external_policy", encoded);
+  } else if (s.external_policy) {
+    values.emplace_back(u"external_policy", *s.external_policy);
+  }
   if (s.url) values.emplace_back(u"url", *s.url);
   if (s.start_hidden) flags.push_back(u"sc_init_hide");
   if (s.follow_display_scale) flags.push_back(u"self_adaption_dpi");

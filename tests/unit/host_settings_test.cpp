@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "base/text_convert.h"
 #include "host_settings.h"
+#include "webview2/external_policy.h"
 #include "webview2/window_settings.h"
 
 namespace {
@@ -75,6 +77,41 @@ TEST(HostSettingsText, RefusesValuesTheHostWouldMisread) {
     EXPECT_FALSE(BuildSettingsText(s, &text)) << std::string(value.begin(), value.end());
     EXPECT_EQ(text, u"untouched");
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A typed policy is written as the key the host reads; one the host would refuse is not sent.
+TEST(HostSettingsText, ATypedPolicyIsEncodedAndCheckedBeforeSending) {
+  corvane::HostWindowSettings s;
+  s.window_id = 256;
+  corvane::PagePolicy p;
+  p.origins = std::vector<std::string>{"archive", "https://app.example"};
+  p.builtins = std::vector<std::pair<std::string, std::vector<std::string>>>{{"archive", {"window", "write_log"}}};
+  p.parent_functions = std::vector<std::string>{"get\"User"};
+  p.paths = std::vector<std::u16string>{u"C:\\Data \u4e2d"};
+  s.policy = p;
+  std::u16string text;
+  ASSERT_TRUE(corvane::BuildSettingsText(s, &text));
+  const WindowSettings parsed = ParseWindowSettings(text, u"");
+  ASSERT_TRUE(parsed.external_policy.has_value());
+  std::string error;
+  const std::optional<policy::ExternalPolicy> read = policy::ParsePolicy(text::Utf16ToUtf8(*parsed.external_policy), &error);
+  ASSERT_TRUE(read.has_value()) << error;
+  EXPECT_TRUE(read->parent_functions.Allows(u"get\"User"));
+  EXPECT_EQ(read->paths, (std::vector<std::u16string>{u"C:\\DATA \u4e2d"}));
+  policy::Origin archive;
+  archive.archive = true;
+  EXPECT_TRUE(policy::AllowsBuiltin(*read, archive, "show_wnd"));
+
+  p.builtins = std::vector<std::pair<std::string, std::vector<std::string>>>{{"*", {"everything"}}};
+  s.policy = p;
+  EXPECT_FALSE(corvane::BuildSettingsText(s, &text)) << "the host would show no page";
+  std::u16string encoded;
+  EXPECT_FALSE(corvane::EncodePagePolicy(p, &encoded, &error));
+  EXPECT_NE(error.find("everything"), std::string::npos) << error;
 }
 
 }  // namespace

@@ -221,7 +221,14 @@ int wmain(int argc, wchar_t** argv) {
   corvane::ParentLink link(&events);
   std::u16string channel;
   if (!OpenChannel(link, &channel)) return 1;
-  const corvane::HostWindowSettings main = MainWindow(parent, u"about:blank");
+  corvane::HostWindowSettings main = MainWindow(parent, u"about:blank");
+  // The demo's pages come from example.com: they may call getUser and the window and log
+  // built-ins, and nothing else.
+  corvane::PagePolicy policy;
+  policy.origins = std::vector<std::string>{"https://example.com"};
+  policy.builtins = std::vector<std::pair<std::string, std::vector<std::string>>>{{"https://example.com", {"window", "log"}}};
+  policy.parent_functions = std::vector<std::string>{"getUser"};
+  main.policy = policy;
   if (!link.StartHost(ProgramFolder() + L"\\Corvane.exe", main)) {
     Say("could not start Corvane.exe");
     return 1;
@@ -264,6 +271,11 @@ int wmain(int argc, wchar_t** argv) {
       link.PumpUntil([&] { return events.results >= 1; }, 5000);
       Say("         the page's onUser(\"Alice\", \"30\") ran; its return value went back as the result");
     }
+    const std::string refused = EngineRequest(
+        link.host_process_id(), "script\t" + view + "\tCallBuiltinSync\ts:run_exe\ts:{\"path\":\"C:\\\\windows\\\\notepad.exe\"}");
+    const size_t result = refused.find("result=8:");
+    Say("the window's policy at work: external.CallBuiltinSync(\"run_exe\", ...) answers %s",
+        result == std::string::npos ? refused.c_str() : refused.substr(result + 9).c_str());
   }
 
   // Immediate delivery: each call returns after the host has carried it out.
