@@ -80,9 +80,7 @@ bool EncodePagePolicy(const PagePolicy& p, std::u16string* encoded, std::string*
   std::string json = "{";
   for (const std::string& member : members) json += (json.size() > 1 ? "," : "") + member;
   json += "}";
-  std::string text = Base64Encode(json);
-  for (char& c : text) c = c == '+' ? '-' : c == '/' ? '_' : c;
-  while (!text.empty() && text.back() == '=') text.pop_back();
+  const std::string text = Base64UrlEncode(json);
   // The host's own reading decides: what it would refuse is not sent.
   if (!policy::ParsePolicy(text, error)) return false;
   *encoded = text::AsciiToUtf16(text);

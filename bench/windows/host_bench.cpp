@@ -360,17 +360,23 @@ void PageCallBurst() {
   host.WaitForHostExit();
 }
 
-void PageCalls(int rounds) {
-  HostSession host;
+// A page of bench.example in a window of its own, external given; returns the web view's name.
+std::string OpenBenchPage(HostSession& host, const std::optional<std::u16string>& policy) {
   corvane::HostWindowSettings main = host.MainSettings(256);
   main.url = u"https://bench.example/";
+  main.external_policy = policy;
   host.StartWith(main);
   host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; });
   const std::string view = std::to_string(host.events.Of(IPC::kEvtCreated)[0].number);
-  // The page starts loading: it receives `external`.
   host.WaitFor([&] { return host.Engine("views").find(view) != std::string::npos; });
   host.WaitFor([&] { return testwin::FindLine(host.EngineCalls(), view + " add_NavigationStarting") >= 0; });
   host.Engine("navigation-starting\t" + view + "\thttps://bench.example/");
+  return view;
+}
+
+void PageCalls(int rounds) {
+  HostSession host;
+  const std::string view = OpenBenchPage(host, std::nullopt);
   std::vector<double> pipe_us, execute_us, builtin_us;
   for (int i = 0; i < rounds + 20; ++i) {
     auto start = Clock::now();
@@ -408,20 +414,6 @@ void PageCalls(int rounds) {
       Ratio(builtin.median, pipe.median));
 }
 
-// A page of bench.example in a window of its own, external given; returns the web view's name.
-std::string OpenBenchPage(HostSession& host, const std::optional<std::u16string>& policy) {
-  corvane::HostWindowSettings main = host.MainSettings(256);
-  main.url = u"https://bench.example/";
-  main.external_policy = policy;
-  host.StartWith(main);
-  host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; });
-  const std::string view = std::to_string(host.events.Of(IPC::kEvtCreated)[0].number);
-  host.WaitFor([&] { return host.Engine("views").find(view) != std::string::npos; });
-  host.WaitFor([&] { return testwin::FindLine(host.EngineCalls(), view + " add_NavigationStarting") >= 0; });
-  host.Engine("navigation-starting\t" + view + "\thttps://bench.example/");
-  return view;
-}
-
 // The same synchronous built-in call in two hosts, one without a policy and one whose policy
 // has 20 origins and every scope set, taken in turns.
 void PolicyCost(int rounds) {
@@ -431,8 +423,7 @@ void PolicyCost(int rounds) {
           "\"paths\":[\"C:\\\\a\",\"C:\\\\b\\\\c\",\"D:\\\\data\",\"\\\\\\\\srv\\\\share\",\"C:\\\\windows\"],"
           "\"registry\":[\"HKEY_CURRENT_USER\\\\Software\\\\Bench\"],\"programs\":[\"C:\\\\a\\\\tool.exe\"],"
           "\"url_schemes\":[\"bench\"]}";
-  std::string encoded = Base64Encode(json);
-  for (char& c : encoded) c = c == '+' ? '-' : c == '/' ? '_' : c;
+  const std::string encoded = Base64UrlEncode(json);
   HostSession open_host;
   HostSession policy_host;
   const std::string open_view = OpenBenchPage(open_host, std::nullopt);

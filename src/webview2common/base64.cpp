@@ -9,6 +9,13 @@ const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz01
 
 }  // namespace
 
+std::string Base64UrlEncode(std::string_view bytes) {
+  std::string text = Base64Encode(bytes);
+  for (char& c : text) c = c == '+' ? '-' : c == '/' ? '_' : c;
+  while (!text.empty() && text.back() == '=') text.pop_back();
+  return text;
+}
+
 std::string Base64Encode(std::string_view bytes) {
   std::string out;
   out.reserve((bytes.size() + 2) / 3 * 4);

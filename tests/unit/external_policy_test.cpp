@@ -12,12 +12,7 @@ namespace {
 using namespace policy;
 
 // base64url without padding, as a parent would write it.
-std::string Encode(const std::string& json) {
-  std::string text = Base64Encode(json);
-  for (char& c : text) c = c == '+' ? '-' : c == '/' ? '_' : c;
-  while (!text.empty() && text.back() == '=') text.pop_back();
-  return text;
-}
+std::string Encode(const std::string& json) { return Base64UrlEncode(json); }
 
 ExternalPolicy Parse(const std::string& json) {
   std::string error;

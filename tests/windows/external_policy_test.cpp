@@ -15,9 +15,7 @@ using testwin::FindLine;
 using testwin::HostSession;
 
 std::u16string Encoded(const std::string& json) {
-  std::string text = Base64Encode(json);
-  for (char& c : text) c = c == '+' ? '-' : c == '/' ? '_' : c;
-  while (!text.empty() && text.back() == '=') text.pop_back();
+  const std::string text = Base64UrlEncode(json);
   return std::u16string(text.begin(), text.end());
 }
 
@@ -44,14 +42,9 @@ class ExternalPolicyHost : public testing::Test {
     ASSERT_EQ(host_.Engine("navigation-starting\t" + view_ + "\t" + url), "ok");
   }
   std::string Script(const std::string& method, std::initializer_list<std::string> args = {}) {
-    std::string request = "script\t" + view_ + "\t" + method;
-    for (const std::string& a : args) request += "\t" + a;
-    return host_.Engine(request);
+    return host_.Script(view_, method, args);
   }
-  static std::string ResultText(const std::string& answer) {
-    std::smatch m;
-    return std::regex_search(answer, m, std::regex("result=\\d+:(.*?)( scode=|$)")) ? m[1].str() : "<none>";
-  }
+  static std::string ResultText(const std::string& answer) { return HostSession::ResultText(answer); }
   std::string Builtin(const std::string& name, const std::string& json) {
     return ResultText(Script("CallBuiltinSync", {"s:" + name, "s:" + json}));
   }

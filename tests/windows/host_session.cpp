@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <regex>
 
 #include "base/text_win.h"
 #include "crlf_lines.h"
@@ -170,6 +171,18 @@ bool HostSession::Launch(const corvane::HostWindowSettings& main,
 
 std::string HostSession::Engine(const std::string& request) const {
   return EngineRequest(link.host_process_id(), request);
+}
+
+std::string HostSession::Script(const std::string& view, const std::string& method,
+                                std::initializer_list<std::string> args) const {
+  std::string request = "script\t" + view + "\t" + method;
+  for (const std::string& a : args) request += "\t" + a;
+  return Engine(request);
+}
+
+std::string HostSession::ResultText(const std::string& answer) {
+  std::smatch m;
+  return std::regex_search(answer, m, std::regex("result=\\d+:(.*?)( scode=|$)")) ? m[1].str() : "<none>";
 }
 
 std::vector<std::string> HostSession::EngineCalls() const {

@@ -6,6 +6,7 @@
 #include <psapi.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,11 @@ class HostSession {
   static bool Shown(HWND window) { return (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
   // A request to the test engine inside the host (see tests/engine/README.md).
   std::string Engine(const std::string& request) const;
+  // external.<method>(args...) from page script in the view (typed args: "s:text", "f:name"...).
+  std::string Script(const std::string& view, const std::string& method,
+                     std::initializer_list<std::string> args = {}) const;
+  // The result text of a Script answer, or "<none>".
+  static std::string ResultText(const std::string& answer);
   std::vector<std::string> EngineCalls() const;
   // The host's own channel window.
   HWND HostChannelWindow() const;

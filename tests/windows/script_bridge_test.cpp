@@ -35,15 +35,9 @@ class ScriptBridge : public testing::Test {
 
   // external.<method>(args...) from page script.
   std::string Script(const std::string& method, std::initializer_list<std::string> args = {}) {
-    std::string request = "script\t" + view_ + "\t" + method;
-    for (const std::string& a : args) request += "\t" + a;
-    return host_.Engine(request);
+    return host_.Script(view_, method, args);
   }
-
-  static std::string ResultText(const std::string& answer) {
-    std::smatch m;
-    return std::regex_search(answer, m, std::regex("result=\\d+:(.*?)( scode=|$)")) ? m[1].str() : "<none>";
-  }
+  static std::string ResultText(const std::string& answer) { return HostSession::ResultText(answer); }
 
   // Page-function calls recorded by the engine, as "name(args)".
   Lines PageCalls() {
