@@ -84,7 +84,9 @@ void CWebView2Impl::RegisterPageEvents() {
 }
 
 std::optional<policy::Origin> CWebView2Impl::DocumentOrigin(const std::u16string& address) const {
-  if (archive_.InArchiveFolder(address)) {
+  // Archive pages are file addresses inside the archive's folder: a web address that merely
+  // names the folder is not one of them.
+  if (address.compare(0, 8, u"file:///") == 0 && archive_.InArchiveFolder(address)) {
     policy::Origin archive;
     archive.archive = true;
     return archive;

@@ -99,6 +99,25 @@ TEST_F(ExternalPolicyHost, OtherOriginsHaveNoExternal) {
   EXPECT_EQ(Script("CallBuiltinSync", {"s:get_scale"}), "error: the page has no external");
 }
 
+// Pages of the window's archive are the "archive" origin; a web page that names the archive's
+// folder in its address is not.
+TEST_F(ExternalPolicyHost, ArchivePagesAreTheArchiveOrigin) {
+  Open(Encoded("{\"origins\":[\"archive\"]}"), "https://app.example/");
+  EXPECT_EQ(Script("CallBuiltinSync", {"s:get_scale"}), "error: the page has no external");
+  host_.link.set_delivery(corvane::ParentLink::Delivery::kImmediate);
+  ASSERT_TRUE(host_.link.Navigate(256, u"zip://k1|C:\\apps\\pack.dat|/index.html"));
+  std::string folder;
+  for (const std::string& line : host_.EngineCalls()) {
+    const size_t at = line.find("\\zip_");
+    if (line.find(view_ + " Navigate ") == 0 && at != std::string::npos) folder = line.substr(at + 1, 36);
+  }
+  ASSERT_EQ(folder.size(), 36u);
+  Navigate("file:///C:/apps/" + folder + "/pack.dat|index.html");
+  EXPECT_NE(ResultText(Script("CallBuiltinSync", {"s:get_scale"})), "<none>");
+  Navigate("https://evil.example/" + folder + "/pack.dat|index.html");
+  EXPECT_EQ(Script("CallBuiltinSync", {"s:get_scale"}), "error: the page has no external");
+}
+
 TEST_F(ExternalPolicyHost, APolicyThatCannotBeReadShowsNoPage) {
   bool first = true;
   for (const std::u16string& bad : {std::u16string(u"not base64!"), Encoded("{\"origins\":[\"https://a\"],\"oops\":1}"),
