@@ -1,12 +1,12 @@
 #include "host_settings.h"
 
 #include <cstdio>
-#include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "base/text_convert.h"
 #include "webview2/external_policy.h"
+#include "webview2/internal_fun/json_path_value.h"
 #include "webview2common/base64.h"
 #include "webview2common/command_line.h"
 
@@ -27,60 +27,34 @@ std::u16string Quoted(const std::u16string& value) {
   return needs_quotes ? u"\"" + value + u"\"" : value;
 }
 
-std::string JsonText(const std::string& utf8) {
-  std::string out = "\"";
-  for (char c : utf8) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
-      out += escape;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
+Json::Value JsonArray(const std::vector<std::string>& items) {
+  Json::Value array(Json::arrayValue);
+  for (const std::string& item : items) array.append(item);
+  return array;
 }
 
-template <typename Text>
-std::string JsonArray(const std::vector<Text>& items) {
-  std::string out = "[";
-  for (const Text& item : items) {
-    if (out.size() > 1) out += ",";
-    if constexpr (std::is_same_v<Text, std::u16string>) {
-      out += JsonText(text::Utf16ToUtf8(item));
-    } else {
-      out += JsonText(item);
-    }
-  }
-  return out + "]";
+Json::Value JsonArray(const std::vector<std::u16string>& items) {
+  Json::Value array(Json::arrayValue);
+  for (const std::u16string& item : items) array.append(text::Utf16ToUtf8(item));
+  return array;
 }
 
 }  // namespace
 
 bool EncodePagePolicy(const PagePolicy& p, std::u16string* encoded, std::string* error) {
-  std::vector<std::string> members;
-  if (p.origins) members.push_back("\"origins\":" + JsonArray(*p.origins));
+  Json::Value root(Json::objectValue);
+  if (p.origins) root["origins"] = JsonArray(*p.origins);
   if (p.builtins) {
-    std::string object = "{";
-    for (const auto& [entry, names] : *p.builtins) {
-      if (object.size() > 1) object += ",";
-      object += JsonText(entry) + ":" + JsonArray(names);
-    }
-    members.push_back("\"builtins\":" + object + "}");
+    Json::Value& builtins = root["builtins"] = Json::Value(Json::objectValue);
+    for (const auto& [entry, names] : *p.builtins) builtins[entry] = JsonArray(names);
   }
-  if (p.parent_functions) members.push_back("\"parent_functions\":" + JsonArray(*p.parent_functions));
-  if (p.page_functions) members.push_back("\"page_functions\":" + JsonArray(*p.page_functions));
-  if (p.paths) members.push_back("\"paths\":" + JsonArray(*p.paths));
-  if (p.registry) members.push_back("\"registry\":" + JsonArray(*p.registry));
-  if (p.programs) members.push_back("\"programs\":" + JsonArray(*p.programs));
-  if (!p.url_schemes.empty()) members.push_back("\"url_schemes\":" + JsonArray(p.url_schemes));
-  std::string json = "{";
-  for (const std::string& member : members) json += (json.size() > 1 ? "," : "") + member;
-  json += "}";
-  const std::string text = Base64UrlEncode(json);
+  if (p.parent_functions) root["parent_functions"] = JsonArray(*p.parent_functions);
+  if (p.page_functions) root["page_functions"] = JsonArray(*p.page_functions);
+  if (p.paths) root["paths"] = JsonArray(*p.paths);
+  if (p.registry) root["registry"] = JsonArray(*p.registry);
+  if (p.programs) root["programs"] = JsonArray(*p.programs);
+  if (!p.url_schemes.empty()) root["url_schemes"] = JsonArray(p.url_schemes);
+  const std::string text = Base64UrlEncode(WriteCompactJson(root));
   // The host's own reading decides: what it would refuse is not sent.
   if (!policy::ParsePolicy(text, error)) return false;
   *encoded = text::AsciiToUtf16(text);
