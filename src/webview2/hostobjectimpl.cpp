@@ -241,10 +241,10 @@ bool HostObjectImp::Refused(const std::u16string& name, const DISPPARAMS& params
     parent = false;
     function.clear();
   }
-  const bool allowed = !policy_->AllowsExternal()  ? false
-                       : function.empty()          ? true
-                       : parent                    ? policy_->AllowsParentFunction(function)
-                                                   : policy_->AllowsPageFunction(function);
+  bool allowed = policy_->AllowsExternal();
+  if (allowed && !function.empty()) {
+    allowed = parent ? policy_->AllowsParentFunction(function) : policy_->AllowsPageFunction(function);
+  }
   if (allowed) return false;
   policy_->LogRefusal(name + u" " + function, "not allowed by the window's policy");
   SetVariantText(result, policy::kPermissionDenied);

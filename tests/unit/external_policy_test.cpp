@@ -11,12 +11,10 @@ namespace {
 
 using namespace policy;
 
-// base64url without padding, as a parent would write it.
-std::string Encode(const std::string& json) { return Base64UrlEncode(json); }
 
 ExternalPolicy Parse(const std::string& json) {
   std::string error;
-  std::optional<ExternalPolicy> parsed = ParsePolicy(Encode(json), &error);
+  std::optional<ExternalPolicy> parsed = ParsePolicy(Base64UrlEncode(json), &error);
   EXPECT_TRUE(parsed.has_value()) << json << ": " << error;
   return parsed.value_or(ExternalPolicy());
 }
@@ -30,19 +28,19 @@ Origin At(const char16_t* url) {
 TEST(ExternalPolicy, BadPoliciesSayWhatIsWrong) {
   const std::pair<std::string, std::string> cases[] = {
       {"e30*", "not base64url"},
-      {Encode("[1]"), "not a JSON object"},
-      {Encode("{\"origins\":[\"https://a.example\"],}"), "not a JSON object"},
-      {Encode("{\"origin\":[]}"), "unknown member \"origin\""},
-      {Encode("{\"origins\":\"https://a.example\"}"), "\"origins\" is not an array"},
-      {Encode("{\"origins\":[\"ftp://a.example\"]}"), "not an http or https origin"},
-      {Encode("{\"origins\":[\"https://a.example/path\"]}"), "not scheme://host[:port]"},
-      {Encode("{\"origins\":[\"https://a.example:99999\"]}"), "not scheme://host[:port]"},
-      {Encode("{\"builtins\":{\"*\":[\"window\",\"everything\"]}}"), "\"everything\", which is neither"},
-      {Encode("{\"builtins\":{\"*\":\"window\"}}"), "not an array"},
-      {Encode("{\"parent_functions\":3}"), "neither a boolean nor an array"},
-      {Encode("{\"paths\":[\"relative\\\\dir\"]}"), "not an absolute path"},
-      {Encode("{\"registry\":[\"HKCU\\\\Software\"]}"), "not an absolute path or key"},
-      {Encode("{\"url_schemes\":[\"a b\"]}"), "not a scheme"},
+      {Base64UrlEncode("[1]"), "not a JSON object"},
+      {Base64UrlEncode("{\"origins\":[\"https://a.example\"],}"), "not a JSON object"},
+      {Base64UrlEncode("{\"origin\":[]}"), "unknown member \"origin\""},
+      {Base64UrlEncode("{\"origins\":\"https://a.example\"}"), "\"origins\" is not an array"},
+      {Base64UrlEncode("{\"origins\":[\"ftp://a.example\"]}"), "not an http or https origin"},
+      {Base64UrlEncode("{\"origins\":[\"https://a.example/path\"]}"), "not scheme://host[:port]"},
+      {Base64UrlEncode("{\"origins\":[\"https://a.example:99999\"]}"), "not scheme://host[:port]"},
+      {Base64UrlEncode("{\"builtins\":{\"*\":[\"window\",\"everything\"]}}"), "\"everything\", which is neither"},
+      {Base64UrlEncode("{\"builtins\":{\"*\":\"window\"}}"), "not an array"},
+      {Base64UrlEncode("{\"parent_functions\":3}"), "neither a boolean nor an array"},
+      {Base64UrlEncode("{\"paths\":[\"relative\\\\dir\"]}"), "not an absolute path"},
+      {Base64UrlEncode("{\"registry\":[\"HKCU\\\\Software\"]}"), "not an absolute path or key"},
+      {Base64UrlEncode("{\"url_schemes\":[\"a b\"]}"), "not a scheme"},
   };
   for (const auto& [encoded, why] : cases) {
     std::string error;
