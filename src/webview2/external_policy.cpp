@@ -2,6 +2,7 @@
 
 #include <json/reader.h>
 #include <json/value.h>
+#include <json/writer.h>
 
 #include <algorithm>
 #include <memory>
@@ -341,6 +342,35 @@ bool Matches(const OriginPattern& pattern, const Origin& origin) {
   return false;
 }
 
+std::string PageOriginsJson(const ExternalPolicy& policy) {
+  if (!policy.origins) return "null";
+  Json::Value entries(Json::arrayValue);
+  for (const OriginPattern& pattern : *policy.origins) {
+    // location.port is empty for the scheme's default port, as the pattern's -1.
+    const std::string port = pattern.port < 0 ? std::string() : std::to_string(pattern.port);
+    Json::Value entry(Json::objectValue);
+    switch (pattern.kind) {
+      case OriginPattern::Kind::kAny:
+        return "null";
+      case OriginPattern::Kind::kArchive:
+        entry = "archive";
+        break;
+      case OriginPattern::Kind::kExact:
+        entry["origin"] = pattern.scheme + "://" + pattern.host + (port.empty() ? "" : ":" + port);
+        break;
+      case OriginPattern::Kind::kSubdomains:
+        entry["scheme"] = pattern.scheme;
+        entry["suffix"] = "." + pattern.host;
+        entry["port"] = port;
+        break;
+    }
+    entries.append(entry);
+  }
+  Json::StreamWriterBuilder builder;
+  builder["indentation"] = "";
+  return Json::writeString(builder, entries);
+}
+
 bool AllowsExternal(const ExternalPolicy& policy, const Origin& origin) {
   if (!policy.origins) return true;
   return std::any_of(policy.origins->begin(), policy.origins->end(),
@@ -466,6 +496,22 @@ bool AllowsUrl(const ExternalPolicy& policy, std::u16string_view url) {
     scheme += static_cast<char>(c);
   }
   return policy.url_schemes.count(Lower(scheme)) != 0;
+}
+
+void DocumentTracker::NavigationStarting(std::optional<uint64_t> id, std::optional<Origin> origin) {
+  // A redirect starts again with the same id and a new address; a new navigation replaces one
+  // still loading.
+  loading_ = Loading{id, std::move(origin)};
+}
+
+void DocumentTracker::ContentLoading(std::optional<uint64_t> id) {
+  if (!IsLoading(id)) return;
+  current_ = std::move(loading_->origin);
+  loading_.reset();
+}
+
+void DocumentTracker::NavigationCompleted(std::optional<uint64_t> id) {
+  if (IsLoading(id)) loading_.reset();
 }
 
 }  // namespace policy

@@ -5,6 +5,7 @@
 // Portable: the file system's part (full and long path names, the Startup folders) is done by
 // the caller before asking.
 
+#include <cstdint>
 #include <optional>
 #include <set>
 #include <string>
@@ -62,6 +63,10 @@ std::optional<ExternalPolicy> ParsePolicy(std::string_view encoded, std::string*
 std::optional<Origin> OriginOfUrl(std::u16string_view url);
 
 bool Matches(const OriginPattern& pattern, const Origin& origin);
+// The policy's "origins" as the page's own script compares them with its location: a JSON array
+// of "archive", {"origin": "scheme://host[:port]"} and {"scheme", "suffix", "port"} entries, or
+// null without an "origins" list.
+std::string PageOriginsJson(const ExternalPolicy& policy);
 // Whether a top document of this origin gets `external`.
 bool AllowsExternal(const ExternalPolicy& policy, const Origin& origin);
 bool AllowsBuiltin(const ExternalPolicy& policy, const Origin& origin, const std::string& name);
@@ -85,5 +90,34 @@ bool AllowsPath(const ExternalPolicy& policy, const std::u16string& normalized, 
 bool AllowsRegistry(const ExternalPolicy& policy, const std::u16string& normalized_key, bool write);
 bool AllowsProgram(const ExternalPolicy& policy, const std::u16string& normalized_program);
 bool AllowsUrl(const ExternalPolicy& policy, std::u16string_view url);
+
+// Which top document a call comes from. A navigation's new document replaces the one shown only
+// when it is committed (ContentLoading): until then the old document may still call, and it
+// answers for its own origin, never the one being loaded. A navigation that ends without a new
+// document (canceled, a download, no content) leaves the old one current. Navigation ids tell a
+// superseded navigation's completion apart where the browser gives them.
+class DocumentTracker {
+ public:
+  void NavigationStarting(std::optional<uint64_t> id, std::optional<Origin> origin);
+  void ContentLoading(std::optional<uint64_t> id);
+  void NavigationCompleted(std::optional<uint64_t> id);
+
+  // The document shown now: its origin, or nothing for a page no policy entry can name.
+  const std::optional<Origin>& current() const { return current_; }
+  // The document `external` is offered to: the one being loaded while a navigation is under way
+  // (so that it has `external` from its first script), else the one shown.
+  const std::optional<Origin>& offered() const { return loading_ ? loading_->origin : current_; }
+
+ private:
+  struct Loading {
+    std::optional<uint64_t> id;
+    std::optional<Origin> origin;
+  };
+  bool IsLoading(const std::optional<uint64_t>& id) const {
+    return loading_ && (!id || !loading_->id || *id == *loading_->id);
+  }
+  std::optional<Origin> current_;
+  std::optional<Loading> loading_;
+};
 
 }  // namespace policy

@@ -21,6 +21,11 @@ std::u16string Resolve(const std::u16string& path) {
   // Short names are made with a tilde; without one there is nothing to expand (and looking the
   // names up on disk costs more than the rest of the check).
   if (full.find(L'~') == std::wstring::npos) return to_u16(full.c_str());
+  // Looking names up on a share would hand its server the user's credentials before the policy
+  // has said a word: only a drive's short names are expanded; others stay as written (and so
+  // match no listed prefix).
+  const size_t drive = full.compare(0, 4, L"\\\\?\\") == 0 ? 4 : 0;
+  if (full.size() < drive + 3 || full[drive + 1] != L':' || full[drive + 2] != L'\\') return to_u16(full.c_str());
   // Expands the longest part that exists; a name that does not exist yet has no short form.
   std::wstring head = full;
   std::wstring tail;
@@ -36,12 +41,44 @@ std::u16string Resolve(const std::u16string& path) {
   return to_u16(full.c_str());
 }
 
+// Upper case as the system compares file and registry names, beyond ASCII ("é" and "É" name the
+// same folder).
+std::u16string SystemUpper(const std::u16string& text) {
+  if (text.empty() || text.size() > 32768) return text;
+  std::wstring upper(text.size(), L'\0');
+  const int n = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, as_wcstr(text), static_cast<int>(text.size()),
+                              upper.data(), static_cast<int>(upper.size()), nullptr, nullptr, 0);
+  if (n <= 0) return text;
+  upper.resize(static_cast<size_t>(n));
+  return to_u16(upper.c_str());
+}
+
+const policy::SystemNames& System() {
+  static const policy::SystemNames names{&Resolve, &SystemUpper};
+  return names;
+}
+
+// The policy's own prefixes and programs in the form every checked name takes: short names
+// expanded and upper case beyond ASCII, so that "C:\PROGRA~1" in a policy is "C:\Program Files".
+policy::ExternalPolicy InSystemForm(policy::ExternalPolicy policy) {
+  for (auto* list : {&policy.paths, &policy.programs}) {
+    if (!*list) continue;
+    for (std::u16string& entry : **list) {
+      if (std::optional<std::u16string> normalized = policy::NormalizePath(System().Path(entry))) entry = *normalized;
+    }
+  }
+  if (policy.registry) {
+    for (std::u16string& key : *policy.registry) key = SystemUpper(key);
+  }
+  return policy;
+}
+
 std::vector<std::u16string> StartupFolders() {
   std::vector<std::u16string> folders;
   for (int id : {CSIDL_STARTUP, CSIDL_COMMON_STARTUP, CSIDL_ALTSTARTUP, CSIDL_COMMON_ALTSTARTUP}) {
     wchar_t folder[MAX_PATH] = {};
     if (SHGetFolderPathW(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK) continue;
-    if (std::optional<std::u16string> normalized = policy::NormalizePath(Resolve(to_u16(folder)))) {
+    if (std::optional<std::u16string> normalized = policy::NormalizePath(System().Path(to_u16(folder)))) {
       folders.push_back(std::move(*normalized));
     }
   }
@@ -50,16 +87,21 @@ std::vector<std::u16string> StartupFolders() {
 
 }  // namespace
 
-CPagePolicy::CPagePolicy(policy::ExternalPolicy policy) : policy_(std::move(policy)), startup_folders_(StartupFolders()) {}
+CPagePolicy::CPagePolicy(policy::ExternalPolicy policy)
+    : policy_(InSystemForm(std::move(policy))), startup_folders_(StartupFolders()) {}
 
-void CPagePolicy::SetDocument(std::optional<policy::Origin> origin) { document_ = std::move(origin); }
+bool CPagePolicy::AllowsExternal() const {
+  return documents_.current() && policy::AllowsExternal(policy_, *documents_.current());
+}
 
-bool CPagePolicy::AllowsExternal() const { return document_ && policy::AllowsExternal(policy_, *document_); }
+bool CPagePolicy::OffersExternal() const {
+  return documents_.offered() && policy::AllowsExternal(policy_, *documents_.offered());
+}
 
 std::optional<std::string> CPagePolicy::BuiltinRefusal(const std::u16string& name,
                                                        const std::vector<std::u16string>& params) const {
   if (!AllowsExternal()) return std::string("the page shown now has no external");
-  return policy::BuiltinRefusal(policy_, *document_, text::Utf16ToUtf8(name), params, &Resolve, startup_folders_);
+  return policy::BuiltinRefusal(policy_, *documents_.current(), text::Utf16ToUtf8(name), params, System(), startup_folders_);
 }
 
 bool CPagePolicy::AllowsParentFunction(const std::u16string& name) const {

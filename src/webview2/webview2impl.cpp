@@ -89,6 +89,10 @@ void CWebView2Impl::OnCreate(HWND hwnd) {
       SendToParent(IPC::LoadFailedEvent{current_url_, text::Utf8ToUtf16("external_policy: " + error)});
       return;
     }
+    const std::u16string origins = text::Utf8ToUtf16(policy::PageOriginsJson(*read));
+    const std::u16string slot = u"/*origins*/null";
+    const size_t at = document_script_.rfind(slot);
+    if (at != std::u16string::npos) document_script_.replace(at, slot.size(), origins);
     page_policy_ = std::make_shared<CPagePolicy>(std::move(*read));
   }
   std::wstring version;

@@ -154,6 +154,9 @@ class CWebView2Impl : public OrmWebView::IWebView,
 
   // Page events (webview2impl_events.cpp).
   HRESULT OnNavigationStarting(ICoreWebView2NavigationStartingEventArgs* args);
+  HRESULT OnContentLoading(ICoreWebView2ContentLoadingEventArgs* args);
+  // Adds `external` to the page's script, or takes it away.
+  void OfferExternal(bool offer);
   HRESULT OnSourceChanged(ICoreWebView2SourceChangedEventArgs* args);
   HRESULT OnDocumentTitleChanged();
   HRESULT OnNavigationCompleted(ICoreWebView2NavigationCompletedEventArgs* args, bool frame);

@@ -38,7 +38,9 @@ void CWebView2Impl::RegisterPageEvents() {
   webview_->add_ContentLoading(
       MakeCallback<ICoreWebView2ContentLoadingEventHandler, ICoreWebView2*,
                    ICoreWebView2ContentLoadingEventArgs*>(
-          [](ICoreWebView2*, ICoreWebView2ContentLoadingEventArgs*) -> HRESULT { return S_OK; })
+          WhileAlive([](CWebView2Impl* self, ICoreWebView2*, ICoreWebView2ContentLoadingEventArgs* a) {
+            return self->OnContentLoading(a);
+          }))
           .get(),
       &content_loading_);
   webview_->add_NavigationCompleted(
@@ -94,29 +96,48 @@ std::optional<policy::Origin> CWebView2Impl::DocumentOrigin(const std::u16string
   return policy::OriginOfUrl(address);
 }
 
-HRESULT CWebView2Impl::OnNavigationStarting(ICoreWebView2NavigationStartingEventArgs* args) {
-  if (args == nullptr || !webview_) return S_FALSE;
-  LPWSTR uri = nullptr;
-  args->get_Uri(&uri);
-  const std::u16string address = TakeCoTaskString(uri);
-  if (address.empty()) {
+namespace {
+
+// The navigation an event belongs to, where the browser tells it.
+template <typename Args>
+std::optional<uint64_t> NavigationIdOf(Args* args) {
+  UINT64 id = 0;
+  if (args == nullptr || FAILED(args->get_NavigationId(&id))) return std::nullopt;
+  return id;
+}
+
+}  // namespace
+
+void CWebView2Impl::OfferExternal(bool offer) {
+  if (!offer || !host_object_) {
     webview_->RemoveHostObjectFromScript(L"external");
-    return S_OK;
+    return;
   }
-  if (page_policy_) {
-    // The document about to be shown decides, for every call from now on.
-    page_policy_->SetDocument(DocumentOrigin(address));
-    if (!page_policy_->AllowsExternal()) {
-      webview_->RemoveHostObjectFromScript(L"external");
-      return S_OK;
-    }
-  }
-  if (!host_object_) return S_OK;
   VARIANT object;
   VariantInit(&object);
   object.vt = VT_DISPATCH;
   object.pdispVal = host_object_.get();
   webview_->AddHostObjectToScript(L"external", &object);
+}
+
+HRESULT CWebView2Impl::OnNavigationStarting(ICoreWebView2NavigationStartingEventArgs* args) {
+  if (args == nullptr || !webview_) return S_FALSE;
+  LPWSTR uri = nullptr;
+  args->get_Uri(&uri);
+  const std::u16string address = TakeCoTaskString(uri);
+  if (page_policy_) {
+    // The document being loaded gets `external` from its first script if its origin may have
+    // it; the document still shown goes on answering for its own origin until it is replaced.
+    page_policy_->documents().NavigationStarting(NavigationIdOf(args), DocumentOrigin(address));
+    OfferExternal(page_policy_->OffersExternal());
+    return S_OK;
+  }
+  OfferExternal(!address.empty());
+  return S_OK;
+}
+
+HRESULT CWebView2Impl::OnContentLoading(ICoreWebView2ContentLoadingEventArgs* args) {
+  if (page_policy_) page_policy_->documents().ContentLoading(NavigationIdOf(args));
   return S_OK;
 }
 
@@ -172,6 +193,12 @@ HRESULT CWebView2Impl::OnDocumentTitleChanged() {
 HRESULT CWebView2Impl::OnNavigationCompleted(ICoreWebView2NavigationCompletedEventArgs* args,
                                              bool frame) {
   if (args == nullptr || sender_ == nullptr) return S_FALSE;
+  if (page_policy_ && !frame && webview_) {
+    // A navigation that ended without a new document leaves the one shown, and its `external`.
+    const bool offered = page_policy_->OffersExternal();
+    page_policy_->documents().NavigationCompleted(NavigationIdOf(args));
+    if (page_policy_->OffersExternal() != offered) OfferExternal(!offered);
+  }
   BOOL success = FALSE;
   COREWEBVIEW2_WEB_ERROR_STATUS status = COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN;
   args->get_IsSuccess(&success);

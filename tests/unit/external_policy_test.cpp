@@ -76,6 +76,12 @@ TEST(ExternalPolicy, OriginsAndBuiltins) {
   archive.archive = true;
   EXPECT_TRUE(AllowsExternal(p, archive));
 
+  EXPECT_EQ(PageOriginsJson(p),
+            "[{\"origin\":\"https://app.example.com\"},{\"origin\":\"http://127.0.0.1:8080\"},"
+            "{\"port\":\"\",\"scheme\":\"https\",\"suffix\":\".cdn.example\"},\"archive\"]")
+      << "as the page's location spells them";
+  EXPECT_EQ(PageOriginsJson(Parse("{}")), "null");
+
   const Origin app = At(u"https://app.example.com/");
   EXPECT_TRUE(AllowsBuiltin(p, app, "show_wnd")) << "a group";
   EXPECT_TRUE(AllowsBuiltin(p, app, "write_log"));
@@ -184,11 +190,17 @@ TEST(ExternalPolicy, BuiltinCallsAreCheckedWithWhatTheyWouldTouch) {
   const ExternalPolicy p = Parse(
       "{\"builtins\":{\"*\":[\"files\",\"ini\",\"registry\",\"shell\"]},\"paths\":[\"C:\\\\Data\"],"
       "\"registry\":[\"HKEY_CURRENT_USER\\\\Software\\\\App\"],\"programs\":[\"C:\\\\Data\\\\tool.exe\"]}");
-  // The system's view: a short name expanded, a relative path made full.
-  const PathResolver resolve = [](const std::u16string& path) {
+  // The system's view: a short name expanded, a relative path made full, the long s in upper
+  // case as the system compares names.
+  SystemNames system;
+  system.resolve = [](const std::u16string& path) {
     if (path == u"C:\\DATA~1\\x") return std::u16string(u"C:\\Data\\x");
     if (path == u"x.ini") return std::u16string(u"C:\\Work\\x.ini");
     return path;
+  };
+  system.upper = [](std::u16string text) {
+    for (char16_t& c : text) c = c == u'\u017f' ? u'S' : c;
+    return text;
   };
   const std::vector<std::u16string> startup = {u"C:\\DATA\\STARTUP"};
   struct Case {
@@ -202,6 +214,7 @@ TEST(ExternalPolicy, BuiltinCallsAreCheckedWithWhatTheyWouldTouch) {
       {"file_path_exist", u"C:\\DATA~1\\x", false},
       {"create_dir", u"C:\\Data\\..\\Windows", true},
       {"create_dir", u"C:\\Data\\Startup\\x", true},
+      {"create_dir", u"C:\\Data\\\u017ftartup\\x", true},
       {"file_path_jump", u"\\\\?\\c:\\data\\d", false},
       {"read_ini_file", u"{\"file_path\":\"x.ini\"}", true},
       {"write_ini_file", u"{\"file_path\":\"C:/Data/s.ini\"}", false},
@@ -209,6 +222,7 @@ TEST(ExternalPolicy, BuiltinCallsAreCheckedWithWhatTheyWouldTouch) {
       {"write_regedit", u"{\"hkey\":\"HKEY_CURRENT_USER\",\"sub_key\":\"Software\\\\App\\\\x\"}", false},
       {"read_regedit", u"{\"hkey\":\"HKEY_CURRENT_USER\",\"sub_key\":\"Software\\\\Other\"}", true},
       {"write_regedit", u"{\"hkey\":\"HKEY_CURRENT_USER\",\"sub_key\":\"Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run\"}", true},
+      {"write_regedit", u"{\"hkey\":\"HKEY_CURRENT_USER\",\"sub_key\":\"Software\\\\Micro\u017foft\\\\Windows\\\\CurrentVersion\\\\Run\"}", true},
       {"run_exe", u"{\"path\":\"C:\\\\Data\\\\tool.exe\"}", false},
       {"run_exe", u"{\"path\":\"C:\\\\Windows\\\\System32\\\\cmd.exe\"}", true},
       {"open_url", u"{\"url\":\"https://example.com/\"}", false},
@@ -219,10 +233,10 @@ TEST(ExternalPolicy, BuiltinCallsAreCheckedWithWhatTheyWouldTouch) {
   };
   Origin page = At(u"https://app.example/");
   for (const Case& c : cases) {
-    EXPECT_EQ(BuiltinRefusal(p, page, c.name, {c.param}, resolve, startup).has_value(), c.refused)
+    EXPECT_EQ(BuiltinRefusal(p, page, c.name, {c.param}, system, startup).has_value(), c.refused)
         << c.name << " " << text::Utf16ToUtf8(c.param);
   }
-  EXPECT_FALSE(BuiltinRefusal(Parse("{}"), page, "run_exe", {u"{\"path\":\"cmd.exe\"}"}, resolve, startup).has_value())
+  EXPECT_FALSE(BuiltinRefusal(Parse("{}"), page, "run_exe", {u"{\"path\":\"cmd.exe\"}"}, system, startup).has_value())
       << "without scopes everything goes, as without a policy";
 }
 
@@ -238,6 +252,46 @@ TEST(ExternalPolicy, TheDocumentedExampleReads) {
   EXPECT_TRUE(AllowsBuiltin(p, archive, "write_ini_file"));
   EXPECT_FALSE(AllowsBuiltin(p, At(u"https://help.example.com/"), "show_wnd"));
   EXPECT_EQ(p.paths, (std::vector<std::u16string>{u"C:\\PROGRAMDATA\\EXAMPLEAPP"}));
+}
+
+// Steps of the browser's events and which document is shown (answers calls) and which is offered
+// `external` after each: "" for none, else the host of its origin.
+TEST(DocumentTracker, TheOldDocumentAnswersUntilTheNewOneIsCommitted) {
+  struct Step {
+    char event;  // 's' NavigationStarting, 'l' ContentLoading, 'c' NavigationCompleted
+    std::optional<uint64_t> id;
+    const char16_t* url;  // for 's'
+    const char* current;
+    const char* offered;
+  };
+  const std::optional<uint64_t> none;
+  const Step steps[] = {
+      {'s', none, u"https://a.example/", "", "a.example"},  // the first page: nothing answers yet
+      {'l', none, nullptr, "a.example", "a.example"},
+      {'c', none, nullptr, "a.example", "a.example"},
+      {'s', none, u"https://b.example/", "a.example", "b.example"},  // a still answers for itself
+      {'s', none, u"https://c.example/", "a.example", "c.example"},  // redirected
+      {'c', none, nullptr, "a.example", "a.example"},               // ended with no new document
+      {'s', 7, u"https://b.example/", "a.example", "b.example"},
+      {'s', 8, u"https://c.example/", "a.example", "c.example"},   // replaces navigation 7
+      {'c', 7, nullptr, "a.example", "c.example"},                 // 7's end changes nothing
+      {'l', 7, nullptr, "a.example", "c.example"},
+      {'l', 8, nullptr, "c.example", "c.example"},
+      {'c', 8, nullptr, "c.example", "c.example"},
+      {'s', 9, u"file:///C:/x.html", "c.example", ""},
+      {'l', 9, nullptr, "", ""},
+  };
+  DocumentTracker tracker;
+  auto host = [](const std::optional<Origin>& origin) { return origin ? origin->host : std::string(); };
+  int n = 0;
+  for (const Step& step : steps) {
+    if (step.event == 's') tracker.NavigationStarting(step.id, OriginOfUrl(step.url));
+    if (step.event == 'l') tracker.ContentLoading(step.id);
+    if (step.event == 'c') tracker.NavigationCompleted(step.id);
+    EXPECT_EQ(host(tracker.current()), step.current) << "step " << n;
+    EXPECT_EQ(host(tracker.offered()), step.offered) << "step " << n;
+    ++n;
+  }
 }
 
 }  // namespace

@@ -5,6 +5,9 @@
 
 #include <regex>
 
+#include "base/text_convert.h"
+#include "base/text_win.h"
+#include "child_process.h"
 #include "host_session.h"
 #include "webview2common/base64.h"
 #include "webview2common/message/ipc_protocol.h"
@@ -38,8 +41,15 @@ class ExternalPolicyHost : public testing::Test {
     ASSERT_TRUE(host_.WaitFor([&] { return FindLine(host_.EngineCalls(), view_ + " add_NavigationStarting") >= 0; }));
     Navigate(url);
   }
+  // A navigation to url that shows its document.
   void Navigate(const std::string& url) {
-    ASSERT_EQ(host_.Engine("navigation-starting\t" + view_ + "\t" + url), "ok");
+    Start(url);
+    End(true);
+  }
+  void Start(const std::string& url) { ASSERT_EQ(host_.Engine("navigation-starting\t" + view_ + "\t" + url), "ok"); }
+  // The navigation ends: with its new document committed, or with none.
+  void End(bool committed) {
+    ASSERT_EQ(host_.Engine("navigation-completed\t" + view_ + (committed ? "\t1\t0" : "\t0\t14")), "ok");
   }
   std::string Script(const std::string& method, std::initializer_list<std::string> args = {}) {
     return host_.Script(view_, method, args);
@@ -87,6 +97,38 @@ TEST_F(ExternalPolicyHost, AnAllowedOriginCallsWhatItsEntryAllows) {
       << "refusals are logged (a few lines a second)";
 }
 
+// Names as the system compares them: a policy's prefix given by its short name, a page's path
+// by its long one in another case beyond ASCII.
+TEST_F(ExternalPolicyHost, NamesAreComparedAsTheSystemComparesThem) {
+  const std::wstring base = testwin::MakeTempFolder(L"policy");
+  auto make = [&](const std::wstring& name) {
+    const std::wstring folder = base + L"\\" + name;
+    CreateDirectoryW(folder.c_str(), nullptr);
+    wchar_t short_name[MAX_PATH] = {};
+    GetShortPathNameW(folder.c_str(), short_name, MAX_PATH);
+    return text::Utf16ToUtf8(to_u16(short_name));
+  };
+  const std::string inside = make(L"Donn\u00e9es longues"), outside = make(L"Autre dossier long");
+  ASSERT_NE(inside.find('~'), std::string::npos) << inside << ": the system made no short name";
+  auto escaped = [](std::string path) {
+    for (size_t at = 0; (at = path.find('\\', at)) != std::string::npos; at += 2) path.insert(at, 1, '\\');
+    return path;
+  };
+  Open(Encoded("{\"paths\":[\"" + escaped(inside) + "\"]}"), "https://app.example/");
+  const std::string long_base = text::Utf16ToUtf8(to_u16(base.c_str()));
+  const std::pair<std::string, bool> cases[] = {
+      {long_base + "\\DONN\u00c9ES LONGUES\\a.txt", true},
+      {long_base + "\\donn\u00e9es LONGUES\\b.txt", true},
+      {inside + "\\a.txt", true},
+      {outside + "\\a.txt", false},
+      {long_base + "\\donn\u00e9es longues\\..\\Autre dossier long", false},
+  };
+  for (const auto& [path, allowed] : cases) {
+    EXPECT_EQ(ResultText(Script("CallBuiltinSync", {"s:file_path_exist", "s:" + path})) != kDenied, allowed) << path;
+  }
+  testwin::RemoveTree(base);
+}
+
 TEST_F(ExternalPolicyHost, OtherOriginsHaveNoExternal) {
   Open(Encoded(kPolicy), "https://other.example/");
   EXPECT_EQ(Script("CallBuiltinSync", {"s:get_scale"}), "error: the page has no external");
@@ -97,6 +139,21 @@ TEST_F(ExternalPolicyHost, OtherOriginsHaveNoExternal) {
       << "the entry for https://app.example is not this origin's";
   Navigate("http://127.0.0.1:8081/app");
   EXPECT_EQ(Script("CallBuiltinSync", {"s:get_scale"}), "error: the page has no external");
+}
+
+// Until the browser commits the next document, calls come from the one shown and answer for its
+// origin; a navigation that ends without a new document leaves that one, and its `external`.
+TEST_F(ExternalPolicyHost, TheDocumentShownAnswersUntilTheNextIsCommitted) {
+  const std::string encrypt = "{\"data\":\"12345678\",\"key\":\"k\"}";
+  Open(Encoded(kPolicy), "https://other.example/");
+  Start("https://app.example/");
+  EXPECT_EQ(Builtin("encry_with_key", encrypt), kDenied) << "other.example may not call what it is offered for app.example";
+  End(true);
+  EXPECT_NE(Builtin("encry_with_key", encrypt), kDenied);
+  Start("https://other.example/");
+  EXPECT_EQ(Script("CallBuiltinSync", {"s:get_scale"}), "error: the page has no external");
+  End(false);
+  EXPECT_NE(Builtin("encry_with_key", encrypt), kDenied) << "app.example is shown again, with external";
 }
 
 // Pages of the window's archive are the "archive" origin; a web page that names the archive's

@@ -25,9 +25,9 @@ constexpr JsonPathBuiltin kJsonPathBuiltins[] = {
     {"get_path_filever", "path", false}, {"read_ini_file", "file_path", false}, {"write_ini_file", "file_path", true}};
 
 std::optional<std::string> PathRefusal(const ExternalPolicy& policy, const std::u16string& path, bool write,
-                                       const PathResolver& resolve, const std::vector<std::u16string>& startup_folders) {
+                                       const SystemNames& system, const std::vector<std::u16string>& startup_folders) {
   if (!policy.paths && !write) return std::nullopt;
-  const std::optional<std::u16string> normalized = NormalizePath(resolve ? resolve(path) : path);
+  const std::optional<std::u16string> normalized = NormalizePath(system.Path(path));
   if (!normalized) {
     // Nothing to compare: allowed only where no scope or autostart rule could apply.
     return policy.paths ? std::optional<std::string>("a path that cannot be placed") : std::nullopt;
@@ -39,12 +39,12 @@ std::optional<std::string> PathRefusal(const ExternalPolicy& policy, const std::
 }  // namespace
 
 std::optional<std::string> BuiltinRefusal(const ExternalPolicy& policy, const Origin& origin, const std::string& name,
-                                          const std::vector<std::u16string>& params, const PathResolver& resolve,
+                                          const std::vector<std::u16string>& params, const SystemNames& system,
                                           const std::vector<std::u16string>& startup_folders) {
   if (!AllowsBuiltin(policy, origin, name)) return "the built-in is not allowed for this origin";
   for (const RawPathBuiltin& b : kRawPathBuiltins) {
     if (name == b.name && !params.empty() && !params[0].empty()) {
-      return PathRefusal(policy, params[0], b.write, resolve, startup_folders);
+      return PathRefusal(policy, params[0], b.write, system, startup_folders);
     }
   }
   // A parameter the built-in cannot read touches nothing: it answers with its own error.
@@ -52,11 +52,11 @@ std::optional<std::string> BuiltinRefusal(const ExternalPolicy& policy, const Or
   if (read.early_result) return std::nullopt;
   const JsonPathValue& json = read.json;
   for (const JsonPathBuiltin& b : kJsonPathBuiltins) {
-    if (name == b.name) return PathRefusal(policy, json.GetText(b.key, u""), b.write, resolve, startup_folders);
+    if (name == b.name) return PathRefusal(policy, json.GetText(b.key, u""), b.write, system, startup_folders);
   }
   if (name == "read_regedit" || name == "write_regedit") {
     const std::optional<std::u16string> key =
-        NormalizeRegistryKey(json.GetText("hkey", u""), json.GetText("sub_key", u""));
+        NormalizeRegistryKey(system.Name(json.GetText("hkey", u"")), system.Name(json.GetText("sub_key", u"")));
     if (!key) return std::nullopt;  // an unknown root: the built-in answers "error"
     if (AllowsRegistry(policy, *key, name == "write_regedit")) return std::nullopt;
     return "the key " + text::Utf16ToUtf8(*key) + " is outside the allowed keys";
@@ -64,7 +64,7 @@ std::optional<std::string> BuiltinRefusal(const ExternalPolicy& policy, const Or
   if (name == "run_exe") {
     if (!policy.programs) return std::nullopt;
     const std::u16string path = json.GetText("path", u"");
-    const std::optional<std::u16string> program = NormalizePath(resolve ? resolve(path) : path);
+    const std::optional<std::u16string> program = NormalizePath(system.Path(path));
     if (program && AllowsProgram(policy, *program)) return std::nullopt;
     return "the program " + text::Utf16ToUtf8(path) + " is not one of the allowed programs";
   }
