@@ -15,6 +15,7 @@
 #include "host_session.h"
 #include "loopback_server.h"
 #include "webview2/webview2_abi.h"
+#include "webview2common/base64.h"
 #include "webview2common/com_ptr_win.h"
 #include "webview2common/message/ipc_protocol.h"
 
@@ -181,10 +182,12 @@ class Chromium : public testing::Test {
     testwin::RemoveTree(folder_);
   }
 
-  // Starts the host with its main window (256) at url; false unless event 1 came.
-  bool Open(HostSession& host, const std::u16string& url) {
+  // Starts the host with its main window (256) at url, under a policy if one is given; false
+  // unless event 1 came.
+  bool Open(HostSession& host, const std::u16string& url, std::optional<std::u16string> policy = std::nullopt) {
     corvane::HostWindowSettings main = host.MainSettings(256);
     main.url = url;
+    main.external_policy = std::move(policy);
     if (!host.StartWith(main)) return false;
     if (!host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; }, 20000)) return false;
     view_ = std::to_string(host.events.Of(IPC::kEvtCreated)[0].number);
@@ -389,6 +392,79 @@ TEST_F(Chromium, ClosingWithRequestsPendingEndsTheHost) {
   EXPECT_EQ(host.events.Count(IPC::kEvtClosed), 1u);
   EXPECT_EQ(host.CountLogLinesEndingWith("the main window did not close in time, the host ends"), 0u)
       << "the close finished by itself";
+}
+
+// A window's policy over a real browser, with pages of two loopback origins (two ports) and of
+// an archive: the allowed origin calls what its entry allows and a parent function; the other
+// origin has no `external` in its script at all, and the allowed page loses it when it leaves.
+TEST_F(Chromium, ThePolicyDecidesWhichPagesHaveExternal) {
+  // Each page's own script calls the host and reports what it saw (the engine cannot serve a
+  // page's call to the host while it waits for a script of the test's).
+  const std::string denied = "'{\"error\":\"permission_denied\"}'";
+  const std::string encrypt = "external.CallBuiltinSync('encry_with_key', '{\"data\":\"12345678\",\"key\":\"k\"}')";
+  testwin::LoopbackServer other([](const testwin::HttpRequest&) {
+    testwin::HttpAnswer answer;
+    answer.content_type = "text/html; charset=utf-8";
+    answer.body = "<script>var r; try { r = chrome.webview.hostObjects.sync.external.CallBuiltinSync('get_scale', '{}'); }"
+                  " catch (e) { r = 'threw'; } document.title = 'other ' + typeof external + ' ' + r;</script>";
+    return answer;
+  });
+  const std::string other_page = Narrow(other.Url("/page"));
+  // What the allowed built-ins may touch: paths outside "paths" however spelled, a program not
+  // listed, a Run key; each is refused.
+  const std::string refusals = R"(['file_path_exist', 'C:\\allowed\\..\\windows'],
+      ['file_path_exist', 'c:/ALLOWED/../Windows/win.ini'], ['file_path_exist', '\\\\?\\C:\\other'],
+      ['run_exe', '{"path":"C:\\\\windows\\\\system32\\\\cmd.exe"}'],
+      ['write_regedit', '{"value_type":3,"hkey":"HKEY_CURRENT_USER",)"
+      R"("sub_key":"Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run","key_name":"x","value":"y"}'])";
+  testwin::LoopbackServer allowed([&](const testwin::HttpRequest&) {
+    testwin::HttpAnswer answer;
+    answer.content_type = "text/html; charset=utf-8";
+    answer.body = "<script>var refused = [" + refusals + "].filter(function (c) {"
+                  " return external.CallBuiltinSync(c[0], c[1]) === " + denied + "; }).length;"
+                  "external.Execute('seen', function () {}, typeof external, " + encrypt +
+                  ", external.CallBuiltinSync('copy_clip', '{\"content\":\"x\"}'), String(refused));"
+                  "location.href = '" + other_page + "';</script>";
+    return answer;
+  });
+  const std::string origin = Narrow(allowed.Url(""));
+  const std::string policy = "{\"origins\":[\"" + origin + "\",\"archive\"],\"builtins\":{\"" + origin +
+                             "\":[\"cipher\",\"files\",\"registry\",\"shell\"],\"archive\":[\"window\"]},"
+                             "\"parent_functions\":[\"seen\"],\"paths\":[\"C:\\\\allowed\"],"
+                             "\"programs\":[\"C:\\\\allowed\\\\tool.exe\"]}";
+  const std::string encoded = Base64UrlEncode(policy);
+  HostSession host;
+  ASSERT_TRUE(Open(host, allowed.Url("/page"), std::u16string(encoded.begin(), encoded.end())));
+  ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtPageCall) == 1; }, 20000));
+  const testwin::RecordedEvent seen = host.events.Of(IPC::kEvtPageCall)[0];
+  ASSERT_EQ(seen.texts.size(), 6u);
+  EXPECT_EQ(seen.texts[0], u"seen");
+  EXPECT_NE(seen.texts[2], u"undefined");
+  EXPECT_NE("'" + Narrow(seen.texts[3]) + "'", denied) << "the origin's entry allows the cipher";
+  EXPECT_EQ("'" + Narrow(seen.texts[4]) + "'", denied) << "the clipboard is not in its entry";
+  EXPECT_EQ(seen.texts[5], u"5") << "refused of the five calls outside the scopes";
+
+  // The page went on to the other origin: there it has no external, not even through the bridge.
+  EXPECT_TRUE(host.WaitFor([&] { return HasTitle(host, u"other undefined threw"); }, 20000));
+
+  // The archive's pages are the "archive" origin, with its own entry.
+  ASSERT_TRUE(host.link.Navigate(256, PackedPage("<script>document.title = 'archived ' + typeof external + ' ' +"
+                                                 " (external.CallBuiltinSync('get_scale', '{}') !== " + denied + ") + ' ' + " +
+                                                 encrypt + ";</script>")));
+  EXPECT_TRUE(host.WaitFor([&] { return HasTitle(host, u"archived function true {\"error\":\"permission_denied\"}"); }, 20000));
+  EXPECT_EQ(host.events.Count(IPC::kEvtPageCall), 1u);
+
+  // A policy that cannot be read: no browser window, and event 4 says why.
+  HostSession refused;
+  corvane::HostWindowSettings main = refused.MainSettings(256);
+  main.url = other.Url("/page");
+  main.external_policy = u"{not base64}";
+  const int asked = static_cast<int>(other.Requests().size());
+  ASSERT_TRUE(refused.StartWith(main));
+  ASSERT_TRUE(refused.WaitFor([&] { return refused.events.Count(IPC::kEvtLoadFailed) == 1; }, 20000));
+  EXPECT_EQ(refused.events.Of(IPC::kEvtLoadFailed)[0].texts[1].rfind(u"external_policy: ", 0), 0u);
+  EXPECT_EQ(refused.events.Count(IPC::kEvtCreated), 0u);
+  EXPECT_EQ(static_cast<int>(other.Requests().size()), asked) << "no page was asked for under the bad policy";
 }
 
 TEST_F(Chromium, CookiesOfTheParentAndOfThePage) {
