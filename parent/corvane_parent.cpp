@@ -26,10 +26,16 @@ bool ParentLink::Open(const std::u16string& channel_name) {
 }
 
 bool ParentLink::StartHost(const std::wstring& host_path, HostWindowSettings main,
-                           const std::u16string& extra_switches) {
+                           const std::u16string& extra_switches, StartFailure* why) {
+  StartFailure ignored;
+  if (why == nullptr) why = &ignored;
+  *why = StartFailure();
   if (main.channel.empty() && main.window_list.empty()) main.channel = channel_name_;
   std::u16string settings;
-  if (!BuildSettingsText(main, &settings)) return false;
+  if (!BuildSettingsText(main, &settings)) {
+    why->kind = StartFailure::Kind::kInvalidSettings;
+    return false;
+  }
   std::wstring command = L"\"" + host_path + L"\" " + as_wcstr(settings);
   if (!extra_switches.empty()) command += L" " + std::wstring(as_wcstr(extra_switches));
   STARTUPINFOW startup{};
@@ -37,6 +43,22 @@ bool ParentLink::StartHost(const std::wstring& host_path, HostWindowSettings mai
   PROCESS_INFORMATION info{};
   if (!CreateProcessW(host_path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &info)) {
+    why->system_error = GetLastError();
+    switch (why->system_error) {
+      case ERROR_FILE_NOT_FOUND:
+      case ERROR_PATH_NOT_FOUND:
+      case ERROR_INVALID_NAME:
+        why->kind = StartFailure::Kind::kNotFound;
+        break;
+      case ERROR_BAD_EXE_FORMAT:
+      case ERROR_EXE_MACHINE_TYPE_MISMATCH:
+      case ERROR_EXE_MARKED_INVALID:
+        why->kind = StartFailure::Kind::kWrongArchitecture;
+        break;
+      default:
+        why->kind = StartFailure::Kind::kSystem;
+        break;
+    }
     return false;
   }
   const ScopedHandle first_thread(info.hThread);  // not kept

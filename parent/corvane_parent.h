@@ -64,6 +64,19 @@ class HostEvents {
   virtual void OnHostExited(uint32_t /*exit_code*/) {}
 };
 
+// Why StartHost failed.
+struct StartFailure {
+  enum class Kind {
+    kNone,
+    kInvalidSettings,   // a setting the host would not read back as written
+    kNotFound,          // no program at the path
+    kWrongArchitecture, // a file this system cannot start as a program
+    kSystem,            // the system refused for another reason: system_error says which
+  };
+  Kind kind = Kind::kNone;
+  DWORD system_error = 0;  // GetLastError() of the failed start, 0 for kInvalidSettings
+};
+
 class ParentLink : private IChannelListener2 {
  public:
   // How commands leave: kDeferred (the default), kImmediate or kQueued.
@@ -82,8 +95,9 @@ class ParentLink : private IChannelListener2 {
   HWND channel_window() const { return channel_.window(); }
   // Starts the host with the main window's settings; the channel name is filled in when the
   // settings name none. extra_switches are added as they are (for example "--enable_high_dpi").
+  // why, when given, says what went wrong.
   bool StartHost(const std::wstring& host_path, HostWindowSettings main,
-                 const std::u16string& extra_switches = u"");
+                 const std::u16string& extra_switches = u"", StartFailure* why = nullptr);
   HANDLE host_process() const { return host_process_.Get(); }
   DWORD host_process_id() const { return host_process_id_; }
   const std::u16string& channel_name() const { return channel_name_; }

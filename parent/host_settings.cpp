@@ -54,7 +54,11 @@ bool EncodePagePolicy(const PagePolicy& p, std::u16string* encoded, std::string*
   if (p.registry) root["registry"] = JsonArray(*p.registry);
   if (p.programs) root["programs"] = JsonArray(*p.programs);
   if (!p.url_schemes.empty()) root["url_schemes"] = JsonArray(p.url_schemes);
-  const std::string text = Base64UrlEncode(WriteCompactJson(root));
+  return EncodePolicyJson(WriteCompactJson(root), encoded, error);
+}
+
+bool EncodePolicyJson(const std::string& json, std::u16string* encoded, std::string* error) {
+  const std::string text = Base64UrlEncode(json);
   // The host's own reading decides: what it would refuse is not sent.
   if (!policy::ParsePolicy(text, error)) return false;
   *encoded = text::AsciiToUtf16(text);

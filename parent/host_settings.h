@@ -34,6 +34,8 @@ struct PagePolicy {
 // The "external_policy" value of a policy; false, with *error saying why, for a policy the host
 // would refuse (it would show no page).
 bool EncodePagePolicy(const PagePolicy& policy, std::u16string* encoded, std::string* error);
+// Likewise for a policy given as its JSON text (UTF-8).
+bool EncodePolicyJson(const std::string& json, std::u16string* encoded, std::string* error);
 
 struct HostWindowSettings {
   int32_t window_id = 0;                 // web_view_id: a multiple of 256 below 65536

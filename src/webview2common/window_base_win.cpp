@@ -10,10 +10,25 @@ CWindowBase::~CWindowBase() {
   }
 }
 
+namespace {
+
+// The module this code is in: the program, or a DLL built from it (the parent library), whose
+// window classes are its own and not the program's.
+HINSTANCE CodeModule() {
+  HMODULE module = nullptr;
+  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                          reinterpret_cast<LPCWSTR>(&CodeModule), &module)) {
+    return GetModuleHandleW(nullptr);
+  }
+  return module;
+}
+
+}  // namespace
+
 HWND CWindowBase::CreateBoundWindow(const wchar_t* class_name, UINT class_style, HWND parent,
                                     const RECT& rect, const wchar_t* title, DWORD style,
                                     DWORD ex_style) {
-  HINSTANCE instance = GetModuleHandleW(nullptr);
+  HINSTANCE instance = CodeModule();
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
   if (!GetClassInfoExW(instance, class_name, &wc)) {

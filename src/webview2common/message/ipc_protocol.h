@@ -16,6 +16,9 @@ namespace IPC {
 constexpr int32_t kHostRouting = 2;
 constexpr int32_t kDispatcherRouting = 1;
 constexpr uint32_t kPriority = 2;
+// The revision of the message set below, for parents to tell their callers; it changes when a
+// message's meaning or layout does.
+constexpr uint32_t kProtocolVersion = 1;
 
 // Commands from the parent (the low byte of the type).
 enum Command : uint32_t {
