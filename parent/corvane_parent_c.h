@@ -4,8 +4,9 @@
  * C functions (C#, Delphi, Python's ctypes). Self-contained: it includes only C headers.
  *
  * Conventions
- * - Every function and every callback uses the stdcall convention on x86 (CORVANE_CALL); x64
- *   has one convention. No C++ type and no exception crosses the boundary.
+ * - Every function and every callback uses the cdecl convention on x86 (CORVANE_CALL), the C
+ *   compilers' own, exported under its plain name (C#: CallingConvention.Cdecl; Python: CDLL;
+ *   Delphi: cdecl); x64 has one convention. No C++ type and no exception crosses the boundary.
  * - Texts are UTF-16 (wchar_t, zero-terminated). Texts handed to a callback are valid until it
  *   returns; copy what you keep.
  * - Every function that can fail returns a corvane_error; corvane_error_text names each code,
@@ -50,7 +51,7 @@ extern "C" {
 #else
 #define CORVANE_API __declspec(dllimport)
 #endif
-#define CORVANE_CALL __stdcall
+#define CORVANE_CALL __cdecl
 
 typedef enum corvane_error {
   CORVANE_OK = 0,

@@ -52,7 +52,7 @@ TEST(CParent, TheDllExportsExactlyTheFunctionsOfItsHeader) {
   }
   EXPECT_GE(declared.size(), 25u);
   const std::set<std::string> exported = ExportedNames(testwin::ReadFileBytes(ProgramFolder() + L"\\corvane_parent.dll"));
-  EXPECT_EQ(exported, declared) << "plain names only: no C++ symbol, no stdcall decoration";
+  EXPECT_EQ(exported, declared) << "plain names only: no C++ symbol, no decoration";
   // The .def written beside the DLL lists the same.
   const std::string def = testwin::ReadFileBytes(ProgramFolder() + L"\\corvane_parent.def");
   for (const std::string& name : declared) EXPECT_NE(def.find(" " + name + " "), std::string::npos) << name;
