@@ -1,20 +1,68 @@
 #include "corvane_parent.h"
 
+#include "base/scoped_handle_win.h"
 #include "base/text_win.h"
+#include "corvane_parent_messages.h"
+#include "webview2common/message/channel_win.h"
 
 namespace corvane {
 
 using namespace IPC;
 
-ParentLink::ParentLink(HostEvents* events) : events_(events) {}
+static_assert(static_cast<int>(ParentLink::Delivery::kImmediate) == static_cast<int>(IPC::Delivery::kImmediate) &&
+                  static_cast<int>(ParentLink::Delivery::kDeferred) == static_cast<int>(IPC::Delivery::kDeferred) &&
+                  static_cast<int>(ParentLink::Delivery::kQueued) == static_cast<int>(IPC::Delivery::kQueued),
+              "the public delivery names the channel's");
 
-ParentLink::~ParentLink() {
-  channel_.RemoveListener(this);
-  channel_.Uninit();
-}
+class ParentLink::Impl : private IChannelListener2 {
+ public:
+  explicit Impl(HostEvents* events) : events_(events), thread_(GetCurrentThreadId()) {}
+  ~Impl() override {
+    channel_.RemoveListener(this);
+    channel_.Uninit();
+  }
 
-bool ParentLink::Open(const std::u16string& channel_name) {
-  if (channel_name.empty() || channel_.window() != nullptr) return false;
+  bool OnOwnThread() const { return GetCurrentThreadId() == thread_; }
+  bool Open(const std::u16string& channel_name);
+  bool StartHost(const std::wstring& host_path, HostWindowSettings main,
+                 const std::u16string& extra_switches, StartFailure* why);
+  bool Send(const IPC::Message& message) {
+    return OnOwnThread() && channel_.Send(message, static_cast<IPC::Delivery>(delivery_));
+  }
+  template <typename Body>
+  bool SendCommand(int32_t window_id, const Body& body) {
+    Message m = MakeCommand(window_id, Body::kCode);
+    return WriteBody(m, body) && Send(m);
+  }
+
+  CChannel channel_;
+  std::u16string channel_name_;
+  Delivery delivery_ = Delivery::kDeferred;
+  ScopedHandle host_process_;
+  DWORD host_process_id_ = 0;
+
+ private:
+  void OnReceiveMessage(const IPC::Message& message) override;
+  int32_t ListenerRoute() override { return IPC::kHostRouting; }
+  void OnPeerProcessExit(bool session_ending) override;
+
+  HostEvents* events_;
+  const DWORD thread_;
+};
+
+ParentLink::ParentLink(HostEvents* events) : impl_(std::make_unique<Impl>(events)) {}
+ParentLink::~ParentLink() = default;
+
+HWND ParentLink::channel_window() const { return impl_->channel_.window(); }
+HANDLE ParentLink::host_process() const { return impl_->host_process_.Get(); }
+DWORD ParentLink::host_process_id() const { return impl_->host_process_id_; }
+const std::u16string& ParentLink::channel_name() const { return impl_->channel_name_; }
+void ParentLink::set_delivery(Delivery delivery) { impl_->delivery_ = delivery; }
+
+bool ParentLink::Open(const std::u16string& channel_name) { return impl_->Open(channel_name); }
+
+bool ParentLink::Impl::Open(const std::u16string& channel_name) {
+  if (!OnOwnThread() || channel_name.empty() || channel_.window() != nullptr) return false;
   // A name in use is another parent's channel, or a window waiting for our host's messages.
   const std::wstring own = CChannel::ProxyWindowName(channel_name);
   if (FindWindowW(own.c_str(), own.c_str()) != nullptr) return false;
@@ -28,8 +76,16 @@ bool ParentLink::Open(const std::u16string& channel_name) {
 bool ParentLink::StartHost(const std::wstring& host_path, HostWindowSettings main,
                            const std::u16string& extra_switches, StartFailure* why) {
   StartFailure ignored;
-  if (why == nullptr) why = &ignored;
+  return impl_->StartHost(host_path, std::move(main), extra_switches, why != nullptr ? why : &ignored);
+}
+
+bool ParentLink::Impl::StartHost(const std::wstring& host_path, HostWindowSettings main,
+                                 const std::u16string& extra_switches, StartFailure* why) {
   *why = StartFailure();
+  if (!OnOwnThread() || host_process_id_ != 0) {
+    why->kind = StartFailure::Kind::kWrongState;
+    return false;
+  }
   if (main.channel.empty() && main.window_list.empty()) main.channel = channel_name_;
   std::u16string settings;
   if (!BuildSettingsText(main, &settings)) {
@@ -75,39 +131,35 @@ bool ParentLink::StartHost(const std::wstring& host_path, HostWindowSettings mai
   return true;
 }
 
-IPC::Message ParentLink::MakeCommand(int32_t window_id, uint32_t code) {
-  return IPC::Message(kDispatcherRouting, static_cast<uint32_t>(window_id) | code, kPriority);
-}
-
-bool ParentLink::Send(const IPC::Message& message) { return channel_.Send(message, delivery_); }
-
-template <typename Body>
-bool ParentLink::SendCommand(int32_t id, const Body& body) {
-  Message m = MakeCommand(id, Body::kCode);
-  return WriteBody(m, body) && Send(m);
+bool ParentLink::SendMessageBytes(const void* message, size_t size) {
+  if (message == nullptr || size < static_cast<size_t>(Message::kHeaderSize) || size > 0x7FFFFFFF) return false;
+  const Message view(message, static_cast<int>(size));
+  // The view is empty for malformed bytes; bytes beyond the body are not one message either.
+  if (view.size() != size) return false;
+  return impl_->Send(view);
 }
 
 bool ParentLink::Navigate(int32_t id, const std::u16string& url, const std::u16string& cookie) {
-  return SendCommand(id, NavigateCommand{url, cookie});
+  return impl_->SendCommand(id, NavigateCommand{url, cookie});
 }
 
 bool ParentLink::SetCookie(int32_t id, const std::u16string& url, const std::u16string& cookie) {
-  return SendCommand(id, SetCookieCommand{url, cookie});
+  return impl_->SendCommand(id, SetCookieCommand{url, cookie});
 }
 
 bool ParentLink::SetBounds(int32_t id, int32_t x, int32_t y, int32_t width, int32_t height) {
-  return SendCommand(id, SetBoundsCommand{x, y, width, height});
+  return impl_->SendCommand(id, SetBoundsCommand{x, y, width, height});
 }
 
-bool ParentLink::Show(int32_t id, bool visible) { return SendCommand(id, ShowCommand{visible ? 1 : 0}); }
+bool ParentLink::Show(int32_t id, bool visible) { return impl_->SendCommand(id, ShowCommand{visible ? 1 : 0}); }
 
-bool ParentLink::Close(int32_t id) { return Send(MakeCommand(id, kCmdClose)); }
+bool ParentLink::Close(int32_t id) { return impl_->Send(MakeCommand(id, kCmdClose)); }
 
-bool ParentLink::Mute(int32_t id, bool muted) { return SendCommand(id, MuteCommand{muted}); }
+bool ParentLink::Mute(int32_t id, bool muted) { return impl_->SendCommand(id, MuteCommand{muted}); }
 
 bool ParentLink::CallPageFunction(int32_t id, int64_t call_id, const std::u16string& function,
                                   const std::vector<std::u16string>& arguments) {
-  return SendCommand(id, CallPageFunctionCommand{call_id, function, arguments});
+  return impl_->SendCommand(id, CallPageFunctionCommand{call_id, function, arguments});
 }
 
 bool ParentLink::AnswerPageCall(int32_t id, const PageCall& call,
@@ -116,30 +168,30 @@ bool ParentLink::AnswerPageCall(int32_t id, const PageCall& call,
 }
 
 bool ParentLink::GetCookies(int32_t id, const std::u16string& url, bool http_only_only) {
-  return SendCommand(id, GetCookiesCommand{url, http_only_only ? 1 : 0});
+  return impl_->SendCommand(id, GetCookiesCommand{url, http_only_only ? 1 : 0});
 }
 
 bool ParentLink::RegisterParentFunction(int32_t id, const std::u16string& function) {
-  return SendCommand(id, RegisterParentFunctionCommand{function});
+  return impl_->SendCommand(id, RegisterParentFunctionCommand{function});
 }
 
 bool ParentLink::CreateBrowser(const HostWindowSettings& settings) {
   std::u16string text;
   if (!BuildSettingsText(settings, &text)) return false;
-  return SendCommand(settings.window_id, CreateBrowserCommand{text});
+  return impl_->SendCommand(settings.window_id, CreateBrowserCommand{text});
 }
 
 bool ParentLink::DeleteCookie(int32_t id, const std::u16string& url, const std::u16string& name) {
-  return SendCommand(id, DeleteCookieCommand{url, name});
+  return impl_->SendCommand(id, DeleteCookieCommand{url, name});
 }
 
-bool ParentLink::GoBack(int32_t id) { return Send(MakeCommand(id, kCmdGoBack)); }
-bool ParentLink::GoForward(int32_t id) { return Send(MakeCommand(id, kCmdGoForward)); }
-bool ParentLink::Reload(int32_t id) { return Send(MakeCommand(id, kCmdReload)); }
-bool ParentLink::Stop(int32_t id) { return Send(MakeCommand(id, kCmdStop)); }
+bool ParentLink::GoBack(int32_t id) { return impl_->Send(MakeCommand(id, kCmdGoBack)); }
+bool ParentLink::GoForward(int32_t id) { return impl_->Send(MakeCommand(id, kCmdGoForward)); }
+bool ParentLink::Reload(int32_t id) { return impl_->Send(MakeCommand(id, kCmdReload)); }
+bool ParentLink::Stop(int32_t id) { return impl_->Send(MakeCommand(id, kCmdStop)); }
 
 bool ParentLink::SetReferrer(int32_t id, const std::u16string& referrer) {
-  return SendCommand(id, SetReferrerCommand{referrer});
+  return impl_->SendCommand(id, SetReferrerCommand{referrer});
 }
 
 namespace {
@@ -155,7 +207,7 @@ Body ReadEvent(const IPC::Message& message) {
 
 }  // namespace
 
-void ParentLink::OnReceiveMessage(const IPC::Message& message) {
+void ParentLink::Impl::OnReceiveMessage(const IPC::Message& message) {
   if (events_ == nullptr) return;
   const int32_t id = static_cast<int32_t>(WindowIdOf(message.type()));
   switch (CodeOf(message.type())) {
@@ -182,9 +234,12 @@ void ParentLink::OnReceiveMessage(const IPC::Message& message) {
     case kEvtNewWindow:
       events_->OnNewWindowRequested(id, ReadEvent<NewWindowEvent>(message).text);
       break;
-    case kEvtPageCall:
-      events_->OnPageCall(id, ReadEvent<PageCallEvent>(message));
+    case kEvtPageCall: {
+      auto body = ReadEvent<PageCallEvent>(message);
+      events_->OnPageCall(id, PageCall{body.call_id, std::move(body.function), std::move(body.key),
+                                       std::move(body.arguments)});
       break;
+    }
     case kEvtPageCallResult: {
       const auto body = ReadEvent<PageCallResultEvent>(message);
       events_->OnPageCallResult(id, body.call_id, body.status, body.result);
@@ -199,12 +254,13 @@ void ParentLink::OnReceiveMessage(const IPC::Message& message) {
       events_->OnFrameLoaded(id, ReadEvent<FrameLoadedEvent>(message).text);
       break;
     default:
-      events_->OnOtherEvent(id, message);
+      events_->OnOtherEvent(id, CodeOf(message.type()),
+                            std::vector<uint8_t>(message.data(), message.data() + message.size()));
       break;
   }
 }
 
-void ParentLink::OnPeerProcessExit(bool) {
+void ParentLink::Impl::OnPeerProcessExit(bool) {
   DWORD code = STILL_ACTIVE;
   if (host_process_.IsValid()) {
     WaitForSingleObject(host_process_.Get(), 5000);

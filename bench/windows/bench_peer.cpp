@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "base/scoped_handle_win.h"
-#include "corvane_parent.h"
+#include "corvane_parent_messages.h"
 #include "webview2common/message/channel_win.h"
 #include "webview2common/message/ipc_message.h"
 #include "webview2common/message/ipc_protocol.h"

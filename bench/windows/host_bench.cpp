@@ -122,7 +122,7 @@ size_t PageCallCommandSize() {
   IPC::CallPageFunctionCommand body;
   body.call_id = 1;
   body.function = u"f";
-  IPC::Message message = corvane::ParentLink::MakeCommand(512, body.kCode);
+  IPC::Message message = corvane::MakeCommand(512, body.kCode);
   return IPC::WriteBody(message, body) ? message.size() : 64;
 }
 

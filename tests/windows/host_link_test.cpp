@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <thread>
 
 #include "base/text_win.h"
 #include "crlf_lines.h"
@@ -191,16 +192,36 @@ TEST(HostLink, RoutingSelectsListeners) {
   // Routing 2 is the parent's own route: the host's dispatcher (route 1) ignores it.
   IPC::Message hide(IPC::kHostRouting, 512 | IPC::kCmdShow, IPC::kPriority);
   ASSERT_TRUE(hide.WriteInt(0));
-  ASSERT_TRUE(host.link.Send(hide));
+  ASSERT_TRUE(corvane::Send(host.link, hide));
   EXPECT_TRUE(HostSession::Shown(second));
   EXPECT_EQ(host.events.Count(IPC::kCmdShow), 0u);
 
   // Routing 0 reaches every listener: the host's, and our own.
   IPC::Message hide_all(0, 512 | IPC::kCmdShow, IPC::kPriority);
   ASSERT_TRUE(hide_all.WriteInt(0));
-  ASSERT_TRUE(host.link.Send(hide_all));
+  ASSERT_TRUE(corvane::Send(host.link, hide_all));
   EXPECT_FALSE(HostSession::Shown(second));
   ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kCmdShow) == 1; }));
+}
+
+TEST(HostLink, CommandsComeFromTheLinksThreadAsWholeMessages) {
+  HostSession host;
+  HWND second = StartWithSecondWindow(host);
+  ASSERT_NE(second, nullptr);
+  bool sent_from_another_thread = true;
+  std::thread([&] { sent_from_another_thread = host.link.Show(512, false); }).join();
+  EXPECT_FALSE(sent_from_another_thread) << "a link belongs to the thread that made it";
+
+  IPC::Message hide = corvane::MakeCommand(512, IPC::kCmdShow);
+  ASSERT_TRUE(hide.WriteInt(0));
+  const std::string whole(reinterpret_cast<const char*>(hide.data()), hide.size());
+  for (const std::string& wrong : {whole.substr(0, 15), whole.substr(0, whole.size() - 1), whole + '\0'}) {
+    EXPECT_FALSE(host.link.SendMessageBytes(wrong.data(), wrong.size())) << wrong.size() << " bytes";
+  }
+  EXPECT_FALSE(host.link.SendMessageBytes(nullptr, whole.size()));
+  EXPECT_TRUE(HostSession::Shown(second));
+  ASSERT_TRUE(host.link.SendMessageBytes(whole.data(), whole.size()));
+  EXPECT_FALSE(HostSession::Shown(second));
 }
 
 TEST(HostLink, HostStartedBeforeTheParentWindowFindsItLater) {
@@ -362,23 +383,23 @@ TEST(HostLink, FloodWithMalformedBuffersLosesNoValidMessage) {
   const DWORD start = GetTickCount();
   for (int i = 1; i <= kValid; ++i) {
     // A valid call for a window that does not exist: answered with event 11, status 5.
-    IPC::Message valid = corvane::ParentLink::MakeCommand(0x0F00, IPC::kCmdCallPageFunction);
+    IPC::Message valid = corvane::MakeCommand(0x0F00, IPC::kCmdCallPageFunction);
     ASSERT_TRUE(valid.WriteInt64(i));
     ASSERT_TRUE(valid.WriteString16(u"f"));
     send_raw(valid.data(), static_cast<DWORD>(valid.size()), i % 2 ? 0x8888 : 0x8889);
 
     const uint8_t short_bytes[3] = {1, 2, 3};
     send_raw(short_bytes, sizeof short_bytes, 0x8888);
-    IPC::Message lying = corvane::ParentLink::MakeCommand(256, IPC::kCmdNavigate);
+    IPC::Message lying = corvane::MakeCommand(256, IPC::kCmdNavigate);
     ASSERT_TRUE(lying.WriteString16(u"https://x/"));
     std::string bytes(reinterpret_cast<const char*>(lying.data()), lying.size());
     bytes[0] = static_cast<char>(0xF0);  // body length beyond the buffer
     send_raw(bytes.data(), static_cast<DWORD>(bytes.size()), 0x8889);
-    IPC::Message huge = corvane::ParentLink::MakeCommand(256, IPC::kCmdNavigate);
+    IPC::Message huge = corvane::MakeCommand(256, IPC::kCmdNavigate);
     ASSERT_TRUE(huge.WriteInt(0x7FFFFFFF));  // a text count far past the end
     ASSERT_TRUE(huge.WriteInt(0x00410041));
     send_raw(huge.data(), static_cast<DWORD>(huge.size()), 0x8888);
-    IPC::Message negative = corvane::ParentLink::MakeCommand(256, IPC::kCmdCreateBrowser);
+    IPC::Message negative = corvane::MakeCommand(256, IPC::kCmdCreateBrowser);
     ASSERT_TRUE(negative.WriteInt(-5));
     send_raw(negative.data(), static_cast<DWORD>(negative.size()), 0x8889);
     send_raw(nullptr, 0, 0x8888);

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "child_process.h"
-#include "corvane_parent.h"
+#include "corvane_parent_messages.h"
 #include "host_program.h"
 
 namespace testwin {
@@ -57,8 +57,8 @@ class EventRecorder : public corvane::HostEvents {
     Add(id, 13, {url, listing});
   }
   void OnFrameLoaded(int32_t id, const std::u16string& url) override { Add(id, 18, {url}); }
-  void OnOtherEvent(int32_t id, const IPC::Message& message) override {
-    Add(id, IPC::CodeOf(message.type()), {}, message.routing_id());
+  void OnOtherEvent(int32_t id, uint32_t code, const std::vector<uint8_t>& message) override {
+    Add(id, code, {}, corvane::MessageOf(message).routing_id());
   }
   void OnHostExited(uint32_t exit_code) override {
     ++host_exits;

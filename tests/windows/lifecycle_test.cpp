@@ -69,7 +69,7 @@ TEST(Lifecycle, AnswersWaitQuietlyForAMissingParentWindowAndArriveInOrder) {
   // answers queue up while the parent has no channel window.
   const int kCalls = 30;
   for (int i = 1; i <= kCalls; ++i) {
-    IPC::Message call = corvane::ParentLink::MakeCommand(0x0F00, IPC::kCmdCallPageFunction);
+    IPC::Message call = corvane::MakeCommand(0x0F00, IPC::kCmdCallPageFunction);
     ASSERT_TRUE(call.WriteInt64(i));
     ASSERT_TRUE(call.WriteString16(u"f"));
     SendRaw(host.parent_window, target, call, 0x8889);  // handled before the send returns: answers queue in this order
@@ -119,11 +119,11 @@ TEST(Lifecycle, CreateCommandsThatNameAnotherOrAnInvalidWindowCreateNothing) {
   };
   // The live main window's id, under another id and under window 0; ids no message can carry.
   for (const Case& c : {Case{512, u"256"}, Case{0, u"256"}, Case{512, u"300"}, Case{768, u"70000"}}) {
-    IPC::Message create = corvane::ParentLink::MakeCommand(c.command_id, IPC::kCmdCreateBrowser);
+    IPC::Message create = corvane::MakeCommand(c.command_id, IPC::kCmdCreateBrowser);
     const IPC::CreateBrowserCommand body{u"--web_view_id=" + std::u16string(c.settings_id) + u" --parent_wnd=" +
                                          parent + u" --tab_rect=0,0,100,100 --class_name=hostile"};
     ASSERT_TRUE(IPC::WriteBody(create, body));
-    ASSERT_TRUE(host.link.Send(create));
+    ASSERT_TRUE(corvane::Send(host.link, create));
   }
   host.WaitFor([] { return false; }, 500);
   EXPECT_EQ(host.FindBrowserWindow(L"hostile"), nullptr) << "nothing was created";
@@ -154,10 +154,10 @@ TEST(Lifecycle, CreateCommandRegistersTheWindowNamedInItsText) {
   second.url = u"https://second.example/";
   std::u16string text;
   ASSERT_TRUE(corvane::BuildSettingsText(second, &text));
-  IPC::Message create = corvane::ParentLink::MakeCommand(0, IPC::kCmdCreateBrowser);
+  IPC::Message create = corvane::MakeCommand(0, IPC::kCmdCreateBrowser);
   ASSERT_EQ(create.type(), 0x000Du);
   ASSERT_TRUE(IPC::WriteBody(create, IPC::CreateBrowserCommand{text}));
-  ASSERT_TRUE(host.link.Send(create));
+  ASSERT_TRUE(corvane::Send(host.link, create));
   // The main window has no address, so its browser is never created: event 1 is the new one's.
   ASSERT_TRUE(host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; }));
   EXPECT_EQ(host.events.Of(IPC::kEvtCreated)[0].window_id, 512);

@@ -11,7 +11,7 @@
 
 #include "base/scoped_handle_win.h"
 #include "base/text_win.h"
-#include "corvane_parent.h"
+#include "corvane_parent_messages.h"
 #include "host_program.h"
 #include "webview2common/message/channel_win.h"
 #include "webview2common/message/ipc_protocol.h"
@@ -42,9 +42,9 @@ int Intrude(const std::u16string& channel, const wchar_t* ready, const wchar_t* 
   const std::wstring host_name = CChannel::BrowserWindowName(channel);
   HWND host = FindWindowW(host_name.c_str(), host_name.c_str());
   if (squatter == nullptr || host == nullptr) return 5;
-  IPC::Message hide = corvane::ParentLink::MakeCommand(256, IPC::kCmdShow);
+  IPC::Message hide = corvane::MakeCommand(256, IPC::kCmdShow);
   if (!IPC::WriteBody(hide, IPC::ShowCommand{0})) return 6;
-  const IPC::Message close = corvane::ParentLink::MakeCommand(256, IPC::kCmdClose);
+  const IPC::Message close = corvane::MakeCommand(256, IPC::kCmdClose);
   const IPC::Message* const messages[] = {&hide, &close};
   for (const IPC::Message* message : messages) {
     COPYDATASTRUCT data{0x8889, static_cast<DWORD>(message->size()), const_cast<uint8_t*>(message->data())};

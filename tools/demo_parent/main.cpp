@@ -11,8 +11,9 @@
 #include "base/scoped_handle_win.h"
 #include "base/text_convert.h"
 #include "base/text_win.h"
-#include "corvane_parent.h"
+#include "corvane_parent_messages.h"
 #include "chromium_client.h"
+#include "webview2common/message/channel_win.h"
 #include "webview2common/program_path_win.h"
 #include "webview2common/window_handle_win.h"
 
@@ -78,8 +79,8 @@ class PrintingEvents : public corvane::HostEvents {
   void OnFrameLoaded(int32_t id, const std::u16string& url) override {
     Say("event 18 window %d frame loaded %s", id, Utf8(url).c_str());
   }
-  void OnOtherEvent(int32_t id, const IPC::Message& message) override {
-    Say("event %u window %d", IPC::CodeOf(message.type()), id);
+  void OnOtherEvent(int32_t id, uint32_t code, const std::vector<uint8_t>&) override {
+    Say("event %u window %d", code, id);
   }
   void OnHostExited(uint32_t code) override {
     Say("host exited with code %d", static_cast<int>(code));
