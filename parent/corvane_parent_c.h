@@ -14,8 +14,9 @@
  * - Threads: a link belongs to the thread that created it. Every call on it must come from that
  *   thread (others get CORVANE_E_WRONG_THREAD), and its events arrive on that thread while it
  *   handles window messages: a GUI thread's own message loop, or corvane_pump.
- * - Nothing blocks for long: commands are posted to the host and return at once; only
- *   corvane_pump waits, for as long as it is told.
+ * - Nothing blocks for long: a command returns once the host has received it (from a host
+ *   that hangs, after a time-out), without waiting for its answer, which comes as an event;
+ *   only corvane_pump waits, for as long as it is told.
  * - Calls from inside an event callback are allowed, except corvane_link_destroy.
  *
  * A session:
@@ -112,7 +113,8 @@ typedef struct corvane_events {
 typedef struct corvane_window_settings {
   uint32_t size;
   int32_t window_id;               /* a multiple of 256 from 256 to 65280 */
-  const wchar_t* url;              /* the first page */
+  const wchar_t* url;              /* the first page; without one (or about:blank) the browser
+                                    * is made, and window_ready comes, at the first navigate */
   uint32_t parent_window;          /* the hosting window's handle, 32 bits in either bitness */
   int32_t has_rect;                /* non-zero: x, y, width and height place the window */
   int32_t x, y, width, height;
@@ -172,7 +174,8 @@ CORVANE_API const wchar_t* CORVANE_CALL corvane_link_last_error_text(const corva
 CORVANE_API int32_t CORVANE_CALL corvane_pump(uint32_t timeout_ms, int32_t(CORVANE_CALL* quit)(void* user),
                                               void* user);
 
-/* Commands, once the host is started; each is posted and returns at once. */
+/* Commands, once the host is started; each returns once the host has received it.
+ * CORVANE_E_SEND_FAILED while the host's channel window does not exist (before it is up). */
 CORVANE_API corvane_error CORVANE_CALL corvane_navigate(corvane_link* link, int32_t window_id, const wchar_t* url,
                                                         const wchar_t* cookie);
 CORVANE_API corvane_error CORVANE_CALL corvane_create_window(corvane_link* link,

@@ -39,7 +39,9 @@ bool EncodePolicyJson(const std::string& json, std::u16string* encoded, std::str
 
 struct HostWindowSettings {
   int32_t window_id = 0;                 // web_view_id: a multiple of 256 below 65536
-  std::optional<std::u16string> url;     // url: first page; an empty value loads about:blank
+  // url: the first page. Without one (empty, or about:blank) the browser is made, and event 1
+  // sent, at the first Navigate.
+  std::optional<std::u16string> url;
   uint32_t parent_window = 0;            // parent_wnd: the window that hosts the browser window
   std::optional<HostRect> rect;          // tab_rect
   std::u16string title;                  // class_name: the browser window's title

@@ -188,6 +188,29 @@ static void failed_starts(corvane_link* link, const wchar_t* folder) {
   CHECK_ERROR(corvane_link_start_host(link, L"C:\\x.exe", &main, NULL), CORVANE_E_INVALID_ARGUMENT);
 }
 
+/* A program that never opens the host's channel takes no command: this driver itself, which
+ * ends at once on a host's command line. Nothing is pumped before the command, so the link
+ * cannot have heard of its end yet. */
+static void silent_host(void) {
+  corvane_events events = {sizeof events};
+  session s;
+  corvane_window_settings main = {sizeof main};
+  wchar_t channel[32], self[MAX_PATH];
+  memset(&s, 0, sizeof s);
+  events.host_exited = on_exit;
+  GetModuleFileNameW(NULL, self, MAX_PATH);
+  CHECK_ERROR(corvane_link_create(&events, &s, &s.link), CORVANE_OK);
+  _snwprintf(channel, 32, L"c-silent-%lu", (unsigned long)GetCurrentProcessId());
+  CHECK_ERROR(corvane_link_open(s.link, channel), CORVANE_OK);
+  main.window_id = 256;
+  CHECK_ERROR(corvane_link_start_host(s.link, self, &main, NULL), CORVANE_OK);
+  CHECK_ERROR(corvane_navigate(s.link, 256, L"https://app.example/", NULL), CORVANE_E_SEND_FAILED);
+  CHECK(wcsstr(corvane_link_last_error_text(s.link), L"did not take") != NULL);
+  CHECK(wait_for(&s.exited));
+  CHECK_ERROR(corvane_navigate(s.link, 256, L"https://app.example/", NULL), CORVANE_E_HOST_GONE);
+  CHECK_ERROR(corvane_link_destroy(s.link), CORVANE_OK);
+}
+
 static int run_session(const wchar_t* host) {
   corvane_events events = {sizeof events};
   session s;
@@ -221,6 +244,7 @@ static int run_session(const wchar_t* host) {
   CHECK_ERROR(corvane_link_open(squatter, channel), CORVANE_E_CHANNEL_IN_USE);
   CHECK_ERROR(corvane_link_destroy(squatter), CORVANE_OK);
   failed_starts(s.link, folder);
+  silent_host();
 
   main.window_id = 256;
   main.url = L"https://app.example/";
@@ -296,6 +320,7 @@ static int run_runtime_missing(const wchar_t* host) {
 }
 
 int wmain(int argc, wchar_t** argv) {
+  if (argc > 1 && wcsncmp(argv[1], L"--", 2) == 0) return 64; /* started as a host: silent_host */
   if (argc == 3 && wcscmp(argv[1], L"session") == 0) return run_session(argv[2]);
   if (argc == 3 && wcscmp(argv[1], L"runtime-missing") == 0) return run_runtime_missing(argv[2]);
   printf("usage: c_parent_driver session|runtime-missing <host path>\n");

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "child_process.h"
+#include "corvane_parent.h"
 
 namespace {
 
@@ -69,6 +70,48 @@ TEST(CParent, AParentWrittenInCDrivesAWholeSession) {
   ASSERT_TRUE(missing.Start(ProgramFolder() + L"\\c_parent_driver.exe", L"runtime-missing " + host,
                             {{L"CORVANE_ENGINE_RUNTIME", L"missing"}}));
   EXPECT_EQ(missing.Wait(60000), 0u) << "failed checks, printed above";
+}
+
+// The GUI example: its browser fills the client area through every resize, and closing the
+// window ends the host before the window goes.
+TEST(CParent, TheGuiExampleFitsTheBrowserAndEndsTheHostFirst) {
+  const std::wstring temp = testwin::MakeTempFolder(L"gui-parent");
+  testwin::ChildProcess gui;
+  ASSERT_TRUE(gui.Start(ProgramFolder() + L"\\gui_parent.exe", L"", {{L"TMP", temp + L"\\"}}));
+  auto wait = [](const std::function<bool()>& done) { return corvane::ParentLink::PumpUntil(done, 20000); };
+  HWND top = nullptr;
+  HWND browser = nullptr;
+  ASSERT_TRUE(wait([&] {
+    top = FindWindowW(L"CorvaneGuiParent", nullptr);
+    browser = top != nullptr ? FindWindowExW(top, nullptr, nullptr, L"browser") : nullptr;
+    return browser != nullptr && IsWindowVisible(top);
+  }));
+  DWORD host_id = 0;
+  GetWindowThreadProcessId(browser, &host_id);
+  ASSERT_NE(host_id, gui.pid());
+  const ScopedHandle host(OpenProcess(SYNCHRONIZE, FALSE, host_id));
+  ASSERT_TRUE(host.IsValid());
+
+  RECT client{}, placed{};
+  auto fits = [&] {
+    GetClientRect(top, &client);
+    GetWindowRect(browser, &placed);
+    return placed.right - placed.left == client.right && placed.bottom - placed.top == client.bottom;
+  };
+  auto sizes = [&] {
+    return std::to_string(placed.right - placed.left) + " x " + std::to_string(placed.bottom - placed.top) +
+           " in " + std::to_string(client.right) + " x " + std::to_string(client.bottom);
+  };
+  EXPECT_TRUE(wait(fits)) << "at the start: " << sizes();
+  for (const SIZE size : {SIZE{640, 480}, SIZE{1100, 760}, SIZE{320, 240}}) {
+    SetWindowPos(top, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(wait(fits)) << size.cx << " x " << size.cy << ": " << sizes();
+  }
+
+  PostMessageW(top, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(host.Get(), 20000), static_cast<DWORD>(WAIT_OBJECT_0));
+  EXPECT_EQ(gui.Wait(20000), 0u) << "0: the host had ended when the window went";
+  testwin::RemoveTree(temp);
 }
 
 }  // namespace
