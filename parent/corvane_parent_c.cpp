@@ -415,9 +415,8 @@ corvane_error CORVANE_CALL corvane_call_page_function(corvane_link* link, int32_
 corvane_error CORVANE_CALL corvane_answer_page_call(corvane_link* link, int32_t window_id, int64_t call_id,
                                                     const wchar_t* key, size_t argument_count,
                                                     const wchar_t* const* arguments) {
-  CORVANE_COMMAND(window_id, CORVANE_REQUIRE(key); if (argument_count != 0) CORVANE_REQUIRE(arguments);
-                  return l.Sent(l.link().CallPageFunction(window_id, call_id, Text(key),
-                                                          Texts(argument_count, arguments))));
+  // An answer is a call of the page's callback, which the key names.
+  return corvane_call_page_function(link, window_id, call_id, key, argument_count, arguments);
 }
 
 }  // extern "C"
