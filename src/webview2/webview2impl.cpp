@@ -11,6 +11,7 @@
 #include "webview2/environment_options.h"
 #include "webview2/shutdown_watchdog_win.h"
 #include "webview2/webview2_loader.h"
+#include "webview2common/archive/web_types.h"
 #include "webview2common/com_text_win.h"
 #include "webview2common/dispatch_call_win.h"
 #include "webview2common/message/ipc_protocol.h"
@@ -26,7 +27,6 @@ CWebView2Impl::CWebView2Impl(const WindowSettings& settings, ISendRequest* sende
       raw_text_(std::move(raw_text)),
       tag_(static_cast<uint32_t>(settings.web_view_id)),
       primary_(primary) {
-  mime_overrides_[u".svg"] = u"image/svg+xml";
   LoadDocumentScript();
 }
 
@@ -387,8 +387,8 @@ std::u16string CWebView2Impl::GetMimeType(const std::u16string& extension) const
                    value, &bytes) == ERROR_SUCCESS) {
     return to_u16(value);
   }
-  auto it = mime_overrides_.find(extension);
-  return it != mime_overrides_.end() ? it->second : u"application/unknown";
+  // The registry's type wins; the web's own type of the extension stands in for a missing one.
+  return StandardWebType(extension).value_or(u"application/unknown");
 }
 
 void CWebView2Impl::EnsureHostObject() {

@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -202,7 +201,6 @@ class CWebView2Impl : public OrmWebView::IWebView,
   std::optional<policy::Origin> DocumentOrigin(const std::u16string& address) const;
   std::u16string document_script_;
 
-  std::map<std::u16string, std::u16string> mime_overrides_;
   CPageCallQueue page_calls_;
   // Between the request of an environment or controller and the first navigation.
   bool creating_ = false;

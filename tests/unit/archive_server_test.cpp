@@ -6,6 +6,7 @@
 
 #include "base/text_convert.h"
 #include "webview2common/archive/archive_server.h"
+#include "webview2common/archive/web_types.h"
 #include "webview2common/archive/zip_writer.h"
 #include "webview2common/md5.h"
 #include "webview2common/text_cipher.h"
@@ -115,6 +116,23 @@ TEST(ArchiveServer, WithoutFilesNothingIsServed) {
   CArchiveServer server(nullptr);
   ASSERT_TRUE(server.Rewrite(kUrl).has_value());
   EXPECT_EQ(server.Content(u"file:///D:/apps/" + FolderOf(kUrl) + u"/pack.dat|index.html"), nullptr);
+}
+
+// The types a browser insists on for module scripts, WebAssembly, fonts and manifests, in any
+// case; names that are no extension get none.
+TEST(WebTypes, StandardTypesOfExtensions) {
+  const std::pair<std::u16string, std::optional<std::u16string>> cases[] = {
+      {u".mjs", u"text/javascript"},     {u".JS", u"text/javascript"},
+      {u".wasm", u"application/wasm"},   {u".WebManifest", u"application/manifest+json"},
+      {u".woff2", u"font/woff2"},        {u".css", u"text/css"},
+      {u".svg", u"image/svg+xml"},       {u".avif", u"image/avif"},
+      {u".zzq", std::nullopt},           {u"mjs", std::nullopt},
+      {u".", std::nullopt},              {u"", std::nullopt},
+      {u".webmanifestx", std::nullopt},  {u".m\u0130s", std::nullopt},
+  };
+  for (const auto& [extension, type] : cases) {
+    EXPECT_EQ(StandardWebType(extension), type) << text::Utf16ToUtf8(extension);
+  }
 }
 
 }  // namespace

@@ -46,6 +46,8 @@ class Archives : public testing::Test {
     testwin::WriteFileBytes(app + L"\\css\\site.css", kCss);
     testwin::WriteFileBytes(app + L"\\img\\logo.svg", kSvg);
     testwin::WriteFileBytes(app + L"\\data.zzq", "?");
+    testwin::WriteFileBytes(app + L"\\app.mjs", "export const answer = 42;");
+    testwin::WriteFileBytes(app + L"\\code.WASM", std::string("\0asm\1\0\0\0", 8));
     archive_ = folder_ + L"\\app.dat";
     ASSERT_EQ(Pack(app, L"k1", archive_), 0u);
   }
@@ -110,15 +112,22 @@ TEST_F(Archives, ServesEntriesWithTheirTypes) {
   std::string base = "file:///" + Narrow(folder_) + "/zip_" + digest + "/";
   std::replace(base.begin(), base.end(), '\\', '/');
   const std::string index = host.Engine("request\t" + view + "\t" + base + "app.dat|index.html");
-  const std::string html_type = RegistryType(L".html").empty() ? "application/unknown" : RegistryType(L".html");
+  // The registry's type where it has one, else the web's standard type of the extension.
+  auto type_of = [](const wchar_t* extension, const std::string& standard) {
+    return RegistryType(extension).empty() ? standard : RegistryType(extension);
+  };
+  const std::string html_type = type_of(L".html", "text/html");
   EXPECT_EQ(index, "status=200\nreason=OK\nheaders=Content-Type:" + html_type + "\nbody=" + HexOf(kIndex) +
                        "\nrequest-header=Content-Type: " + html_type);
   const std::string css = host.Engine("request\t" + view + "\t" + base + "css/site.css");
-  const std::string css_type = RegistryType(L".css").empty() ? "application/unknown" : RegistryType(L".css");
+  const std::string css_type = type_of(L".css", "text/css");
   EXPECT_NE(css.find("headers=Content-Type:" + css_type + "\nbody=" + HexOf(kCss) + "\n"), std::string::npos) << css;
   const std::string svg = host.Engine("request\t" + view + "\t" + base + "img/logo.svg");
-  const std::string svg_type = RegistryType(L".svg").empty() ? "image/svg+xml" : RegistryType(L".svg");
-  EXPECT_NE(svg.find("headers=Content-Type:" + svg_type + "\n"), std::string::npos) << svg;
+  EXPECT_NE(svg.find("headers=Content-Type:" + type_of(L".svg", "image/svg+xml") + "\n"), std::string::npos) << svg;
+  const std::string module = host.Engine("request\t" + view + "\t" + base + "app.mjs");
+  EXPECT_NE(module.find("headers=Content-Type:" + type_of(L".mjs", "text/javascript") + "\n"), std::string::npos) << module;
+  const std::string wasm = host.Engine("request\t" + view + "\t" + base + "code.WASM");
+  EXPECT_NE(wasm.find("headers=Content-Type:" + type_of(L".wasm", "application/wasm") + "\n"), std::string::npos) << wasm;
   EXPECT_NE(host.Engine("request\t" + view + "\t" + base + "data.zzq").find("headers=Content-Type:application/unknown\n"),
             std::string::npos);
   EXPECT_EQ(host.Engine("request\t" + view + "\t" + base + "missing.html"), "no response");

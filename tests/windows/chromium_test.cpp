@@ -174,7 +174,6 @@ class Chromium : public testing::Test {
     saved_host_ = testwin::EnvironmentText(L"CORVANE_TEST_HOST");
     SetEnvironmentVariableW(L"CORVANE_TEST_HOST", host.c_str());
     folder_ = testwin::MakeTempFolder(L"chromium");
-    EnsureWebContentTypes();
   }
   void TearDown() override {
     if (folder_.empty()) return;
@@ -206,8 +205,9 @@ class Chromium : public testing::Test {
   }
 
   // The packed archive of the page above (or of another index page, with extra style sheets
-  // css/s<n>.css it links), and its compound address.
-  std::u16string PackedPage(const std::string& index = kIndex, int extra_sheets = 0) {
+  // css/s<n>.css it links, and further files), and its compound address.
+  std::u16string PackedPage(const std::string& index = kIndex, int extra_sheets = 0,
+                            const std::vector<std::pair<std::wstring, std::string>>& files = {}) {
     const std::wstring app = folder_ + L"\\app";
     CreateDirectoryW(app.c_str(), nullptr);
     CreateDirectoryW((app + L"\\css").c_str(), nullptr);
@@ -221,6 +221,7 @@ class Chromium : public testing::Test {
     testwin::WriteFileBytes(app + L"\\index.html", links + index);
     testwin::WriteFileBytes(app + L"\\css\\site.css", kCss);
     testwin::WriteFileBytes(app + L"\\img\\logo.bmp", Bitmap(7, 5, 0xd0, 0x20, 0x20));
+    for (const auto& [name, bytes] : files) testwin::WriteFileBytes(app + L"\\" + name, bytes);
     const std::wstring archive = folder_ + L"\\app.dat";
     testwin::ChildProcess packer;
     if (!packer.Start(ProgramFolder() + L"\\archive_packer.exe", L"pack \"" + app + L"\" pagekey \"" + archive + L"\"") ||
@@ -285,6 +286,26 @@ TEST_F(Chromium, ArchivePageRunsWithItsStyleImageAndExternal) {
   EXPECT_TRUE(host.WaitFor([&] { return Browser(host, state) == "\"hidden\""; }, 5000)) << Browser(host, state);
   ASSERT_TRUE(host.link.Show(256, true));
   EXPECT_TRUE(host.WaitFor([&] { return Browser(host, state) == "\"visible\""; }, 5000)) << Browser(host, state);
+}
+
+// A module script importing another, and a WebAssembly module compiled as it streams in: the
+// browser runs them only when they come with their web types, which a fresh system's registry
+// does not have.
+TEST_F(Chromium, ModuleScriptsAndWebAssemblyFromAnArchiveRun) {
+  // (module (func (export "answer") (result i32) i32.const 42))
+  const std::string wasm("\0asm\1\0\0\0\1\5\1\x60\0\1\x7f\3\2\1\0\7\x0a\1\6answer\0\0\x0a\6\1\4\0\x41\x2a\x0b", 39);
+  const std::string app =
+      "import { name } from './lib.mjs';\n"
+      "WebAssembly.instantiateStreaming(fetch('answer.wasm')).then(\n"
+      "  (m) => { document.title = name + ' ' + m.instance.exports.answer(); },\n"
+      "  (e) => { document.title = 'failed: ' + e; });\n";
+  HostSession host;
+  const std::u16string page = PackedPage("<!doctype html><title>waiting</title><script type='module' src='app.mjs'></script>", 0,
+                                         {{L"app.mjs", app}, {L"lib.mjs", "export const name = 'module';\n"}, {L"answer.wasm", wasm}});
+  ASSERT_FALSE(page.empty());
+  ASSERT_TRUE(Open(host, page));
+  EXPECT_TRUE(host.WaitFor([&] { return HasTitle(host, u"module 42"); }, 20000))
+      << "title: " << Browser(host, "evaluate\t" + view_ + "\tdocument.title");
 }
 
 TEST_F(Chromium, TitleFailedLoadAndNewWindow) {

@@ -157,7 +157,6 @@ corvane::HostWindowSettings MainWindow(HWND parent, std::u16string url) {
 // The page of an archive in a real browser: what it calls and shows, and its screenshot.
 int BrowserDemo(HWND parent, const std::wstring& archive, const std::wstring& key, const std::wstring& png,
                 const std::wstring& log) {
-  EnsureWebContentTypes();
   PrintingEvents events;
   corvane::ParentLink link(&events);
   std::u16string channel;
