@@ -4,6 +4,7 @@
 namespace dpi {
 
 // DPI_AWARENESS_CONTEXT values as integers.
+constexpr int kContextPerMonitor = -3;
 constexpr int kContextPerMonitorV2 = -4;
 
 // The PROCESS_DPI_AWARENESS level that stands in for an awareness context where only

@@ -3,32 +3,39 @@
 #include <cstdint>
 
 #include "webview2/dpi_math.h"
+#include "webview2common/library_load_win.h"
 
 namespace dpi {
 
 FARPROC LoadSystemProc(const wchar_t* module, const char* name) {
-  HMODULE library = LoadLibraryW(module);
+  HMODULE library = LoadSystemLibrary(module);
   return library != nullptr ? GetProcAddress(library, name) : nullptr;
 }
 
-void EnableProcessDpiAwareness(int context, ProcLookup lookup) {
+const char* EnableProcessDpiAwareness(int context, ProcLookup lookup) {
   using SetContextFn = BOOL(WINAPI*)(HANDLE);
   using SetAwarenessFn = HRESULT(WINAPI*)(int);
   using SetAwareFn = BOOL(WINAPI*)();
   if (FARPROC proc = lookup(L"User32.dll", "SetProcessDpiAwarenessContext")) {
-    reinterpret_cast<SetContextFn>(reinterpret_cast<void*>(proc))(
-        reinterpret_cast<HANDLE>(static_cast<intptr_t>(context)));
-    return;
+    auto set = [proc](int value) {
+      return reinterpret_cast<SetContextFn>(reinterpret_cast<void*>(proc))(
+                 reinterpret_cast<HANDLE>(static_cast<intptr_t>(value))) != FALSE;
+    };
+    if (set(context)) return context == kContextPerMonitorV2 ? "per-monitor v2" : "the asked context";
+    // Systems before Windows 10 1703 know no v2 and refuse it; per-monitor is the next best.
+    if (context == kContextPerMonitorV2 && set(kContextPerMonitor)) return "per-monitor (v2 refused)";
+    return "unchanged (refused)";
   }
   if (FARPROC proc = lookup(L"Shcore.dll", "SetProcessDpiAwareness")) {
-    reinterpret_cast<SetAwarenessFn>(reinterpret_cast<void*>(proc))(
-        AwarenessLevelForContext(context));
-    return;
+    const int level = AwarenessLevelForContext(context);
+    if (FAILED(reinterpret_cast<SetAwarenessFn>(reinterpret_cast<void*>(proc))(level))) return "unchanged (refused)";
+    return level == 2 ? "per-monitor (shcore)" : level == 1 ? "system (shcore)" : "unaware (shcore)";
   }
-  if (context == -1) return;
+  if (context == -1) return "unchanged";
   if (FARPROC proc = lookup(L"User32.dll", "SetProcessDPIAware")) {
-    reinterpret_cast<SetAwareFn>(reinterpret_cast<void*>(proc))();
+    return reinterpret_cast<SetAwareFn>(reinterpret_cast<void*>(proc))() != FALSE ? "system" : "unchanged (refused)";
   }
+  return "unchanged (no function)";
 }
 
 float MonitorScaleFactor(HWND window) {
@@ -38,7 +45,7 @@ float MonitorScaleFactor(HWND window) {
   UINT dpi_x = 0;
   UINT dpi_y = 0;
   bool found = false;
-  if (HMODULE shcore = LoadLibraryW(L"SHCORE")) {
+  if (HMODULE shcore = LoadSystemLibrary(L"shcore.dll")) {
     auto get_dpi = reinterpret_cast<GetDpiForMonitorFn>(
         reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
     found = get_dpi != nullptr && SUCCEEDED(get_dpi(monitor, kEffectiveDpi, &dpi_x, &dpi_y)) &&

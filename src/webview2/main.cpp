@@ -62,12 +62,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
     g_app_module.Init(instance);
 
     auto command_line = std::make_unique<CCommandLine>(to_u16(arguments));
-    if (command_line->HasKey(u"--enable_high_dpi")) {
-      dpi::EnableProcessDpiAwareness(dpi::kContextPerMonitorV2);
-    }
+    const char* dpi_awareness = command_line->HasKey(u"--enable_high_dpi")
+                                    ? dpi::EnableProcessDpiAwareness(dpi::kContextPerMonitorV2)
+                                    : nullptr;
     InstallCrashHandler(L"Corvane", 0, nullptr);
     const std::u16string data_directory = FindUserDataDirectory();
     OpenLog(data_directory);
+    if (dpi_awareness != nullptr) LOG_INFO("dpi awareness: ", dpi_awareness);
     const ScopedHandle identifiers = GatherMachineIdentifiers();
 
     auto dispatcher = std::make_unique<CWebView2IPC>(data_directory);

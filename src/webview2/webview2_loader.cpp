@@ -2,7 +2,7 @@
 
 #include "base/text_win.h"
 #include "log/logger.h"
-#include "webview2common/program_path_win.h"
+#include "webview2common/library_load_win.h"
 
 CWebView2Loader& CWebView2Loader::Instance() {
   static CWebView2Loader loader;
@@ -10,9 +10,8 @@ CWebView2Loader& CWebView2Loader::Instance() {
 }
 
 CWebView2Loader::CWebView2Loader() {
-  const std::wstring beside = ProgramFolder() + L"\\WebView2Loader.dll";
-  module_ = LoadLibraryW(beside.c_str());
-  if (module_ == nullptr) module_ = LoadLibraryW(L"WebView2Loader.dll");
+  // Beside the program or in the system folder, never from the current directory or PATH.
+  module_ = LoadProgramLibrary(L"WebView2Loader.dll");
   if (module_ == nullptr) {
     LOG_INFO("WebView2Loader.dll not found, error=", GetLastError());
     return;

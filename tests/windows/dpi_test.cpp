@@ -12,10 +12,12 @@ namespace {
 std::vector<std::string> g_calls;
 bool g_has_context = false;
 bool g_has_shcore = false;
+bool g_refuses_v2 = false;  // a system before per-monitor v2
 
 BOOL WINAPI FakeSetContext(HANDLE context) {
-  g_calls.push_back("context " + std::to_string(static_cast<int>(reinterpret_cast<intptr_t>(context))));
-  return TRUE;
+  const int value = static_cast<int>(reinterpret_cast<intptr_t>(context));
+  g_calls.push_back("context " + std::to_string(value));
+  return g_refuses_v2 && value == -4 ? FALSE : TRUE;
 }
 HRESULT WINAPI FakeSetAwareness(int level) {
   g_calls.push_back("shcore " + std::to_string(level));
@@ -38,22 +40,28 @@ FARPROC FakeLookup(const wchar_t* module, const char* name) {
   return nullptr;
 }
 
-std::vector<std::string> Enable(bool has_context, bool has_shcore, int context) {
+using Calls = std::vector<std::string>;
+
+// The calls made, then the outcome the log tells.
+Calls Enable(bool has_context, bool has_shcore, int context, bool refuses_v2 = false) {
   g_calls.clear();
   g_has_context = has_context;
   g_has_shcore = has_shcore;
-  dpi::EnableProcessDpiAwareness(context, &FakeLookup);
-  return g_calls;
+  g_refuses_v2 = refuses_v2;
+  Calls calls;
+  const std::string outcome = dpi::EnableProcessDpiAwareness(context, &FakeLookup);
+  calls = g_calls;
+  calls.push_back(outcome);
+  return calls;
 }
 
-using Calls = std::vector<std::string>;
-
 TEST(DpiAwareness, UsesTheNewestFunctionAvailable) {
-  EXPECT_EQ(Enable(true, true, -4), Calls{"context -4"});
-  EXPECT_EQ(Enable(false, true, -4), Calls{"shcore 2"});
-  EXPECT_EQ(Enable(false, true, -2), Calls{"shcore 1"});
-  EXPECT_EQ(Enable(false, false, -4), Calls{"system aware"});
-  EXPECT_EQ(Enable(false, false, -1), Calls{});
+  EXPECT_EQ(Enable(true, true, -4), (Calls{"context -4", "per-monitor v2"}));
+  EXPECT_EQ(Enable(true, true, -4, true), (Calls{"context -4", "context -3", "per-monitor (v2 refused)"}));
+  EXPECT_EQ(Enable(false, true, -4), (Calls{"shcore 2", "per-monitor (shcore)"}));
+  EXPECT_EQ(Enable(false, true, -2), (Calls{"shcore 1", "system (shcore)"}));
+  EXPECT_EQ(Enable(false, false, -4), (Calls{"system aware", "system"}));
+  EXPECT_EQ(Enable(false, false, -1), Calls{"unchanged"});
 }
 
 TEST(DisplayScaleOfWindow, IsASaneFactorForTheDesktop) {

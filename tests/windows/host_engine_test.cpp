@@ -297,6 +297,40 @@ TEST(HostEngine, MissingRuntimeClosesThePrimaryWindowAndEndsTheHost) {
   EXPECT_EQ(host.CountLogLinesEndingWith("[main] quit process"), 1u);
 }
 
+// The loader is looked for beside the host and in the system folder only: a copy in the
+// current directory or on PATH, where another program may have put one, is never loaded.
+TEST(HostEngine, TheLoaderIsNeverTakenFromTheCurrentDirectoryOrPath) {
+  const std::wstring folder = testwin::MakeTempFolder(L"loader-lookup");
+  const std::wstring alone = folder + L"\\host";
+  const std::wstring planted = folder + L"\\planted";
+  CreateDirectoryW(alone.c_str(), nullptr);
+  CreateDirectoryW(planted.c_str(), nullptr);
+  const std::wstring program = testwin::HostProgram();
+  const std::wstring beside = program.substr(0, program.find_last_of(L'\\'));
+  ASSERT_TRUE(CopyFileW(program.c_str(), (alone + L"\\Corvane.exe").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW((beside + L"\\WebView2Loader.dll").c_str(), (planted + L"\\WebView2Loader.dll").c_str(), FALSE));
+  // The test's own directory and host come back, and the folder goes, however the test ends.
+  struct Restore {
+    explicit Restore(std::wstring made) : folder(std::move(made)) { GetCurrentDirectoryW(MAX_PATH, directory); }
+    ~Restore() {
+      SetCurrentDirectoryW(directory);
+      SetEnvironmentVariableW(L"CORVANE_TEST_HOST", host.empty() ? nullptr : host.c_str());
+      testwin::RemoveTree(folder);
+    }
+    std::wstring folder;
+    std::wstring host = testwin::EnvironmentText(L"CORVANE_TEST_HOST");
+    wchar_t directory[MAX_PATH] = {};
+  } restore(folder);
+  SetEnvironmentVariableW(L"CORVANE_TEST_HOST", (alone + L"\\Corvane.exe").c_str());
+  ASSERT_TRUE(SetCurrentDirectoryW(planted.c_str()));
+  HostSession host;
+  ASSERT_TRUE(host.StartWith(Window(host, 256, u"https://a.example/"),
+                             {{L"PATH", planted + L";" + testwin::EnvironmentText(L"PATH")}}));
+  EXPECT_EQ(host.WaitForHostExit(), 0xFFFFFFFFu);
+  EXPECT_EQ(host.events.Count(IPC::kEvtCreated), 0u) << "the planted loader was used";
+  EXPECT_EQ(host.CountLogLinesEndingWith("need install webview2 runtime"), 1u);
+}
+
 TEST(HostEngine, MissingRuntimeForALaterWindowIsReportedWithItsUrl) {
   HostSession host;
   StartReady(host, u"https://a.example/");
