@@ -54,4 +54,4 @@ build_windows "$arch" >/dev/null
 export WINEPREFIX=$build/wineprefix-bench
 [ -f "$WINEPREFIX/system.reg" ] || fresh_wine_prefix "$WINEPREFIX"
 WINEDEBUG=-all xvfb-run -a bash -c '"$1" "$2" "$3"; rc=$?; wineserver -k; exit $rc' _ \
-  "$(wine_loader "$arch")" "$(windows_bin "$arch")/host_bench.exe" "${2:-2000}"
+  "$(wine_loader "$arch")" "$(windows_test_bin "$arch")/host_bench.exe" "${2:-2000}"

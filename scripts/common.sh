@@ -105,7 +105,9 @@ wine_loader() {
   esac
 }
 
+# What ships, and the tests beside the test engine and copies of the shipped programs.
 windows_bin() { echo "$build/win-$1/bin"; }
+windows_test_bin() { echo "$build/win-$1/test-bin"; }
 
 build_native() {
   cmake -S "$root" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null &&

@@ -124,7 +124,7 @@ fi
 for run in "${runs[@]}"; do
   case "$run" in
     *:*) echo "mixed-${run%%:*}-parent-${run#*:}-host" >>"$results/expected" ;;
-    *) for t in "$(windows_bin "$run")"/*_tests.exe; do
+    *) for t in "$(windows_test_bin "$run")"/*_tests.exe; do
          echo "win-$run-$(basename "$t" .exe)" >>"$results/expected"
        done ;;
   esac

@@ -15,11 +15,11 @@ for run in "$@"; do
   host_arch=${run#*:}
   [ "$host_arch" != "$run" ] || host_arch=
   loader=$(wine_loader "$arch")
-  for t in "$(windows_bin "$arch")"/*_tests.exe; do
+  for t in "$(windows_test_bin "$arch")"/*_tests.exe; do
     if [ -n "$host_arch" ]; then
       [ "$(basename "$t")" = windows_tests.exe ] || continue
       name=mixed-$arch-parent-$host_arch-host
-      host=Z:$(windows_bin "$host_arch")/Corvane.exe
+      host=Z:$(windows_test_bin "$host_arch")/Corvane.exe
       CORVANE_TEST_HOST=${host//\//\\} CORVANE_TEST_HOST_ARCH=$host_arch \
         timeout 900 "$loader" "$t" --gtest_filter="$host_suites" \
         --gtest_output="xml:$name.xml" >"$name.log" 2>&1

@@ -44,7 +44,7 @@ std::set<std::string> ExportedNames(const std::string& image) {
 }
 
 TEST(CParent, TheDllExportsExactlyTheFunctionsOfItsHeader) {
-  const std::string header = testwin::ReadFileBytes(ProgramFolder() + L"\\corvane_parent_c.h");
+  const std::string header = testwin::ReadFileBytes(ProgramFolder() + L"\\..\\bin\\corvane_parent_c.h");
   ASSERT_FALSE(header.empty()) << "the header is copied beside the DLL";
   std::set<std::string> declared;
   const std::regex declaration(R"(CORVANE_API [^;]*? CORVANE_CALL (corvane_\w+)\()");
@@ -52,10 +52,10 @@ TEST(CParent, TheDllExportsExactlyTheFunctionsOfItsHeader) {
     declared.insert((*it)[1]);
   }
   EXPECT_GE(declared.size(), 25u);
-  const std::set<std::string> exported = ExportedNames(testwin::ReadFileBytes(ProgramFolder() + L"\\corvane_parent.dll"));
+  const std::set<std::string> exported = ExportedNames(testwin::ReadFileBytes(ProgramFolder() + L"\\..\\bin\\corvane_parent.dll"));
   EXPECT_EQ(exported, declared) << "plain names only: no C++ symbol, no decoration";
   // The .def written beside the DLL lists the same.
-  const std::string def = testwin::ReadFileBytes(ProgramFolder() + L"\\corvane_parent.def");
+  const std::string def = testwin::ReadFileBytes(ProgramFolder() + L"\\..\\bin\\corvane_parent.def");
   for (const std::string& name : declared) EXPECT_NE(def.find(" " + name + " "), std::string::npos) << name;
 }
 

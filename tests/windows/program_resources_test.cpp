@@ -1,8 +1,10 @@
-// Every shipped program carries its manifest and its version resource, as the system that
+// The product folder holds what ships and nothing else (no test engine, no test program), and
+// every shipped program carries its manifest and its version resource, as the system that
 // starts it and a developer who ships it read them.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -37,7 +39,20 @@ std::wstring VersionValue(const std::vector<char>& info, const wchar_t* name) {
   return std::wstring(static_cast<const wchar_t*>(value), wcsnlen(static_cast<const wchar_t*>(value), length));
 }
 
-TEST(ProgramResources, EveryShippedProgramHasItsManifestAndVersion) {
+// The files of a folder (not its subfolders).
+std::set<std::wstring> FilesOf(const std::wstring& folder) {
+  std::set<std::wstring> files;
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return files;
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) files.insert(found.cFileName);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return files;
+}
+
+TEST(ProgramResources, TheProductFolderHoldsWhatShipsEachWithItsManifestAndVersion) {
   struct Program {
     const wchar_t* file;
     bool is_library;
@@ -51,8 +66,13 @@ TEST(ProgramResources, EveryShippedProgramHasItsManifestAndVersion) {
       "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // Windows 10 and 11
       "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
   };
+  // The tests run from a folder of their own, beside the product's.
+  const std::wstring product = ProgramFolder() + L"\\..\\bin";
+  std::set<std::wstring> expected{L"corvane_parent.def", L"corvane_parent_c.h"};
+  for (const Program& program : programs) expected.insert(program.file);
+  EXPECT_EQ(FilesOf(product), expected);
   for (const Program& program : programs) {
-    const std::wstring path = ProgramFolder() + L"\\" + program.file;
+    const std::wstring path = product + L"\\" + program.file;
     SCOPED_TRACE(Narrow(path));
     const std::string manifest = ManifestOf(path);
     if (program.is_library) {
