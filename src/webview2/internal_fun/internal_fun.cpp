@@ -22,6 +22,12 @@ const BuiltinEntry* BuiltinTable::Find(const std::u16string& name) const {
   return nullptr;
 }
 
+std::vector<std::u16string> BuiltinTable::Names() const {
+  std::vector<std::u16string> names;
+  for (const BuiltinEntry& entry : entries_) names.emplace_back(entry.name);
+  return names;
+}
+
 bool VariantToText(const VARIANT& value, std::u16string* text) {
   VARIANT converted;
   VariantInit(&converted);
@@ -45,6 +51,17 @@ const BuiltinEntry* InternalFun::Lookup(const std::u16string& name) const {
   if (const BuiltinEntry* entry = window_table_.Find(name)) return entry;
   if (const BuiltinEntry* entry = registry_table_.Find(name)) return entry;
   return misc_table_.Find(name);
+}
+
+std::vector<std::u16string> InternalFun::Names() const {
+  std::vector<std::u16string> names;
+  for (const BuiltinTable* table : {static_cast<const BuiltinTable*>(&window_table_),
+                                    static_cast<const BuiltinTable*>(&registry_table_),
+                                    static_cast<const BuiltinTable*>(&misc_table_)}) {
+    const std::vector<std::u16string> own = table->Names();
+    names.insert(names.end(), own.begin(), own.end());
+  }
+  return names;
 }
 
 bool InternalFun::SyncCall(const DISPPARAMS* params, VARIANT* result) {

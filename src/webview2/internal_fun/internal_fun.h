@@ -30,6 +30,8 @@ class BuiltinTable {
  public:
   explicit BuiltinTable(std::vector<BuiltinEntry> entries) : entries_(std::move(entries)) {}
   const BuiltinEntry* Find(const std::u16string& name) const;
+  // The names, in table order.
+  std::vector<std::u16string> Names() const;
 
  private:
   std::vector<BuiltinEntry> entries_;
@@ -102,6 +104,8 @@ class InternalFun : public std::enable_shared_from_this<InternalFun> {
 
   // The handler for name in table order, or null.
   const BuiltinEntry* Lookup(const std::u16string& name) const;
+  // Every built-in a page can call, in lookup order.
+  std::vector<std::u16string> Names() const;
 
  private:
   HWND window_;
