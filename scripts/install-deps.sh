@@ -10,7 +10,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 packages=(build-essential pkg-config dpkg-dev cmake ninja-build g++-mingw-w64-i686
           g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev libjsoncpp-dev zlib1g-dev
           googletest libgtest-dev libgmock-dev libc6-i386 wine wine64 xvfb xauth clang
-          libclang-rt-14-dev)
+          libclang-rt-14-dev zip unzip)
 packages_x86=(wine32:i386)
 
 # A step that cannot be done ends the set-up, naming the step.

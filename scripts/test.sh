@@ -147,6 +147,14 @@ trap stop_chromium EXIT
 # One X server and one Wine server for the whole run; the programs run from the results folder
 # so that their reports land there.
 (cd "$results" && xvfb-run -a -s "-screen 0 1280x1024x24" "$root/scripts/windows-tests.sh" "${runs[@]}")
+# The release package of each architecture whose tests ran: reproducible, what ships, and its
+# demo running from a clean folder.
+package_archs=()
+for run in "${runs[@]}"; do [[ "$run" == *:* ]] || package_archs+=("$run"); done
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '"$1" "$2" "${@:3}"; rc=$?; wineserver -k; exit $rc' _ \
+  "$root/tests/scripts/package_test.sh" "$results/package.xml" "${package_archs[@]}" >"$results/package.log" 2>&1
+echo "package $?" >>"$results/exit-codes"
+tail -n 1 "$results/package.log"
 while read -r name; do
   grep -q "^$name " "$results/exit-codes" || echo "$name 127" >>"$results/exit-codes"
 done <"$results/expected"

@@ -59,7 +59,8 @@ TEST(ProgramResources, TheProductFolderHoldsWhatShipsEachWithItsManifestAndVersi
   };
   const Program programs[] = {{L"Corvane.exe", false},     {L"Wrenfall.exe", false},
                               {L"archive_packer.exe", false}, {L"demo_parent.exe", false},
-                              {L"gui_parent.exe", false},  {L"corvane_parent.dll", true}};
+                              {L"gui_parent.exe", false},  {L"text_cipher.exe", false},
+                              {L"corvane_parent.dll", true}};
   const std::string kNeeded[] = {
       "level=\"asInvoker\"",
       "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // Windows 7

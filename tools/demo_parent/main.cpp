@@ -251,15 +251,17 @@ int wmain(int argc, wchar_t** argv) {
     link.Navigate(256, u"https://example.com/app/");
     link.PumpUntil([&] { return events.ready != 0; }, 5000);
     const std::string view = std::to_string(events.ready);
-    Say("the engine plays the page: it loads, changes its title, asks for a new window, then fails a load:");
+    Say("the engine plays the page: it loads, changes its title, asks for a new window, then a link fails to load:");
+    EngineRequest(link.host_process_id(), "navigation-starting\t" + view + "\thttps://example.com/app/");
     EngineRequest(link.host_process_id(), "navigation-completed\t" + view + "\t1\t0");
     EngineRequest(link.host_process_id(), "title-changed\t" + view + "\tExample app");
     EngineRequest(link.host_process_id(), "new-window\t" + view + "\thttps://example.com/popup");
+    // A failed navigation leaves the page shown, and its external, as they were.
+    EngineRequest(link.host_process_id(), "navigation-starting\t" + view + "\thttps://example.com/missing");
     EngineRequest(link.host_process_id(), "navigation-completed\t" + view + "\t0\t13");
     link.PumpUntil([&] { return events.page_events >= 4; }, 5000);
 
     Say("the page calls the parent: external.Execute(\"getUser\", onUser, \"alice\")");
-    EngineRequest(link.host_process_id(), "navigation-starting\t" + view + "\thttps://example.com/app/");
     const std::string answer = EngineRequest(link.host_process_id(),
                                              "script\t" + view + "\tExecute\ts:getUser\tf:onUser\ts:alice");
     const size_t at = answer.find("result=8:");
