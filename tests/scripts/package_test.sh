@@ -65,6 +65,16 @@ for arch in "$@"; do
     $([ "$listed" = "$shipped" ] && (cd "$unpacked" && sha256sum --quiet -c SHA256SUMS) &&
       [ "$(unzip -Z1 "$symbols" | grep -c '\.debug$')" -eq 7 ]; echo $?)
 
+  # A dump's address reads back to a function and a line through the host's symbol file.
+  triple=x86_64-w64-mingw32
+  [ "$arch" = x86 ] && triple=i686-w64-mingw32
+  unzip -q -o "$symbols" Corvane.exe.debug -d "$work"
+  entry=$("$triple-nm" "$work/Corvane.exe.debug" | awk '$3 == "wWinMain" || $3 == "_wWinMain@16" { print $1; exit }')
+  where=$("$triple-addr2line" -f -e "$work/Corvane.exe.debug" "0x${entry:-0}" | tr '\n' ' ')
+  check "${arch}SymbolsReadBackToFunctionsAndLines" "wWinMain at ${entry:-nowhere}: $where" \
+    $([[ "$where" == *WinMain*src/webview2/main.cpp:[0-9]* ]] &&
+      "$triple-objdump" -h "$unpacked/Corvane.exe" | grep -q gnu_debuglink; echo $?)
+
   # The test engine in the product folder: the package refuses it.
   bin=$(windows_bin "$arch")
   cp "$(windows_test_bin "$arch")/WebView2Loader.dll" "$bin/"
