@@ -13,19 +13,7 @@ export CORVANE_PACKAGE_NO_SETUP=1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-passed=0
-failed=0
-cases=
-check() {  # check NAME DETAIL RESULT (0 passes)
-  if [ "$3" -eq 0 ]; then
-    passed=$((passed + 1))
-    cases+="<testcase name=\"$1\"/>"
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $1: $2"
-    cases+="<testcase name=\"$1\"><failure message=\"$(echo "$2" | tr -d '<>&"')\"/></testcase>"
-  fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/report.sh"
 
 shipped='Corvane.exe
 NOTICES.txt
@@ -94,6 +82,6 @@ for arch in "$@"; do
     $([ "$rc" -eq 0 ] && grep -q "the page's onUser(\"Alice\", \"30\") ran" "$work/demo.log"; echo $?)
 done
 
-echo "<?xml version=\"1.0\"?><testsuites tests=\"$((passed + failed))\" failures=\"$failed\" errors=\"0\" disabled=\"0\"><testsuite name=\"Package\">$cases</testsuite></testsuites>" >"$report"
+write_report "$report" Package
 echo "package tests: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -63,19 +63,7 @@ EOF
 printf '#!/bin/sh\nexec "$@"\n' >"$fake/sudo"
 chmod +x "$fake"/*
 
-passed=0
-failed=0
-cases=
-check() {  # check NAME CONDITION-TEXT RESULT
-  if [ "$3" -eq 0 ]; then
-    passed=$((passed + 1))
-    cases+="<testcase name=\"$1\"/>"
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $1: $2"
-    cases+="<testcase name=\"$1\"><failure message=\"$2\"/></testcase>"
-  fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/report.sh"
 
 # A fresh stand-in machine: every package of the set-up installed but those named, the deps
 # folder finished but for what the test removes, and an apt configuration of its own.
@@ -223,6 +211,6 @@ failed:x 1 fail
 EOF
 check X86SkipFailsOnlyWhereAsked "see the lines above" "$ok"
 
-echo "<?xml version=\"1.0\"?><testsuites tests=\"$((passed + failed))\" failures=\"$failed\" errors=\"0\" disabled=\"0\"><testsuite name=\"Setup\">$cases</testsuite></testsuites>" >"$report"
+write_report "$report" Setup
 echo "set-up script tests: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
