@@ -95,7 +95,7 @@ for arch in "${archs[@]}"; do
   cp "$build/win-$arch/parent/libcorvane_parent.dll.a" "$stage/parent/"
   mkdir -p "$stage/docs"
   user_readme >"$stage/README.md"
-  cp "$root/docs/builtins.md" "$stage/docs/"
+  cp "$root"/docs/*.md "$stage/docs/"
   notices "$arch_dir" >"$stage/NOTICES.txt"
   (cd "$stage" && LC_ALL=C find . -type f ! -name SHA256SUMS | LC_ALL=C sort | sed 's|^\./||' |
     xargs sha256sum >SHA256SUMS)

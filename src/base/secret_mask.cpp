@@ -12,14 +12,16 @@ std::u16string MaskSecret(std::u16string_view secret) {
 }
 
 std::u16string MaskArchiveKeys(std::u16string_view text) {
-  auto ends_word = [](char16_t c) { return c == u' ' || c == u'"' || c == u'\t' || c == u'\r' || c == u'\n'; };
+  // A key may hold spaces ("my key"): it ends at its bar, and is no key when a quote, a line's
+  // end or another address comes first.
+  auto ends_word = [](char16_t c) { return c == u'"' || c == u'\t' || c == u'\r' || c == u'\n'; };
   std::u16string out;
   size_t done = 0;
   for (size_t at = text.find(u"://"); at != std::u16string_view::npos; at = text.find(u"://", done)) {
     const size_t key = at + 3;
     size_t end = key;
     size_t bar = std::u16string_view::npos;
-    for (; end < text.size() && !ends_word(text[end]); ++end) {
+    for (; end < text.size() && !ends_word(text[end]) && text.compare(end, 3, u"://") != 0; ++end) {
       if (text[end] == u'|') {
         bar = end;
         break;

@@ -10,7 +10,8 @@ namespace text {
 std::u16string MaskSecret(std::u16string_view secret);
 
 // The text with the key of every compound archive address in it masked: the part between
-// "://" and the first "|" (or its escape "%7C") that follows within the same word.
+// "://" and the first "|" (or its escape "%7C") that follows before a quote, a tab, a line's end
+// or another "://". Keys may hold spaces.
 std::u16string MaskArchiveKeys(std::u16string_view text);
 
 }  // namespace text

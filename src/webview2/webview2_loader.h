@@ -1,6 +1,6 @@
 #pragma once
-// The WebView2 loader, found at run time: WebView2Loader.dll beside the program, else on the
-// normal search path. A missing DLL or export means the runtime is missing.
+// The WebView2 loader, found at run time: WebView2Loader.dll beside the program, else in the
+// system folder, never elsewhere. A missing DLL or export means the runtime is missing.
 
 #include <string>
 

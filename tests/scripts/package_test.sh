@@ -24,6 +24,9 @@ Wrenfall.ini
 archive_packer.exe
 demo_parent.exe
 docs/builtins.md
+docs/deployment.md
+docs/security.md
+docs/troubleshooting.md
 gui_parent.exe
 parent/corvane_parent.def
 parent/corvane_parent.dll

@@ -87,6 +87,8 @@ TEST(SecretMask, SecretsShowTheirLengthAndLongOnesTheirFirstTwoCharacters) {
       {u"https://example.com/a|b https://x/ y", u"https://ex***(13)|b https://x/ y"},
       {u"https://example.com/ no bar", u"https://example.com/ no bar"},
       {u"a://b|c a://dddddd|e", u"a://***(1)|c a://dd***(6)|e"},
+      {u"load url=zip://my key|C:\\a.dat|/i.html", u"load url=zip://my***(6)|C:\\a.dat|/i.html"},
+      {u"https://x.com/ then zip://k|p", u"https://x.com/ then zip://***(1)|p"},
   };
   for (const auto& [in, out] : cases) {
     EXPECT_EQ(in.find(u"://") == std::u16string::npos ? text::MaskSecret(in) : text::MaskArchiveKeys(in), out)
