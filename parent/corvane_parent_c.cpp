@@ -4,7 +4,6 @@
 #include "corvane_parent_c.h"
 
 #include <windows.h>
-#include <objbase.h>
 
 #include <memory>
 #include <new>
@@ -16,6 +15,7 @@
 #include "base/text_win.h"
 #include "corvane_parent.h"
 #include "corvane_version.h"
+#include "webview2common/library_load_win.h"
 #include "webview2common/message/ipc_protocol.h"
 
 namespace {
@@ -46,17 +46,11 @@ std::wstring SystemErrorText(DWORD code) {
 corvane_error RuntimeVersion(const std::wstring& folder, std::wstring* version) {
   const std::wstring path = folder + L"\\WebView2Loader.dll";
   HMODULE loader = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (loader == nullptr) return CORVANE_E_HOST_NOT_FOUND;
-  using GetVersion = HRESULT(STDMETHODCALLTYPE*)(PCWSTR, LPWSTR*);
-  auto get = reinterpret_cast<GetVersion>(
-      reinterpret_cast<void*>(GetProcAddress(loader, "GetAvailableCoreWebView2BrowserVersionString")));
-  if (get == nullptr) return CORVANE_E_HOST_NOT_FOUND;
-  LPWSTR text = nullptr;
-  const HRESULT hr = get(nullptr, &text);
-  const bool found = hr == S_OK && text != nullptr;
-  if (found) *version = text;
-  if (text != nullptr) CoTaskMemFree(text);
-  return found ? CORVANE_OK : CORVANE_E_RUNTIME_MISSING;
+  // A file of that name that is no loader counts as no loader.
+  if (loader == nullptr || GetProcAddress(loader, "GetAvailableCoreWebView2BrowserVersionString") == nullptr) {
+    return CORVANE_E_HOST_NOT_FOUND;
+  }
+  return LoaderBrowserVersion(loader, version) ? CORVANE_OK : CORVANE_E_RUNTIME_MISSING;
 }
 
 std::wstring FolderOf(const std::wstring& path) {

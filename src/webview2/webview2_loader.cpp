@@ -16,20 +16,12 @@ CWebView2Loader::CWebView2Loader() {
     LOG_INFO("WebView2Loader.dll not found, error=", GetLastError());
     return;
   }
-  get_version_ = reinterpret_cast<GetAvailableCoreWebView2BrowserVersionStringFn>(
-      reinterpret_cast<void*>(GetProcAddress(module_, "GetAvailableCoreWebView2BrowserVersionString")));
   create_environment_ = reinterpret_cast<CreateCoreWebView2EnvironmentWithOptionsFn>(
       reinterpret_cast<void*>(GetProcAddress(module_, "CreateCoreWebView2EnvironmentWithOptions")));
 }
 
 bool CWebView2Loader::GetInstalledVersion(std::wstring* version) {
-  if (get_version_ == nullptr) return false;
-  LPWSTR text = nullptr;
-  const HRESULT hr = get_version_(nullptr, &text);
-  const bool found = hr == S_OK && text != nullptr;
-  if (found) *version = text;
-  if (text != nullptr) CoTaskMemFree(text);
-  return found;
+  return LoaderBrowserVersion(module_, version);
 }
 
 HRESULT CWebView2Loader::CreateEnvironment(

@@ -19,6 +19,5 @@ class CWebView2Loader {
  private:
   CWebView2Loader();
   HMODULE module_ = nullptr;
-  GetAvailableCoreWebView2BrowserVersionStringFn get_version_ = nullptr;
   CreateCoreWebView2EnvironmentWithOptionsFn create_environment_ = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "webview2common/library_load_win.h"
 
+#include <objbase.h>
+
 #include <string>
 
 #include "webview2common/program_path_win.h"
@@ -34,4 +36,18 @@ HMODULE LoadProgramLibrary(const wchar_t* name) {
   if (library != nullptr || !FlagsRefused()) return library;
   library = LoadFrom(ProgramFolder(), name);
   return library != nullptr ? library : LoadFrom(SystemFolder(), name);
+}
+
+bool LoaderBrowserVersion(HMODULE loader, std::wstring* version) {
+  using GetVersion = HRESULT(STDMETHODCALLTYPE*)(PCWSTR, LPWSTR*);
+  auto get = loader != nullptr ? reinterpret_cast<GetVersion>(reinterpret_cast<void*>(
+                                     GetProcAddress(loader, "GetAvailableCoreWebView2BrowserVersionString")))
+                               : nullptr;
+  if (get == nullptr) return false;
+  LPWSTR text = nullptr;
+  const HRESULT hr = get(nullptr, &text);
+  const bool found = hr == S_OK && text != nullptr;
+  if (found) *version = text;
+  if (text != nullptr) CoTaskMemFree(text);
+  return found;
 }

@@ -5,8 +5,15 @@
 
 #include <windows.h>
 
+#include <string>
+
 // A system library (user32.dll, shcore.dll) from the system folder.
 HMODULE LoadSystemLibrary(const wchar_t* name);
 // A library that ships beside the program (WebView2Loader.dll), from the program's folder,
 // else the system folder.
 HMODULE LoadProgramLibrary(const wchar_t* name);
+
+// The browser runtime's version as a loaded WebView2 loader finds it (its
+// GetAvailableCoreWebView2BrowserVersionString); false when it has no such function or finds
+// no runtime.
+bool LoaderBrowserVersion(HMODULE loader, std::wstring* version);
