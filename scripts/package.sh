@@ -78,7 +78,6 @@ for arch in "${archs[@]}"; do
   for program in "${programs[@]}"; do
     file=$bin/$program
     [ -f "$file" ] || refuse "$file is missing"
-    case "$program" in *_tests.exe | *_helper.exe | *_driver.exe | WebView2Loader.dll) refuse "$program is a test program" ;; esac
     destination=$stage/$program
     [ "$program" = corvane_parent.dll ] && destination=$stage/parent/$program
     "$triple-objcopy" --only-keep-debug "$file" "$symbols/$program.debug"

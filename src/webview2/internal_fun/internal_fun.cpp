@@ -54,12 +54,9 @@ const BuiltinEntry* InternalFun::Lookup(const std::u16string& name) const {
 }
 
 std::vector<std::u16string> InternalFun::Names() const {
-  std::vector<std::u16string> names;
-  for (const BuiltinTable* table : {static_cast<const BuiltinTable*>(&window_table_),
-                                    static_cast<const BuiltinTable*>(&registry_table_),
-                                    static_cast<const BuiltinTable*>(&misc_table_)}) {
-    const std::vector<std::u16string> own = table->Names();
-    names.insert(names.end(), own.begin(), own.end());
+  std::vector<std::u16string> names = window_table_.Names();
+  for (const std::vector<std::u16string>& more : {registry_table_.Names(), misc_table_.Names()}) {
+    names.insert(names.end(), more.begin(), more.end());
   }
   return names;
 }

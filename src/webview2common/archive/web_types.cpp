@@ -30,12 +30,9 @@ constexpr WebType kWebTypes[] = {
     {u".xml", u"application/xml"},
 };
 
-constexpr size_t kLongestExtension = 12;  // ".webmanifest"
-
 }  // namespace
 
 std::optional<std::u16string> StandardWebType(std::u16string_view extension) {
-  if (extension.size() < 2 || extension.size() > kLongestExtension || extension[0] != u'.') return std::nullopt;
   std::u16string lower(extension);
   for (char16_t& c : lower) {
     if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
@@ -45,4 +42,3 @@ std::optional<std::u16string> StandardWebType(std::u16string_view extension) {
   }
   return std::nullopt;
 }
-
