@@ -455,44 +455,82 @@ void PolicyCost(int rounds) {
   policy_host.WaitForHostExit();
 }
 
+// One start of the host (program, or the one beside this benchmark when empty) with its log
+// off, as it is unless someone switches it on: how long process start → event 1 took.
+double HostStart(const std::wstring& program) {
+  HostSession host;
+  DeleteFileW((host.log_path + L".on").c_str());
+  corvane::HostWindowSettings main = host.MainSettings(256);
+  main.url = u"https://bench.example/";
+  const std::wstring saved = testwin::EnvironmentText(L"CORVANE_TEST_HOST");
+  if (!program.empty()) SetEnvironmentVariableW(L"CORVANE_TEST_HOST", program.c_str());
+  const auto start = Clock::now();
+  host.StartWith(main);
+  host.WaitFor([&] { return host.events.Count(IPC::kEvtCreated) == 1; }, 20000);
+  const double ready_at = Micros(start);
+  SetEnvironmentVariableW(L"CORVANE_TEST_HOST", saved.empty() ? nullptr : saved.c_str());
+  host.link.Close(256);
+  host.WaitForHostExit();
+  return ready_at;
+}
+
+// One start of the baseline that only loads the loader and shows one browser window: how long
+// process start → its controller took.
+double BaselineStart() {
+  const std::wstring event_name = L"corvane-bench-baseline-" + std::to_wstring(GetTickCount64());
+  const ScopedHandle ready(CreateEventW(nullptr, TRUE, FALSE, event_name.c_str()));
+  const std::wstring data = testwin::MakeTempFolder(L"baseline");
+  ChildProcess baseline;
+  const auto start = Clock::now();
+  baseline.Start(Beside(L"startup_baseline.exe"), event_name + L" " + data);
+  const HANDLE both[] = {ready.Get(), baseline.handle()};
+  const bool came = WaitForMultipleObjects(2, both, FALSE, 20000) == WAIT_OBJECT_0;
+  const double ready_at = Micros(start);
+  baseline.PostToMainThread(WM_QUIT, 5000);
+  baseline.Wait(10000);
+  testwin::RemoveTree(data);
+  return came ? ready_at : 0;
+}
+
+// A program of our own that does nothing: what starting any process costs here.
+double TrivialStart() {
+  ChildProcess trivial;
+  const auto start = Clock::now();
+  trivial.Start(Beside(L"bench_peer.exe"), L"none");
+  trivial.Wait(10000);
+  return Micros(start);
+}
+
 void StartUp(int starts) {
-  std::vector<double> window_us, ready_us, trivial_us;
+  struct Party {
+    std::function<double()> start;
+    std::vector<double> us;
+  };
+  std::vector<Party> parties{{TrivialStart, {}}, {BaselineStart, {}}, {[] { return HostStart(L""); }, {}}};
+  const std::wstring before_program = testwin::EnvironmentText(L"CORVANE_BENCH_BEFORE");
+  if (!before_program.empty()) parties.push_back({[&] { return HostStart(before_program); }, {}});
+  // Start by start, each party in turn and the order turning, as in the round trips.
   for (int i = 0; i < starts + 1; ++i) {
-    // A program of our own that does nothing: what starting any process costs here.
-    {
-      ChildProcess trivial;
-      const auto start = Clock::now();
-      trivial.Start(Beside(L"bench_peer.exe"), L"none");
-      trivial.Wait(10000);
-      if (i > 0) trivial_us.push_back(Micros(start));
+    for (size_t k = 0; k < parties.size(); ++k) {
+      Party& party = parties[(i + k) % parties.size()];
+      const double us = party.start();
+      if (i > 0) party.us.push_back(us);
     }
-    HostSession host;
-    corvane::HostWindowSettings main = host.MainSettings(256);
-    main.url = u"https://bench.example/";
-    const std::wstring window_name = CChannel::BrowserWindowName(host.channel);
-    const auto start = Clock::now();
-    host.StartWith(main);
-    double window_at = 0;
-    host.WaitFor([&] {
-      if (window_at == 0 && FindWindowW(nullptr, window_name.c_str()) != nullptr) window_at = Micros(start);
-      return host.events.Count(IPC::kEvtCreated) == 1;
-    }, 20000);
-    const double ready_at = Micros(start);
-    if (window_at == 0) window_at = ready_at;
-    if (i > 0) {
-      window_us.push_back(window_at);
-      ready_us.push_back(ready_at);
-    }
-    host.link.Close(256);
-    host.WaitForHostExit();
   }
-  std::printf("\nStart-up, median of %d starts after one warm-up start\n\n", starts);
-  std::printf("| figure | median | baseline: start and end of a program that does nothing | ratio |\n|---|---|---|---|\n");
-  const double trivial = Of(trivial_us).median;
-  Row("process start → the host's channel window exists", Us(Of(window_us).median), Us(trivial),
-      Ratio(Of(window_us).median, trivial));
-  Row("process start → event 1 of the main window", Us(Of(ready_us).median), Us(trivial),
-      Ratio(Of(ready_us).median, trivial));
+  const double trivial = Of(parties[0].us).median, baseline = Of(parties[1].us).median;
+  const double host = Of(parties[2].us).median;
+  std::printf("\nStart-up, median of %d starts after one warm-up start, the parties taking turns\n\n", starts);
+  std::printf("| figure | median | baseline: the loader and one browser window, nothing else | ratio |\n"
+              "|---|---|---|---|\n");
+  Row("a program that does nothing: start → end", Us(trivial), "", "");
+  Row("the baseline: start → its browser window's controller", Us(baseline), "",
+      Ratio(baseline, trivial) + " of doing nothing");
+  Row("host: process start → event 1 of the main window", Us(host), Us(baseline), Ratio(host, baseline));
+  if (parties.size() > 3) {
+    const double before = Of(parties[3].us).median;
+    Row("the earlier host (CORVANE_BENCH_BEFORE): start → event 1", Us(before), Us(baseline),
+        Ratio(before, baseline));
+  }
 }
 
 // Lines of the log file that contain marker.
