@@ -1,6 +1,5 @@
 // Entry point of the browser host process.
 #include <windows.h>
-#include <commctrl.h>
 #include <ole2.h>
 #include <shlwapi.h>
 
@@ -57,8 +56,6 @@ ScopedHandle GatherMachineIdentifiers() {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
   try {
     OleInitialize(nullptr);
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
     g_app_module.Init(instance);
 
     auto command_line = std::make_unique<CCommandLine>(to_u16(arguments));
